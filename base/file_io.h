@@ -1,0 +1,13 @@
+// Whole-file reads and writes for the small files the saver keeps (settings,
+// feeds, pages). Failures are results, never exceptions.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+
+// Reads a regular file of at most `limit` bytes; false for anything else.
+bool ReadWholeFile(const std::filesystem::path& p, std::string& out,
+                   std::size_t limit = 64u << 20);
+// Creates or replaces the file with exactly `bytes`.
+bool WriteWholeFile(const std::filesystem::path& p, const std::string& bytes);

@@ -1,0 +1,38 @@
+// Platform seam of base/: the few operating-system services the portable
+// core needs. One backend file per platform per service:
+//   platform_paths_xdg.cpp    / platform_paths_win32.cpp   pictures folder
+//   platform_system_posix.cpp / platform_system_win32.cpp  random, file times, OS version
+//
+// Implemented (Linux / Win32):
+//   [x]/[x] PicturesFolder     [x]/[x] RandomBytes
+//   [x]/[x] FileLastWriteTime  [x]/[x] SetFileLastWriteTime
+//   [x]/[x] OsVersionText      [x]/[x] kOsName
+// Missing: nothing.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+// The user's pictures folder, or nothing when it cannot be found.
+std::optional<std::u16string> PicturesFolder();
+
+// Fills `out` from the operating system's random source; false on failure.
+bool RandomBytes(void* out, std::size_t n);
+
+// Last-write time of a file as UTC file time (100 ns units since 1601).
+bool FileLastWriteTime(const std::filesystem::path& p, int64_t& fileTime);
+bool SetFileLastWriteTime(const std::filesystem::path& p, int64_t fileTime);
+
+// "%d.%d.%d.%d" of the OS version, or "Unknown" when it cannot be read.
+std::u16string OsVersionText();
+
+#ifdef _WIN32
+inline constexpr char16_t kOsName[] = u"win";
+inline constexpr char16_t kPathSeparator = u'\\';
+#else
+inline constexpr char16_t kOsName[] = u"linux";
+inline constexpr char16_t kPathSeparator = u'/';
+#endif

@@ -1,0 +1,12 @@
+// Pictures folder on Win32: the shell's My Pictures folder.
+#include <windows.h>
+#include <shlobj.h>
+
+#include "base/platform.h"
+
+std::optional<std::u16string> PicturesFolder() {
+    wchar_t buf[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_MYPICTURES, nullptr, SHGFP_TYPE_CURRENT, buf)))
+        return {};
+    return std::u16string(reinterpret_cast<const char16_t*>(buf));
+}

@@ -1,0 +1,72 @@
+#include <fcntl.h>
+#include <sys/random.h>
+#include <sys/stat.h>
+#include <sys/utsname.h>
+
+#include <cstdio>
+#include <string>
+
+#include "base/clock.h"
+#include "base/platform.h"
+#include "base/text.h"
+
+bool RandomBytes(void* out, std::size_t n) {
+    auto* p = static_cast<unsigned char*>(out);
+    while (n > 0) {
+        ssize_t got = getrandom(p, n, 0);
+        if (got <= 0) return false;
+        p += got;
+        n -= static_cast<std::size_t>(got);
+    }
+    return true;
+}
+
+bool FileLastWriteTime(const std::filesystem::path& p, int64_t& fileTime) {
+    struct stat st{};
+    if (stat(p.c_str(), &st) != 0) return false;
+    fileTime = kFileTimeUnixEpoch + int64_t{st.st_mtim.tv_sec} * kFileTimeTicksPerSecond +
+               st.st_mtim.tv_nsec / 100;
+    return true;
+}
+
+bool SetFileLastWriteTime(const std::filesystem::path& p, int64_t fileTime) {
+    int64_t rel = fileTime - kFileTimeUnixEpoch;
+    int64_t sec = rel / kFileTimeTicksPerSecond;
+    int64_t rem = rel % kFileTimeTicksPerSecond;
+    if (rem < 0) {
+        rem += kFileTimeTicksPerSecond;
+        --sec;
+    }
+    struct timespec times[2];
+    times[0].tv_sec = 0;
+    times[0].tv_nsec = UTIME_OMIT;
+    times[1].tv_sec = static_cast<time_t>(sec);
+    times[1].tv_nsec = static_cast<long>(rem * 100);
+    return utimensat(AT_FDCWD, p.c_str(), times, 0) == 0;
+}
+
+// The first four numbers of the kernel release ("6.1.0-18-amd64" gives
+// 6.1.0.18), missing ones as 0.
+std::u16string OsVersionText() {
+    struct utsname u{};
+    if (uname(&u) != 0) return u"Unknown";
+    int n[4] = {0, 0, 0, 0};
+    const char* s = u.release;
+    int found = 0;
+    while (*s && found < 4) {
+        if (*s >= '0' && *s <= '9') {
+            long v = 0;
+            while (*s >= '0' && *s <= '9') {
+                if (v < 100000000) v = v * 10 + (*s - '0');
+                ++s;
+            }
+            n[found++] = static_cast<int>(v);
+        } else {
+            ++s;
+        }
+    }
+    if (found == 0) return u"Unknown";
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%d.%d.%d.%d", n[0], n[1], n[2], n[3]);
+    return AsciiToUtf16(buf);
+}

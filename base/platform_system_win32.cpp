@@ -1,0 +1,43 @@
+#include <windows.h>
+#include <ntsecapi.h>
+
+#include <cstdio>
+
+#include "base/platform.h"
+#include "base/text.h"
+
+bool RandomBytes(void* out, std::size_t n) {
+    return RtlGenRandom(out, static_cast<ULONG>(n)) != FALSE;
+}
+
+bool FileLastWriteTime(const std::filesystem::path& p, int64_t& fileTime) {
+    WIN32_FILE_ATTRIBUTE_DATA d;
+    if (!GetFileAttributesExW(p.c_str(), GetFileExInfoStandard, &d)) return false;
+    fileTime = (int64_t{d.ftLastWriteTime.dwHighDateTime} << 32) | d.ftLastWriteTime.dwLowDateTime;
+    return true;
+}
+
+bool SetFileLastWriteTime(const std::filesystem::path& p, int64_t fileTime) {
+    HANDLE h = CreateFileW(p.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    FILETIME ft;
+    ft.dwLowDateTime = static_cast<DWORD>(fileTime);
+    ft.dwHighDateTime = static_cast<DWORD>(static_cast<uint64_t>(fileTime) >> 32);
+    BOOL ok = SetFileTime(h, nullptr, nullptr, &ft);
+    CloseHandle(h);
+    return ok != FALSE;
+}
+
+std::u16string OsVersionText() {
+    OSVERSIONINFOEXW v{};
+    v.dwOSVersionInfoSize = sizeof v;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    if (!GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&v))) return u"Unknown";
+#pragma GCC diagnostic pop
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%d.%d.%d.%d", static_cast<int>(v.dwMajorVersion),
+                  static_cast<int>(v.dwMinorVersion), v.wServicePackMajor, v.wServicePackMinor);
+    return AsciiToUtf16(buf);
+}

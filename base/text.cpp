@@ -1,0 +1,127 @@
+#include "base/text.h"
+
+#include <limits>
+
+std::u16string Utf8ToUtf16(std::string_view s) {
+    std::u16string out;
+    out.reserve(s.size());
+    std::size_t i = 0;
+    while (i < s.size()) {
+        unsigned char c = static_cast<unsigned char>(s[i]);
+        char32_t cp = 0xFFFD;
+        std::size_t len = 1;
+        if (c < 0x80) {
+            cp = c;
+        } else if (c >= 0xC2 && c <= 0xF4) {
+            std::size_t need = c < 0xE0 ? 1 : c < 0xF0 ? 2 : 3;
+            char32_t v = c & (0x3F >> need);
+            bool ok = true;
+            for (std::size_t k = 1; ok && k <= need; ++k) {
+                if (i + k >= s.size()) {
+                    ok = false;
+                    break;
+                }
+                unsigned char cc = static_cast<unsigned char>(s[i + k]);
+                if ((cc & 0xC0) != 0x80) ok = false;
+                v = (v << 6) | (cc & 0x3F);
+            }
+            static constexpr char32_t kMin[] = {0, 0x80, 0x800, 0x10000};
+            if (ok && v >= kMin[need] && v <= 0x10FFFF && !(v >= 0xD800 && v <= 0xDFFF)) {
+                cp = v;
+                len = need + 1;
+            }
+        }
+        i += len;
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+        } else {
+            out.push_back(static_cast<char16_t>(cp));
+        }
+    }
+    return out;
+}
+
+std::string Utf16ToUtf8(std::u16string_view s) {
+    std::string out;
+    out.reserve(s.size());
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        char32_t cp = s[i];
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
+            s[i + 1] <= 0xDFFF) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (s[i + 1] - 0xDC00);
+            ++i;
+        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+            cp = 0xFFFD;
+        }
+        if (cp < 0x80) {
+            out.push_back(static_cast<char>(cp));
+        } else if (cp < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else if (cp < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        }
+    }
+    return out;
+}
+
+std::u16string WidenLatin1(std::string_view s) {
+    std::u16string out(s.size(), u'\0');
+    for (std::size_t i = 0; i < s.size(); ++i) out[i] = static_cast<unsigned char>(s[i]);
+    return out;
+}
+
+std::u16string AsciiToUtf16(std::string_view s) { return WidenLatin1(s); }
+
+std::filesystem::path ToPath(std::u16string_view s) { return std::filesystem::path(s); }
+
+std::u16string FromPath(const std::filesystem::path& p) { return p.u16string(); }
+
+char16_t ToUpperAscii(char16_t c) { return (c >= u'a' && c <= u'z') ? c - 32 : c; }
+
+std::u16string ToUpperAscii(std::u16string_view s) {
+    std::u16string out(s);
+    for (auto& c : out) c = ToUpperAscii(c);
+    return out;
+}
+
+bool EqualsNoCase(std::u16string_view a, std::u16string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (ToUpperAscii(a[i]) != ToUpperAscii(b[i])) return false;
+    return true;
+}
+
+namespace {
+template <typename Ch>
+int32_t ParseDecimalImpl(std::basic_string_view<Ch> s) {
+    std::size_t i = 0;
+    auto space = [](Ch c) { return c == ' ' || (c >= 9 && c <= 13); };
+    while (i < s.size() && space(s[i])) ++i;
+    bool neg = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) neg = s[i++] == '-';
+    int64_t v = 0;
+    constexpr int64_t kLimit = int64_t{std::numeric_limits<int32_t>::max()} + 1;
+    while (i < s.size() && s[i] >= '0' && s[i] <= '9') {
+        v = v * 10 + (s[i++] - '0');
+        if (v > kLimit) v = kLimit;
+    }
+    if (neg) v = -v;
+    if (v > std::numeric_limits<int32_t>::max()) v = std::numeric_limits<int32_t>::max();
+    return static_cast<int32_t>(v);
+}
+}  // namespace
+
+int32_t ParseDecimal(std::u16string_view s) { return ParseDecimalImpl(s); }
+int32_t ParseDecimal(std::string_view s) { return ParseDecimalImpl(s); }
+
+std::u16string DecimalText(int64_t v) { return AsciiToUtf16(std::to_string(v)); }

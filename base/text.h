@@ -1,0 +1,32 @@
+// Text helpers at the edges: UTF-8 <-> UTF-16, the 8-bit widening rules of
+// downloaded text, ASCII case folding and C-library style number reading.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+// Invalid UTF-8 becomes U+FFFD, lone surrogates in UTF-16 become U+FFFD.
+std::u16string Utf8ToUtf16(std::string_view s);
+std::string Utf16ToUtf8(std::u16string_view s);
+
+// Each byte becomes the character of the same number (ISO 8859-1).
+std::u16string WidenLatin1(std::string_view s);
+
+std::filesystem::path ToPath(std::u16string_view s);
+std::u16string FromPath(const std::filesystem::path& p);
+
+char16_t ToUpperAscii(char16_t c);
+std::u16string ToUpperAscii(std::u16string_view s);
+// Comparison without regard to case (ASCII letters fold; others compare as they are).
+bool EqualsNoCase(std::u16string_view a, std::u16string_view b);
+
+// The C library's decimal text-to-long rule: leading white space, optional
+// sign, digits up to the first other character; no digits give 0. Results
+// saturate at the 32-bit range instead of overflowing.
+int32_t ParseDecimal(std::u16string_view s);
+int32_t ParseDecimal(std::string_view s);
+
+std::u16string DecimalText(int64_t v);
+std::u16string AsciiToUtf16(std::string_view s);

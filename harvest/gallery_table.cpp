@@ -1,0 +1,39 @@
+#include "harvest/gallery_table.h"
+
+#include "net/endpoints.h"
+
+#define SKYREEL_SEARCH_RANGE(range)                                                      \
+    u"/search/photo.search?aircraft_genericsearch=&airlinesearch=&countrysearch="      \
+    u"&specialsearch=&daterange=" range                                                \
+    u"&keywords=&range=&sort_order=views+desc&page_limit=60&thumbnails=noinfo"
+
+const Gallery GalleryTable[kGalleryCount + 1] = {
+    {u"Most popular photos (very rare updates, best quality)", u"topall",
+     u"Photos, which are the most popular on the site.\n"
+     u"Updates are very rare, but the photo quality is really great.",
+     u"/search/photo.search?viewsperday=month&page=1&page_limit=60&sort_order=views"
+     u"&thumbnails=noinfo",
+     604800},
+    {u"Best of last 6 months (1-2 new photos per month, 150K daily traffic)", u"top180",
+     u"Most viewed photos among uploaded during last half of the year.\n"
+     u"1-2 new files a month, average daily traffic is about 150K.",
+     SKYREEL_SEARCH_RANGE(u"halfyear"), 604800},
+    {u"Best of last 30 days (1-2 new photos, 1M traffic per day)", u"top30",
+     u"Most viewed photos among uploaded during last 30 days.\n"
+     u"1-2 new files a day, average daily traffic is about 1M.",
+     SKYREEL_SEARCH_RANGE(u"month"), 86400},
+    {u"Best of last 7 days (10-15 new photos, 15M traffic per day)", u"top7",
+     u"Most viewed photos among uploaded during last 7 days.\n"
+     u"10-15 new files a day, average daily traffic is about 15M.",
+     SKYREEL_SEARCH_RANGE(u"week"), 21600},
+    {u"Best of last 24 hours (100-150 new photos, 60M traffic per day)", u"top1",
+     u"Photos, which were most popular among the site visitors yesterday.\n"
+     u"100-150 new, just taken photos a day, average daily traffic is about 50M",
+     SKYREEL_SEARCH_RANGE(u"day"), 10800},
+    {nullptr, nullptr, nullptr, nullptr, 0},
+};
+
+std::u16string GalleryUrl(int index) {
+    if (index < 0 || index >= kGalleryCount) index = 0;
+    return ServiceBase(Service::PhotoSite) + GalleryTable[index].path;
+}

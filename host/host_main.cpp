@@ -1,0 +1,95 @@
+// Start-up, main loop and shutdown, in every run mode.
+//
+// The main loop handles one window or dialog event per turn. When none is
+// waiting it sleeps 10 ms (setup mode) or runs one slideshow step, draws
+// one frame and presents it (saver and preview modes). The quit request
+// (window input, dialog buttons, SIGINT/SIGTERM) ends it.
+#include "host/host_main.h"
+
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+
+#include "base/clock.h"
+#include "base/platform.h"
+#include "base/text.h"
+#include "host/command_line.h"
+#include "host/process_state.h"
+#include "host/saver_app.h"
+#include "host/saver_window.h"
+#include "net/endpoints.h"
+#include "settings/settings.h"
+#include "settings/setup_dialog.h"
+#include "slideshow/slideshow.h"
+
+namespace {
+// Background threads stop within about 100 ms of StopRequested; this bound
+// only matters when a thread is stuck in a system call.
+constexpr int kShutdownWaitMillis = 2000;
+
+extern "C" void OnQuitSignal(int) { PostQuit(0); }
+
+void MakeDataFolder() {
+    std::u16string folder;
+    if (auto pictures = PicturesFolder()) folder = *pictures;
+    DataFolder.Assign(folder);
+    DataFolder.Append(SaverApp.DataSubfolder);
+    std::error_code ec;
+    std::filesystem::create_directories(ToPath(DataFolder.view()), ec);
+}
+
+void RunSetupLoop() {
+    while (!QuitPosted()) {
+        if (!PumpSetupDialog()) SleepMillis(10);
+    }
+}
+
+void RunSaverLoop() {
+    while (!QuitPosted()) {
+        if (PumpSaverWindow()) continue;
+        UpdateSlideshow();
+        if (DrawFrame()) PresentFrame();
+    }
+}
+}  // namespace
+
+int SaverMain(const std::vector<std::string>& args) {
+    HostOptions options = ParseHostOptions(args);
+    if (!options.error.empty() || options.help) {
+        if (!options.error.empty()) std::fprintf(stderr, "skyreel: %s\n", options.error.c_str());
+        std::fputs(kUsageText, options.help && options.error.empty() ? stdout : stderr);
+        return options.error.empty() ? 0 : 1;
+    }
+    if (!options.site.empty() && !SetSiteOverride(options.site)) {
+        std::fprintf(stderr, "skyreel: --site needs http://host[:port]\n");
+        return 1;
+    }
+    if (options.slideMillis > 0) SaverApp.SlideMillis = options.slideMillis;
+
+    RunMode = options.mode.runMode;
+    ParentWindow = options.mode.parentWindow;
+    // Drawing into a foreign window behaves like a preview: input does not end it.
+    if (RunMode == Saver && (options.hasWindowId || options.root)) RunMode = Preview;
+
+    std::signal(SIGINT, OnQuitSignal);
+    std::signal(SIGTERM, OnQuitSignal);
+
+    MakeDataFolder();
+    LoadSettings();
+
+    if (RunMode == Setup) {
+        // Without a dialog the loop still runs until a signal ends it.
+        CreateSetupDialog(ParentWindow);
+        RunSetupLoop();
+        return QuitExitCode();
+    }
+
+    if (!CreateSaverWindow(options)) return 0;
+    RunSaverLoop();
+    StopRequested = true;
+    // Workers end within about 100 ms of the stop; wait so that none touches
+    // the photo list after the window released it.
+    WaitBackgroundThreads(kShutdownWaitMillis);
+    DestroySaverWindow();
+    return QuitExitCode();
+}

@@ -1,0 +1,56 @@
+#include "host/process_state.h"
+
+#include <condition_variable>
+#include <thread>
+
+#include "base/platform.h"
+
+int32_t RunMode = Saver;
+uint64_t ParentWindow = 0;
+PathText DataFolder;
+std::atomic<bool> StopRequested{false};
+
+std::mutex PhotoListLock;
+std::mutex HarvestStartLock;
+std::mutex WeatherStartLock;
+
+bool DataFilePath(std::u16string_view name, PathText& out) {
+    out = DataFolder;
+    return out.Push(kPathSeparator) && out.Append(name);
+}
+
+namespace {
+std::atomic<int> g_quitCode{-1};
+static_assert(std::atomic<int>::is_always_lock_free);
+
+std::mutex g_threadsLock;
+std::condition_variable g_threadsDone;
+int g_threadsRunning = 0;
+}  // namespace
+
+void PostQuit(int exitCode) {
+    int none = -1;
+    g_quitCode.compare_exchange_strong(none, exitCode < 0 ? 0 : exitCode);
+}
+bool QuitPosted() { return g_quitCode.load() >= 0; }
+int QuitExitCode() { return g_quitCode.load() < 0 ? 0 : g_quitCode.load(); }
+
+void StartBackgroundThread(std::function<void()> body) {
+    {
+        std::lock_guard<std::mutex> lock(g_threadsLock);
+        ++g_threadsRunning;
+    }
+    std::thread([body = std::move(body)]() mutable {
+        body();
+        body = nullptr;  // release captures before shutdown may go on
+        std::lock_guard<std::mutex> lock(g_threadsLock);
+        --g_threadsRunning;
+        g_threadsDone.notify_all();
+    }).detach();
+}
+
+bool WaitBackgroundThreads(int ms) {
+    std::unique_lock<std::mutex> lock(g_threadsLock);
+    return g_threadsDone.wait_for(lock, std::chrono::milliseconds(ms),
+                                  [] { return g_threadsRunning == 0; });
+}

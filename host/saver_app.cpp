@@ -1,0 +1,18 @@
+#include "host/saver_app.h"
+
+SaverAppInfo SaverApp = {
+    0.02f,
+    u"VelmoraSkyreel",
+    u"Velmora Skyreel Saver",
+#ifdef _WIN32
+    u"\\Velmora\\SkyreelSaver",
+#else
+    u"/Velmora/SkyreelSaver",
+#endif
+    10000,
+    100,
+    604800,
+    2048,
+    u"1.0",
+    u"skyreel",
+};

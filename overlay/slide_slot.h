@@ -1,0 +1,24 @@
+// SlideSlot: one of the slideshow's two display slots.
+#pragma once
+
+#include <cstdint>
+
+struct BitmapDescription {
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t bytesPerRow = 0;
+    int32_t bitsPerPixel = 0;
+};
+
+struct SlideSlot {
+    uint32_t texture = 0;        // GL texture name, made by the slideshow
+    float contentWidth = 0;      // picture size on the 2048 x 2048 canvas
+    float contentHeight = 0;
+    BitmapDescription bitmap;    // of the last upload
+};
+
+extern SlideSlot SlideSlots[2];
+
+// A painter draws inside the content rectangle of the canvas.
+class Canvas;
+using OverlayPainter = void (*)(Canvas& canvas, int left, int top, int right, int bottom);

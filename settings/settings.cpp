@@ -1,0 +1,176 @@
+// settings.cfg: UTF-16LE "key=value" entries separated by one "\n", keys in
+// a fixed order, no byte-order mark and no final line end. The reader is
+// deliberately literal (keys matched whole without trimming, values taken
+// verbatim), so a file written by any earlier version reads the same way.
+#include "settings/settings.h"
+
+#include <cstdio>
+#include <iterator>
+
+#include "base/file_io.h"
+#include "base/platform.h"
+#include "base/text.h"
+#include "harvest/gallery_table.h"
+#include "host/process_state.h"
+#include "host/saver_app.h"
+
+SettingsRecord Settings;
+std::mutex SettingsLock;
+
+namespace {
+constexpr std::u16string_view kFileName = u"settings.cfg";
+
+bool SettingsPath(PathText& out) { return DataFilePath(kFileName, out); }
+
+std::u16string MakeGuid() {
+    unsigned char b[16] = {};
+    if (!RandomBytes(b, sizeof b)) std::fill(std::begin(b), std::end(b), 0);
+    char text[33];
+    for (int i = 0; i < 16; ++i) std::snprintf(text + 2 * i, 3, "%02X", b[i]);
+    return AsciiToUtf16(std::string(text, 32));
+}
+
+// A value holding a line break would read back as a second entry, so every
+// control character in a value is written as a blank.
+std::u16string SafeValue(std::u16string_view v) {
+    std::u16string out(v);
+    for (auto& c : out)
+        if (c < 0x20) c = u' ';
+    return out;
+}
+
+void AppendEntry(std::u16string& text, std::u16string_view key, std::u16string_view value) {
+    if (!text.empty()) text += u'\n';
+    text += key;
+    text += u'=';
+    text += SafeValue(value);
+}
+}  // namespace
+
+void ApplyGalleryEntry(std::u16string_view key, std::u16string_view value) {
+    if (!EqualsNoCase(key, u"dloption")) return;
+    int32_t v = ParseDecimal(value);
+    if (v < 0 || v >= kGalleryCount) v = 0;
+    Settings.dloption = v;
+    SaverApp.RefreshSeconds = GalleryTable[v].refresh;
+}
+
+bool WriteSettings(const std::vector<std::pair<std::u16string, std::u16string>>& pairs) {
+    static constexpr const char16_t* kStandard[] = {u"guid",           u"newver",
+                                                    u"show_weather",   u"weather_loc_id",
+                                                    u"weather_loc",    u"show_newver"};
+    std::lock_guard<std::mutex> lock(SettingsLock);
+    bool passed[6] = {};
+    std::u16string text;
+    for (const auto& [k, v] : pairs) {
+        AppendEntry(text, k, v);
+        for (int i = 0; i < 6; ++i)
+            if (EqualsNoCase(k, kStandard[i])) passed[i] = true;
+    }
+    SettingsRecord& s = Settings;
+    if (!passed[0]) {
+        if (s.guid.size() < 32) s.guid.Assign(MakeGuid());
+        AppendEntry(text, u"guid", s.guid.view());
+    }
+    if (!passed[1]) AppendEntry(text, u"newver", s.newver.empty() ? SaverApp.Version : s.newver.view());
+    if (!passed[2]) AppendEntry(text, u"show_weather", s.show_weather ? u"1" : u"0");
+    if (!passed[3]) {
+        if (s.weather_loc_id.empty()) {
+            s.weather_loc_id.Assign(kDefaultLocationId);
+            s.weather_loc.Assign(kDefaultLocationName);
+        }
+        AppendEntry(text, u"weather_loc_id", s.weather_loc_id.view());
+    }
+    if (!passed[4]) {
+        if (s.weather_loc.empty())
+            s.weather_loc.Assign(EqualsNoCase(s.weather_loc_id.view(), kDefaultLocationId)
+                                     ? kDefaultLocationName
+                                     : u"?");
+        AppendEntry(text, u"weather_loc", s.weather_loc.view());
+    }
+    if (!passed[5]) AppendEntry(text, u"show_newver", s.show_newver ? u"1" : u"0");
+
+    // The whole text fits 259 code units by the field widths; keep the bound.
+    if (text.size() > 259) text.resize(259);
+
+    PathText path;
+    if (!SettingsPath(path)) return false;
+    std::string bytes;
+    bytes.reserve(text.size() * 2);
+    for (char16_t c : text) {
+        bytes.push_back(static_cast<char>(c & 0xFF));
+        bytes.push_back(static_cast<char>(c >> 8));
+    }
+    return WriteWholeFile(ToPath(path.view()), bytes);
+}
+
+void SaveSettings() {
+    WriteSettings({{u"dloption", DecimalText(Settings.dloption)}});
+}
+
+void LoadSettings() {
+    PathText path;
+    std::u16string text;
+    bool haveText = false;
+    if (SettingsPath(path)) {
+        std::string bytes;
+        if (ReadWholeFile(ToPath(path.view()), bytes)) {
+            // An odd final byte cannot form a code unit and is dropped.
+            text.resize(bytes.size() / 2);
+            for (std::size_t i = 0; i < text.size(); ++i)
+                text[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                                (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+            haveText = !bytes.empty();
+        }
+    }
+    // The text ends at its first zero code unit, as a zero-terminated buffer would.
+    if (auto z = text.find(u'\0'); z != std::u16string::npos) text.resize(z);
+
+    bool guidSeen = false;
+    std::size_t cursor = 0;
+    while (haveText) {
+        std::size_t eq = text.find(u'=', cursor);
+        if (eq == std::u16string::npos) break;
+        std::u16string_view key(text.data() + cursor, eq - cursor);
+        std::size_t nl = text.find(u'\n', eq + 1);
+        std::size_t end = nl == std::u16string::npos ? text.size() : nl;
+        std::u16string_view value(text.data() + eq + 1, end - eq - 1);
+        SettingsRecord& s = Settings;
+        if (EqualsNoCase(key, u"guid")) {
+            s.guid.Assign(value);
+            guidSeen = true;
+        } else if (EqualsNoCase(key, u"newver")) {
+            s.newver.Assign(value);
+        } else if (EqualsNoCase(key, u"show_newver")) {
+            s.show_newver = ParseDecimal(value);
+        } else if (EqualsNoCase(key, u"show_weather")) {
+            s.show_weather = ParseDecimal(value);
+        } else if (EqualsNoCase(key, u"weather_loc")) {
+            s.weather_loc.Assign(value);
+        } else if (EqualsNoCase(key, u"weather_loc_id")) {
+            s.weather_loc_id.Assign(value);
+        } else {
+            ApplyGalleryEntry(key, value);
+        }
+        if (nl == std::u16string::npos) break;
+        cursor = nl + 1;
+    }
+    const SettingsRecord& s = Settings;
+    if (guidSeen && !s.newver.empty() && !s.weather_loc.empty() && !s.weather_loc_id.empty()) return;
+    SaveSettings();
+}
+
+std::u16string NewVersionText() {
+    std::lock_guard<std::mutex> lock(SettingsLock);
+    return Settings.newver.str();
+}
+
+void StoreNewVersion(std::u16string_view v) {
+    std::lock_guard<std::mutex> lock(SettingsLock);
+    Settings.newver.Assign(v);
+}
+
+bool NewerVersionKnown() {
+    std::u16string v = NewVersionText();
+    return !v.empty() && !EqualsNoCase(v, SaverApp.Version);
+}

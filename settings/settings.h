@@ -1,0 +1,51 @@
+// Settings: the persisted user settings, one process-wide record, and the
+// "settings.cfg" file in the data folder (UTF-16LE key=value entries).
+//
+// Threads: LoadSettings runs before any worker exists. Afterwards the only
+// field written while other threads run is `newver` (by the harvest thread's
+// update query), so every read or write of `newver`, and every save, goes
+// through SettingsLock; use NewVersionText()/StoreNewVersion().
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "base/fixed_text.h"
+
+struct SettingsRecord {
+    int32_t dloption = 0;
+    FixedText<40> guid;
+    FixedText<10> newver;
+    int32_t show_weather = 1;
+    FixedText<20> weather_loc_id;
+    FixedText<100> weather_loc;
+    int32_t show_newver = 1;
+};
+
+extern SettingsRecord Settings;
+extern std::mutex SettingsLock;
+
+inline constexpr char16_t kDefaultLocationId[] = u"RSXX0091";
+inline constexpr char16_t kDefaultLocationName[] = u"Saint-Petersburg, Russia";
+
+void LoadSettings();
+void SaveSettings();
+
+// The writer: the passed pairs first, then every standard key not passed.
+// Returns false when the file could not be created (no caller examines it).
+bool WriteSettings(const std::vector<std::pair<std::u16string, std::u16string>>& pairs);
+
+// If `key` is "dloption" (any case): parse `value`, replace a result outside
+// 0..4 by 0, store it and copy the gallery's refresh interval into SaverApp.
+void ApplyGalleryEntry(std::u16string_view key, std::u16string_view value);
+
+// `newver` as one consistent copy / replaced as a whole.
+std::u16string NewVersionText();
+void StoreNewVersion(std::u16string_view v);
+
+// A newer version is known when `newver` is not empty and differs from the
+// program's version without regard to case.
+bool NewerVersionKnown();

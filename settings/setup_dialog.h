@@ -1,0 +1,9 @@
+// The setup dialog (setup run mode). Backend: setup_dialog_gtk.cpp.
+#pragma once
+
+#include <cstdint>
+
+// Creates and shows the modeless setup dialog, owned by `parent` when not 0.
+bool CreateSetupDialog(uint64_t parent);
+// Handles pending dialog events without blocking; false when none was waiting.
+bool PumpSetupDialog();

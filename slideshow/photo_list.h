@@ -1,0 +1,54 @@
+// PhotoList: the cached photos, oldest first by last-write time.
+//
+// Threads: the main thread scans, reads and removes; the harvest thread
+// appends. Every change and every read of Count/Items that can overlap an
+// append holds PhotoListLock; use PhotoCount() and PhotoPathAt() from the
+// slideshow. ScanCache replaces the list only while no harvest runs.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "base/fixed_text.h"
+
+// The directory-search record; only the last-write time is the sort key.
+struct FindData {
+    std::u16string name;         // file name without folder
+    uint64_t size = 0;
+    int64_t lastWriteTime = 0;   // UTC file time
+};
+
+struct PhotoEntry {
+    PathText Path;
+    FindData Data;
+};
+
+struct PhotoListRecord {
+    PhotoEntry** Items = nullptr;
+    int32_t Count = 0;
+    int32_t Capacity = 0;
+};
+
+// The current list, absent until the first ScanCache.
+extern PhotoListRecord* PhotoList;
+
+int ScanCache();
+PhotoEntry* MakePhotoEntry(const FindData& data);
+void AppendPhoto(PhotoEntry* entry);
+void SortPhotos(PhotoListRecord* list, int32_t first, int32_t last,
+                int (*compare)(const PhotoEntry*, const PhotoEntry*));
+int ComparePhotoTimes(const PhotoEntry* a, const PhotoEntry* b);
+void RemoveOldestPhoto();
+void FreePhotoList(PhotoListRecord* list);
+
+// Reads the directory entry of a file in the data folder; false when absent.
+bool ReadFindData(const std::u16string& name, FindData& out);
+
+// Locked reads for the slideshow: the count, and a copy of entry i's path
+// (false when i is outside the list).
+int32_t PhotoCount();
+bool PhotoPathAt(int32_t i, PathText& out);
+
+// The closing steps of every scan (saved page time, weather check, restart of
+// the slideshow), installed by the slideshow; none until then.
+void SetScanCacheClosingSteps(void (*steps)());

@@ -1,0 +1,46 @@
+#include <gtest/gtest.h>
+
+#include "base/fixed_text.h"
+#include "base/text.h"
+
+TEST(FixedText, BoundedCopyAndAppendStopAtNMinusOne) {
+    FixedText<5> t;
+    EXPECT_TRUE(t.Assign(u"abcd"));
+    EXPECT_EQ(t.view(), u"abcd");
+    EXPECT_FALSE(t.Append(u"e"));
+    EXPECT_EQ(t.size(), 4u);
+    EXPECT_FALSE(t.Assign(u"123456789"));
+    EXPECT_EQ(t.view(), u"1234");
+    EXPECT_EQ(t.c_str()[4], 0);
+    t.Truncate(2);
+    EXPECT_EQ(t.view(), u"12");
+    t.Clear();
+    EXPECT_TRUE(t.empty());
+}
+
+TEST(Text, Utf8RoundTripsAndRepairsGarbage) {
+    std::string s = "Gr\xC3\xBC\xC3\x9F" "e \xE2\x80\x94 \xF0\x9F\x9B\xA9";
+    EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16(s)), s);
+    EXPECT_EQ(Utf8ToUtf16("a\xFF" "b"), u"a\uFFFDb");
+    EXPECT_EQ(Utf8ToUtf16("\xE2\x80"), u"\uFFFD\uFFFD");      // truncated sequence
+    EXPECT_EQ(Utf8ToUtf16("\xC0\xAF"), u"\uFFFD\uFFFD");      // overlong slash
+    EXPECT_EQ(Utf8ToUtf16("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");  // encoded surrogate
+    EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");
+    EXPECT_EQ(WidenLatin1("\xE9\x80"), std::u16string({0xE9, 0x80}));
+}
+
+TEST(Text, DecimalFollowsTheCLibraryRuleAndSaturates) {
+    EXPECT_EQ(ParseDecimal(u"  -42abc"), -42);
+    EXPECT_EQ(ParseDecimal(u"+7"), 7);
+    EXPECT_EQ(ParseDecimal(u"abc"), 0);
+    EXPECT_EQ(ParseDecimal(u""), 0);
+    EXPECT_EQ(ParseDecimal("\t12 3"), 12);
+    EXPECT_EQ(ParseDecimal("99999999999999999999"), 2147483647);
+    EXPECT_EQ(ParseDecimal("-99999999999999999999"), -2147483647 - 1);
+}
+
+TEST(Text, CaseFoldingIsAsciiOnly) {
+    EXPECT_TRUE(EqualsNoCase(u"Show_Weather", u"show_weather"));
+    EXPECT_FALSE(EqualsNoCase(u"show_weathe", u"show_weather"));
+    EXPECT_EQ(ToUpperAscii(u"/c:12\u00e9"), u"/C:12\u00e9");
+}

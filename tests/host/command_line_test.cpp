@@ -1,0 +1,64 @@
+#include <gtest/gtest.h>
+
+#include "host/command_line.h"
+#include "host/process_state.h"
+
+namespace {
+CommandLineMode Mode(const char16_t* s) { return ParseRunMode(s); }
+}  // namespace
+
+TEST(RunMode, SwitchesAnywhereInAnyCase) {
+    for (auto s : {u"/c:1234", u"/C:1234", u"/C 1234"}) {
+        EXPECT_EQ(Mode(s).runMode, RunModeValue::Setup) << std::string(s, s + 7);
+        EXPECT_EQ(Mode(s).parentWindow, 1234u);
+    }
+    EXPECT_EQ(Mode(u"/p 5678").runMode, RunModeValue::Preview);
+    EXPECT_EQ(Mode(u"/p 5678").parentWindow, 5678u);
+    EXPECT_EQ(Mode(u"x /p 12").runMode, RunModeValue::Preview);
+    EXPECT_EQ(Mode(u"x /p 12").parentWindow, 12u);
+    // /C wins over /P and brings its own parent.
+    EXPECT_EQ(Mode(u"/P 1 /C:2").runMode, RunModeValue::Setup);
+    EXPECT_EQ(Mode(u"/P 1 /C:2").parentWindow, 2u);
+}
+
+TEST(RunMode, SaverWhenNothingElseAndParentStopsAtTheEnd) {
+    for (auto s : {u"/S", u"", u"hello", u"/s /x"}) {
+        EXPECT_EQ(Mode(s).runMode, RunModeValue::Saver);
+        EXPECT_EQ(Mode(s).parentWindow, 0u);
+    }
+    EXPECT_EQ(Mode(u"/C").runMode, RunModeValue::Setup);
+    EXPECT_EQ(Mode(u"/C").parentWindow, 0u);
+    EXPECT_EQ(Mode(u"a /p").runMode, RunModeValue::Preview);  // switch at the very end
+    EXPECT_EQ(Mode(u"a /p").parentWindow, 0u);
+    EXPECT_EQ(Mode(u"/p:").parentWindow, 0u);
+    EXPECT_EQ(Mode(u"/p x12").parentWindow, 0u);
+    EXPECT_EQ(Mode(u"/p -12").parentWindow, 0u);
+}
+
+TEST(HostOptions, DashOptionsAreTakenOutBeforeTheSwitchRule) {
+    auto o = ParseHostOptions({"--site", "http://127.0.0.1:8080/search", "/p", "77",
+                               "-slide-ms=500", "--window-id", "0x2a"});
+    EXPECT_TRUE(o.error.empty()) << o.error;
+    EXPECT_EQ(o.site, u"http://127.0.0.1:8080/search");
+    EXPECT_EQ(o.mode.runMode, RunModeValue::Preview);  // the URL's "/s" does not count
+    EXPECT_EQ(o.mode.parentWindow, 77u);
+    EXPECT_EQ(o.slideMillis, 500);
+    EXPECT_TRUE(o.hasWindowId);
+    EXPECT_EQ(o.windowId, 42u);
+    EXPECT_TRUE(ParseHostOptions({"--root"}).root);
+    EXPECT_TRUE(ParseHostOptions({"-help"}).help);
+}
+
+TEST(HostOptions, BadOptionsAreRefused) {
+    EXPECT_FALSE(ParseHostOptions({"--bogus"}).error.empty());
+    EXPECT_FALSE(ParseHostOptions({"--slide-ms"}).error.empty());
+    EXPECT_FALSE(ParseHostOptions({"--slide-ms", "0"}).error.empty());
+    EXPECT_FALSE(ParseHostOptions({"--slide-ms", "12x"}).error.empty());
+    EXPECT_FALSE(ParseHostOptions({"--window-id", "zz"}).error.empty());
+    EXPECT_FALSE(ParseHostOptions({"--window-id", "0x"}).error.empty());
+    EXPECT_FALSE(ParseHostOptions({"--site"}).error.empty());
+    uint64_t id = 0;
+    EXPECT_TRUE(ParseWindowId("123", id));
+    EXPECT_EQ(id, 123u);
+    EXPECT_FALSE(ParseWindowId("0x1ffffffffffffffff", id));
+}

@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the normal build (all tests, GL and
+# dialog tests on their own Xvfb servers), the unit tests again under
+# ASan+UBSan, the threaded tests under TSan, and the portable core tests
+# cross-built with MinGW-w64 and run under wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tools/install-deps.sh test
+
+jobs=$(nproc)
+step() { printf '\n=== %s\n' "$*"; }
+
+step "build"
+cmake -S . -B build -G Ninja -DSKYREEL_BENCH=ON >/dev/null
+cmake --build build -j "$jobs"
+step "tests"
+ctest --test-dir build --output-on-failure -j "$jobs"
+
+step "ASan+UBSan"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+  -DSKYREEL_SANITIZE="address;undefined" >/dev/null
+cmake --build build-asan -j "$jobs"
+ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build-asan --output-on-failure -j "$jobs" -LE 'gl|e2e'
+
+step "TSan"
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSKYREEL_SANITIZE=thread >/dev/null
+cmake --build build-tsan -j "$jobs"
+TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+  ctest --test-dir build-tsan --output-on-failure -j "$jobs" -L threaded
+
+step "MinGW-w64 + wine"
+cmake -S . -B build-mingw -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+  -DCMAKE_CROSSCOMPILING_EMULATOR=wine >/dev/null
+cmake --build build-mingw -j "$jobs"
+export WINEPREFIX="$PWD/build-mingw/wineprefix" WINEDEBUG=-all
+xvfb-run -a ctest --test-dir build-mingw --output-on-failure -L portable

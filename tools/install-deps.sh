@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs the Debian packages a build needs, only those still missing.
+# Usage: tools/install-deps.sh [run|test]
+set -euo pipefail
+want=(build-essential cmake pkg-config ninja-build
+      libx11-dev libxtst-dev libgl-dev libgl1-mesa-dri libglx-mesa0
+      libcairo2-dev libpango1.0-dev libgdk-pixbuf-2.0-dev libturbojpeg0-dev
+      libcurl4-openssl-dev libgtk-3-dev libcpp-httplib-dev
+      fonts-dejavu-core xvfb xauth x11-utils)
+if [ "${1:-run}" = test ]; then
+  want+=(googletest libgtest-dev libgmock-dev libbenchmark-dev curl
+         mingw-w64 wine wine64 clang-format)
+fi
+missing=()
+for p in "${want[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+sudo=""; [ "$(id -u)" -ne 0 ] && sudo=sudo
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
