@@ -1,5 +1,197 @@
-// Placeholder until the GTK dialog arrives.
-#include "settings/setup_dialog.h"
+// The setup dialog on GTK: the layout comes from the embedded
+// setup_dialog.ui, the behaviour is in the signal handlers below. Only OK
+// writes the settings; OK and Cancel (also Esc and the close box) end the
+// setup run mode through PostQuit and destroy the dialog.
+//
+// Implemented: gallery list, weather and new-version check boxes, location
+//   label and "Change", new-version notice, "Home Website", OK/Cancel,
+//   Enter/Esc/close box, transient parent from an X window ID.
+// Missing: nothing.
+#include <gdk/gdkx.h>
+#include <gtk/gtk.h>
 
-bool CreateSetupDialog(uint64_t) { return false; }
-bool PumpSetupDialog() { return false; }
+#include "base/text.h"
+#include "harvest/gallery_table.h"
+#include "host/process_state.h"
+#include "host/saver_app.h"
+#include "net/endpoints.h"
+#include "settings/dialog_gtk.h"
+#include "settings/location_dialog_gtk.h"
+#include "settings/location_search.h"
+#include "settings/settings.h"
+#include "settings/setup_dialog.h"
+#include "weather/weather_feed.h"
+
+namespace {
+// Main thread only. Set while the dialog exists.
+struct SetupDialog {
+    GtkBuilder* builder = nullptr;
+    GtkWidget* window = nullptr;
+    GtkWidget* locationDialog = nullptr;  // the open location dialog, if any
+    GdkWindow* owner = nullptr;           // the foreign transient parent, if any
+};
+SetupDialog* g_dialog = nullptr;
+
+GtkWidget* Widget(const char* id) {
+    return LayoutWidget(g_dialog->builder, id);
+}
+
+bool Ticked(const char* id) {
+    return gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(Widget(id)));
+}
+
+void EnableLocation(bool on) {
+    for (const char* id : {"location_caption", "location_name", "change_location"})
+        gtk_widget_set_sensitive(Widget(id), on);
+}
+
+void SetLocationName(std::u16string_view name) {
+    gtk_label_set_text(GTK_LABEL(Widget("location_name")), Utf16ToUtf8(name).c_str());
+}
+
+void ShowProgramIcon() {
+    GtkWindow* window = GTK_WINDOW(g_dialog->window);
+    GList* icons = nullptr;
+    for (int size : {16, 24, 32, 48, 256})
+        if (GdkPixbuf* icon = ProgramIcon(size)) icons = g_list_append(icons, icon);
+    GtkImage* image = GTK_IMAGE(Widget("program_icon"));
+    if (icons) {
+        gtk_window_set_icon_list(window, icons);
+        GdkPixbuf* large = ProgramIcon(48);
+        gtk_image_set_from_pixbuf(image, large);
+        if (large) g_object_unref(large);
+        g_list_free_full(icons, g_object_unref);
+    } else {
+        gtk_window_set_icon_name(window, kFallbackIconName);
+        gtk_image_set_from_icon_name(image, kFallbackIconName, GTK_ICON_SIZE_DIALOG);
+    }
+}
+
+void FillControls() {
+    GtkComboBoxText* gallery = GTK_COMBO_BOX_TEXT(Widget("gallery"));
+    // Long titles are cut with an ellipsis instead of widening the dialog.
+    GList* cells = gtk_cell_layout_get_cells(GTK_CELL_LAYOUT(gallery));
+    for (GList* c = cells; c; c = c->next)
+        g_object_set(c->data, "ellipsize", PANGO_ELLIPSIZE_END, "max-width-chars", 40, nullptr);
+    g_list_free(cells);
+    for (int i = 0; GalleryTable[i].title; ++i)
+        gtk_combo_box_text_append_text(gallery, Utf16ToUtf8(GalleryTable[i].title).c_str());
+    gtk_combo_box_set_active(GTK_COMBO_BOX(gallery), Settings.dloption);
+
+    SetLocationName(Settings.weather_loc.view());
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(Widget("show_weather")),
+                                 Settings.show_weather != 0);
+    EnableLocation(Settings.show_weather != 0);
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(Widget("show_newver")),
+                                 Settings.show_newver != 0);
+
+    FillLabelTemplate(GTK_LABEL(Widget("about")), Utf16ToUtf8(SaverApp.Version).c_str());
+    bool newer = NewerVersionKnown();
+    if (newer)
+        FillLabelTemplate(GTK_LABEL(Widget("newver_message")),
+                          Utf16ToUtf8(NewVersionText()).c_str());
+    gtk_widget_set_visible(Widget("newver_icon"), newer);
+    gtk_widget_set_visible(Widget("newver_message"), newer);
+}
+
+void Close() {
+    PostQuit(0);
+    gtk_widget_destroy(g_dialog->window);  // clears g_dialog
+}
+
+// A location chosen with Change replaces the stored one only when it differs.
+bool LocationChanged() {
+    const auto& p = PendingLocation;
+    return (!p.name.empty() && !EqualsNoCase(p.name.view(), Settings.weather_loc.view())) ||
+           (!p.id.empty() && !EqualsNoCase(p.id.view(), Settings.weather_loc_id.view()));
+}
+
+void OnOk(GtkButton*, gpointer) {
+    int gallery = gtk_combo_box_get_active(GTK_COMBO_BOX(Widget("gallery")));
+    ApplyGalleryEntry(u"dloption", DecimalText(gallery));
+    Settings.show_newver = Ticked("show_newver") ? 1 : 0;
+    Settings.show_weather = Ticked("show_weather") ? 1 : 0;
+    if (LocationChanged()) {
+        DiscardWeatherCache();
+        Settings.weather_loc.Assign(PendingLocation.name.view());
+        Settings.weather_loc_id.Assign(PendingLocation.id.view());
+    }
+    SaveSettings();
+    Close();
+}
+
+void OnCancel(GtkButton*, gpointer) {
+    Close();
+}
+
+void OnHomeWebsite(GtkButton*, gpointer) {
+    // A failure to open the page is not reported.
+    g_app_info_launch_default_for_uri(Utf16ToUtf8(MakerHomeUrl()).c_str(), nullptr, nullptr);
+}
+
+void OnWeatherToggled(GtkToggleButton* box, gpointer) {
+    EnableLocation(gtk_toggle_button_get_active(box));
+}
+
+void OnLocationDialogGone(GtkWidget*, gpointer) {
+    if (g_dialog) g_dialog->locationDialog = nullptr;
+}
+
+void OnChangeLocation(GtkButton*, gpointer) {
+    if (g_dialog->locationDialog) {
+        gtk_window_present(GTK_WINDOW(g_dialog->locationDialog));
+        return;
+    }
+    g_dialog->locationDialog = OpenLocationDialog(GTK_WINDOW(g_dialog->window), [](bool ok) {
+        if (ok && g_dialog) SetLocationName(PendingLocation.name.view());
+    });
+    g_signal_connect(g_dialog->locationDialog, "destroy", G_CALLBACK(OnLocationDialogGone),
+                     nullptr);
+}
+
+void OnDestroy(GtkWidget*, gpointer) {
+    g_object_unref(g_dialog->builder);
+    if (g_dialog->owner) g_object_unref(g_dialog->owner);
+    delete g_dialog;
+    g_dialog = nullptr;
+}
+
+// ParentWindow is an X window ID; an unknown ID leaves the dialog without owner.
+void SetOwner(uint64_t parent) {
+    GdkDisplay* display = gtk_widget_get_display(g_dialog->window);
+    if (parent == 0 || !GDK_IS_X11_DISPLAY(display)) return;
+    gtk_widget_realize(g_dialog->window);
+    g_dialog->owner = gdk_x11_window_foreign_new_for_display(display, static_cast<Window>(parent));
+    if (g_dialog->owner)
+        gdk_window_set_transient_for(gtk_widget_get_window(g_dialog->window), g_dialog->owner);
+}
+}  // namespace
+
+bool CreateSetupDialog(uint64_t parent) {
+    if (g_dialog) return true;
+    if (!gtk_init_check(nullptr, nullptr)) return false;
+    g_dialog = new SetupDialog;
+    g_dialog->builder = LoadDialogLayout("setup_dialog.ui");
+    g_dialog->window = Widget("setup_dialog");
+
+    FillControls();
+    ShowProgramIcon();
+    GtkButton* ok = GTK_BUTTON(Widget("ok"));
+    GtkButton* cancel = GTK_BUTTON(Widget("cancel"));
+    g_signal_connect(ok, "clicked", G_CALLBACK(OnOk), nullptr);
+    g_signal_connect(cancel, "clicked", G_CALLBACK(OnCancel), nullptr);
+    g_signal_connect(Widget("home_website"), "clicked", G_CALLBACK(OnHomeWebsite), nullptr);
+    g_signal_connect(Widget("show_weather"), "toggled", G_CALLBACK(OnWeatherToggled), nullptr);
+    g_signal_connect(Widget("change_location"), "clicked", G_CALLBACK(OnChangeLocation), nullptr);
+    g_signal_connect(g_dialog->window, "destroy", G_CALLBACK(OnDestroy), nullptr);
+    AttachDialogKeys(GTK_WINDOW(g_dialog->window), ok, cancel, GTK_CONTAINER(Widget("layout")));
+
+    SetOwner(parent);
+    gtk_widget_show(g_dialog->window);
+    gtk_widget_grab_focus(GTK_WIDGET(ok));
+    return true;
+}
+
+bool PumpSetupDialog() {
+    return g_main_context_iteration(nullptr, FALSE);
+}

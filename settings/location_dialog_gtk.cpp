@@ -1,0 +1,191 @@
+// The location dialog. A search runs on a thread of its own; GTK is touched
+// only on the main thread, so the thread leaves its outcome in a shared
+// search record and hands the record to the main loop with g_idle_add. A
+// dialog closed while its search runs marks the record, and the late outcome
+// is dropped. Each search downloads into a file of its own
+// (NextSearchDownloadPath), so a reopened dialog can search at once while an
+// earlier search still runs.
+//
+// States: idle (Search enabled) -> searching (Search and OK disabled, the
+// list shows the searching line) -> idle with places (OK enabled, first
+// place selected) or idle with a fixed line.
+#include "settings/location_dialog_gtk.h"
+
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "base/text.h"
+#include "host/process_state.h"
+#include "settings/dialog_gtk.h"
+#include "settings/location_search.h"
+
+namespace {
+struct LocationDialog;
+
+struct SearchRecord {
+    // Written on the main thread before the thread starts; read-only after.
+    std::u16string query;
+    PathText downloadPath;
+    // Written by the search thread, read by the main thread after hand-over.
+    std::mutex lock;
+    SearchOutcome outcome;
+    // Main thread only: the dialog that waits for the outcome, null once it is gone.
+    LocationDialog* dialog = nullptr;
+};
+
+// Main thread only; lives as long as the window.
+struct LocationDialog {
+    GtkBuilder* builder = nullptr;
+    GtkWidget* window = nullptr;
+    std::function<void(bool)> done;
+    std::shared_ptr<SearchRecord> search;  // the running search, if any
+};
+
+GtkWidget* Widget(LocationDialog* d, const char* id) {
+    return LayoutWidget(d->builder, id);
+}
+
+GtkListStore* Lines(LocationDialog* d) {
+    return GTK_LIST_STORE(gtk_builder_get_object(d->builder, "place_lines"));
+}
+
+void ShowLines(LocationDialog* d, const std::vector<std::u16string>& lines) {
+    GtkListStore* store = Lines(d);
+    gtk_list_store_clear(store);
+    for (const auto& line : lines)
+        gtk_list_store_insert_with_values(store, nullptr, -1, 0, Utf16ToUtf8(line).c_str(), -1);
+}
+
+void ShowOutcome(LocationDialog* d, const SearchOutcome& outcome) {
+    switch (outcome.kind) {
+        case SearchOutcome::Places: {
+            ShowLines(d, outcome.lines);
+            GtkTreePath* first = gtk_tree_path_new_first();
+            gtk_tree_view_set_cursor(GTK_TREE_VIEW(Widget(d, "places")), first, nullptr, FALSE);
+            gtk_tree_path_free(first);
+            gtk_widget_set_sensitive(Widget(d, "ok"), TRUE);
+            break;
+        }
+        case SearchOutcome::NothingFound:
+            ShowLines(d, {kNotFoundLine});
+            break;
+        case SearchOutcome::ConnectionFailed:
+            ShowLines(d, {kConnectionLine});
+            break;
+    }
+    gtk_widget_set_sensitive(Widget(d, "search"), TRUE);
+}
+
+gboolean DeliverOutcome(gpointer data) {
+    auto& search = *static_cast<std::shared_ptr<SearchRecord>*>(data);
+    LocationDialog* d = search->dialog;
+    if (!d) return G_SOURCE_REMOVE;  // the dialog closed meanwhile
+    d->search.reset();
+    std::lock_guard<std::mutex> lock(search->lock);
+    ShowOutcome(d, search->outcome);
+    return G_SOURCE_REMOVE;
+}
+
+void ReleaseRecord(gpointer data) {
+    delete static_cast<std::shared_ptr<SearchRecord>*>(data);
+}
+
+void WarnEmptySearch(LocationDialog* d) {
+    GtkWidget* box = gtk_message_dialog_new(
+        GTK_WINDOW(d->window), GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
+        GTK_MESSAGE_WARNING, GTK_BUTTONS_OK, "%s", Utf16ToUtf8(kEmptySearchMessage).c_str());
+    gtk_window_set_title(GTK_WINDOW(box), Utf16ToUtf8(kEmptySearchCaption).c_str());
+    g_signal_connect(box, "response", G_CALLBACK(gtk_widget_destroy), nullptr);
+    gtk_widget_show(box);
+}
+
+void OnSearch(GtkButton*, gpointer data) {
+    auto* d = static_cast<LocationDialog*>(data);
+    if (d->search) return;  // one search per dialog at a time
+    SearchText text(Utf8ToUtf16(gtk_entry_get_text(GTK_ENTRY(Widget(d, "search_text")))));
+    TrimLeadingBlanks(text);
+    if (text.empty()) {
+        WarnEmptySearch(d);
+        return;
+    }
+    auto search = std::make_shared<SearchRecord>();
+    search->query = text.str();
+    if (!NextSearchDownloadPath(search->downloadPath)) search->downloadPath.Clear();
+    search->dialog = d;
+    d->search = search;
+
+    ShowLines(d, {kSearchingLine});
+    gtk_widget_set_sensitive(Widget(d, "search"), FALSE);
+    gtk_widget_set_sensitive(Widget(d, "ok"), FALSE);
+    StartBackgroundThread([search] {
+        SearchOutcome outcome = RunLocationSearch(search->query, search->downloadPath.view());
+        {
+            std::lock_guard<std::mutex> lock(search->lock);
+            search->outcome = std::move(outcome);
+        }
+        g_idle_add_full(G_PRIORITY_DEFAULT_IDLE, DeliverOutcome,
+                        new std::shared_ptr<SearchRecord>(search), ReleaseRecord);
+    });
+}
+
+void End(LocationDialog* d, bool ok) {
+    auto done = std::move(d->done);
+    gtk_widget_destroy(d->window);  // frees `d`
+    if (done) done(ok);
+}
+
+// OK takes the selected line; a fixed line or no selection acts as Cancel.
+void OnOk(GtkButton*, gpointer data) {
+    auto* d = static_cast<LocationDialog*>(data);
+    GtkTreeModel* model = nullptr;
+    GtkTreeIter row;
+    GtkTreeSelection* selection = gtk_tree_view_get_selection(GTK_TREE_VIEW(Widget(d, "places")));
+    bool taken = false;
+    if (gtk_tree_selection_get_selected(selection, &model, &row)) {
+        gchar* line = nullptr;
+        gtk_tree_model_get(model, &row, 0, &line, -1);
+        taken = line && TakeLocationLine(Utf8ToUtf16(line), PendingLocation);
+        g_free(line);
+    }
+    End(d, taken);
+}
+
+void OnCancel(GtkButton*, gpointer data) {
+    End(static_cast<LocationDialog*>(data), false);
+}
+
+// A double click (or Enter) on a row acts as OK, even while OK is disabled.
+void OnRowActivated(GtkTreeView*, GtkTreePath*, GtkTreeViewColumn*, gpointer data) {
+    OnOk(nullptr, data);
+}
+
+void OnDestroy(GtkWidget*, gpointer data) {
+    auto* d = static_cast<LocationDialog*>(data);
+    if (d->search) d->search->dialog = nullptr;
+    g_object_unref(d->builder);
+    delete d;
+}
+}  // namespace
+
+GtkWidget* OpenLocationDialog(GtkWindow* owner, std::function<void(bool)> done) {
+    auto* d = new LocationDialog;
+    d->builder = LoadDialogLayout("location_dialog.ui");
+    d->window = Widget(d, "location_dialog");
+    d->done = std::move(done);
+    gtk_window_set_transient_for(GTK_WINDOW(d->window), owner);
+
+    GtkButton* ok = GTK_BUTTON(Widget(d, "ok"));
+    GtkButton* cancel = GTK_BUTTON(Widget(d, "cancel"));
+    g_signal_connect(ok, "clicked", G_CALLBACK(OnOk), d);
+    g_signal_connect(cancel, "clicked", G_CALLBACK(OnCancel), d);
+    g_signal_connect(Widget(d, "search"), "clicked", G_CALLBACK(OnSearch), d);
+    g_signal_connect(Widget(d, "places"), "row-activated", G_CALLBACK(OnRowActivated), d);
+    g_signal_connect(d->window, "destroy", G_CALLBACK(OnDestroy), d);
+    AttachDialogKeys(GTK_WINDOW(d->window), ok, cancel, GTK_CONTAINER(Widget(d, "layout")));
+
+    gtk_widget_set_sensitive(GTK_WIDGET(ok), FALSE);
+    gtk_widget_grab_focus(Widget(d, "search_text"));
+    gtk_widget_show(d->window);
+    return d->window;
+}

@@ -1,0 +1,28 @@
+// Drives the real GTK dialogs in tests: a private Xvfb server for the test
+// binary, widget lookup by the ids of the .ui files, the main loop and
+// screenshots.
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// The visible top-level window with this title, or null.
+GtkWindow* FindWindow(const char* title);
+// The widget of `root` (or below it) created from the .ui id `id`, or null.
+GtkWidget* FindById(GtkWidget* root, const char* id);
+
+// Runs the main loop until nothing is pending.
+void PumpEvents();
+// Runs the main loop until `done` holds; false when it still does not after `ms`.
+bool PumpUntil(const std::function<bool()>& done, int ms = 10000);
+
+std::vector<std::string> ListLines(GtkWidget* treeView);
+std::string SelectedLine(GtkWidget* treeView);
+
+// Sends a key press to the window as the keyboard would.
+void PressKey(GtkWindow* window, guint keyval);
+// Draws the window's contents into a PNG file under the build folder.
+void SaveScreenshot(GtkWindow* window, const std::string& fileName);

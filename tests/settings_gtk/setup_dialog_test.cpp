@@ -1,0 +1,194 @@
+#include "settings/setup_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "base/text.h"
+#include "dialog_driver.h"
+#include "harvest/gallery_table.h"
+#include "host/process_state.h"
+#include "host/saver_app.h"
+#include "settings/location_search.h"
+#include "settings/settings.h"
+#include "setup_fixture.h"
+#include "support/temp_dir.h"
+
+// X11 last: its macros clash with names in the headers above.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <gdk/gdkx.h>
+
+namespace {
+bool Sensitive(GtkWidget* w) {
+    return gtk_widget_get_sensitive(w);
+}
+bool Active(GtkWidget* w) {
+    return gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(w));
+}
+std::string LabelText(GtkWidget* w) {
+    return gtk_label_get_text(GTK_LABEL(w));
+}
+
+TEST_F(SetupDialogTest, InitialStateFollowsEveryCombinationOfSettings) {
+    const char16_t* versions[] = {u"", u"1.0", u"1.1"};
+    int round = 0;
+    for (int weather : {0, 1})
+        for (int notices : {0, 2})
+            for (const char16_t* newver : versions) {
+                SCOPED_TRACE(testing::Message() << "show_weather=" << weather << " show_newver="
+                                                << notices << " newver=" << Utf16ToUtf8(newver));
+                Settings.show_weather = weather;
+                Settings.show_newver = notices;
+                Settings.newver.Assign(newver);
+                Settings.dloption = round++ % kGalleryCount;
+                Open();
+
+                GtkWidget* gallery = Find("gallery");
+                EXPECT_EQ(gtk_combo_box_get_active(GTK_COMBO_BOX(gallery)), Settings.dloption);
+                GtkTreeModel* titles = gtk_combo_box_get_model(GTK_COMBO_BOX(gallery));
+                EXPECT_EQ(gtk_tree_model_iter_n_children(titles, nullptr), kGalleryCount);
+                EXPECT_EQ(LabelText(Find("location_name")), "Saint-Petersburg, Russia");
+                EXPECT_EQ(Active(Find("show_weather")), weather != 0);
+                EXPECT_EQ(Active(Find("show_newver")), notices != 0);
+                for (const char* id : {"location_caption", "location_name", "change_location"})
+                    EXPECT_EQ(Sensitive(Find(id)), weather != 0) << id;
+
+                bool newer = std::u16string_view(newver) == u"1.1";
+                EXPECT_EQ(gtk_widget_get_visible(Find("newver_icon")), newer);
+                EXPECT_EQ(gtk_widget_get_visible(Find("newver_message")), newer);
+                if (newer) {
+                    EXPECT_EQ(LabelText(Find("newver_message")),
+                              "New version 1.1 is available!\n"
+                              "Please, click \"Home Website\" for upgrade details.");
+                }
+                gtk_button_clicked(GTK_BUTTON(Find("cancel")));
+                PumpEvents();
+                EXPECT_EQ(FindWindow(kSetupTitle), nullptr);
+            }
+}
+
+TEST_F(SetupDialogTest, WeatherBoxEnablesAndDisablesTheLocationAtOnce) {
+    Settings.show_weather = 0;
+    Open();
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(Find("show_weather")), TRUE);
+    for (const char* id : {"location_caption", "location_name", "change_location"})
+        EXPECT_TRUE(Sensitive(Find(id))) << id;
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(Find("show_weather")), FALSE);
+    for (const char* id : {"location_caption", "location_name", "change_location"})
+        EXPECT_FALSE(Sensitive(Find(id))) << id;
+}
+
+TEST_F(SetupDialogTest, OkStoresTheChoicesAndKeepsTheWeatherOfAnUnchangedLocation) {
+    WriteFileBytes(dir / "weather.xml", "<weather/>");
+    Open();
+    gtk_combo_box_set_active(GTK_COMBO_BOX(Find("gallery")), 3);
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(Find("show_newver")), FALSE);
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(Find("show_weather")), FALSE);
+    gtk_button_clicked(GTK_BUTTON(Find("ok")));
+    PumpEvents();
+
+    EXPECT_EQ(FindWindow(kSetupTitle), nullptr);
+    EXPECT_TRUE(QuitPosted());
+    EXPECT_EQ(SaverApp.RefreshSeconds, GalleryTable[3].refresh);
+    auto file = SettingsFile();
+    EXPECT_NE(file.find(u"dloption=3\n"), std::u16string::npos);
+    EXPECT_NE(file.find(u"show_weather=0\n"), std::u16string::npos);
+    EXPECT_NE(file.find(u"show_newver=0"), std::u16string::npos);
+    EXPECT_NE(file.find(u"weather_loc_id=RSXX0091\n"), std::u16string::npos);
+    EXPECT_TRUE(std::filesystem::exists(dir / "weather.xml"));
+}
+
+TEST_F(SetupDialogTest, OkReplacesTheLocationOnlyWhenThePendingOneDiffers) {
+    WriteFileBytes(dir / "weather.xml", "<weather/>");
+    // The stored place chosen again, in other case: nothing to discard.
+    PendingLocation.name.Assign(u"SAINT-PETERSBURG, RUSSIA");
+    PendingLocation.id.Assign(u"rsxx0091");
+    Open();
+    gtk_button_clicked(GTK_BUTTON(Find("ok")));
+    PumpEvents();
+    EXPECT_TRUE(std::filesystem::exists(dir / "weather.xml"));
+    EXPECT_NE(SettingsFile().find(u"weather_loc=Saint-Petersburg, Russia"), std::u16string::npos);
+
+    PendingLocation.name.Assign(u"Oslo, Norway");
+    PendingLocation.id.Assign(u"NOXX0029");
+    Open();
+    gtk_button_clicked(GTK_BUTTON(Find("ok")));
+    PumpEvents();
+    EXPECT_FALSE(std::filesystem::exists(dir / "weather.xml"));
+    auto file = SettingsFile();
+    EXPECT_NE(file.find(u"weather_loc_id=NOXX0029\n"), std::u16string::npos);
+    EXPECT_NE(file.find(u"weather_loc=Oslo, Norway\n"), std::u16string::npos);
+}
+
+TEST_F(SetupDialogTest, CancelEscAndTheCloseBoxStoreNothing) {
+    PendingLocation.name.Assign(u"Oslo, Norway");
+    PendingLocation.id.Assign(u"NOXX0029");
+    WriteFileBytes(dir / "weather.xml", "<weather/>");
+    std::function<void(GtkWindow*)> closers[] = {
+        [](GtkWindow*) { gtk_button_clicked(GTK_BUTTON(FindById(SetupWindow(), "cancel"))); },
+        [](GtkWindow* w) { PressKey(w, GDK_KEY_Escape); },
+        [](GtkWindow* w) { gtk_window_close(w); },
+    };
+    for (auto& close : closers) {
+        Open();
+        gtk_combo_box_set_active(GTK_COMBO_BOX(Find("gallery")), 4);
+        close(window);
+        PumpEvents();
+        EXPECT_EQ(FindWindow(kSetupTitle), nullptr);
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "settings.cfg"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "weather.xml"));
+    EXPECT_EQ(Settings.dloption, 0);
+    EXPECT_EQ(Settings.weather_loc_id.view(), u"RSXX0091");
+}
+
+TEST_F(SetupDialogTest, EnterPressesOkUnlessAnotherPushButtonHasTheFocus) {
+    Open();
+    gtk_widget_grab_focus(Find("cancel"));
+    PressKey(window, GDK_KEY_Return);
+    PumpEvents();
+    EXPECT_EQ(FindWindow(kSetupTitle), nullptr);
+    EXPECT_FALSE(std::filesystem::exists(dir / "settings.cfg"));
+
+    Open();
+    gtk_widget_grab_focus(Find("show_newver"));
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(Find("show_newver")), FALSE);
+    PressKey(window, GDK_KEY_Return);
+    PumpEvents();
+    EXPECT_EQ(FindWindow(kSetupTitle), nullptr);
+    EXPECT_NE(SettingsFile().find(u"show_newver=0"), std::u16string::npos);
+}
+
+TEST_F(SetupDialogTest, AnXWindowIdMakesTheDialogTransientForIt) {
+    GtkWidget* host = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    gtk_widget_realize(host);
+    Window hostId = gdk_x11_window_get_xid(gtk_widget_get_window(host));
+    ASSERT_TRUE(CreateSetupDialog(hostId));
+    window = FindWindow(kSetupTitle);
+    ASSERT_NE(window, nullptr);
+    PumpEvents();
+    Display* x = GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
+    Window owner = 0;
+    ASSERT_TRUE(XGetTransientForHint(
+        x, gdk_x11_window_get_xid(gtk_widget_get_window(SetupWindow())), &owner));
+    EXPECT_EQ(owner, hostId);
+    gtk_widget_destroy(GTK_WIDGET(window));
+    gtk_widget_destroy(host);
+
+    // A window ID that names nothing leaves the dialog without owner.
+    ASSERT_TRUE(CreateSetupDialog(0x7ffffff0));
+    window = FindWindow(kSetupTitle);
+    ASSERT_NE(window, nullptr);
+    EXPECT_FALSE(XGetTransientForHint(
+        x, gdk_x11_window_get_xid(gtk_widget_get_window(SetupWindow())), &owner));
+}
+
+TEST_F(SetupDialogTest, Screenshot) {
+    Settings.newver.Assign(u"1.1");
+    Settings.weather_loc.Assign(u"Llanfairpwllgwyngyll, Isle of Anglesey, United Kingdom");
+    Open();
+    EXPECT_NE(LabelText(Find("about")).find("version 1.0"), std::string::npos);
+    SaveScreenshot(window, "setup_dialog.png");
+}
+}  // namespace

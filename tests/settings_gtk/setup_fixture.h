@@ -1,0 +1,58 @@
+// A setup dialog opened over a fresh data folder with default settings.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "dialog_driver.h"
+#include "host/saver_app.h"
+#include "settings/location_search.h"
+#include "settings/settings.h"
+#include "settings/setup_dialog.h"
+#include "support/temp_dir.h"
+
+inline constexpr char kSetupTitle[] = "Skyreel - Screensaver Setup";
+inline constexpr char kLocationTitle[] = "Weather Location";
+
+inline GtkWidget* SetupWindow() {
+    return GTK_WIDGET(FindWindow(kSetupTitle));
+}
+
+class SetupDialogTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        Settings = SettingsRecord{};
+        Settings.weather_loc_id.Assign(kDefaultLocationId);
+        Settings.weather_loc.Assign(kDefaultLocationName);
+        Settings.guid.Assign(u"0123456789ABCDEF0123456789ABCDEF");
+        SaverApp.RefreshSeconds = 604800;
+        PendingLocation = PendingLocationRecord{};
+    }
+    void TearDown() override {
+        for (const char* title : {kLocationTitle, kSetupTitle})
+            if (GtkWindow* w = FindWindow(title)) gtk_widget_destroy(GTK_WIDGET(w));
+        PumpEvents();
+    }
+
+    void Open() {
+        ASSERT_TRUE(CreateSetupDialog(0));
+        window = FindWindow(kSetupTitle);
+        ASSERT_NE(window, nullptr);
+        PumpEvents();
+    }
+    GtkWidget* Find(const char* id) const { return FindById(GTK_WIDGET(window), id); }
+
+    std::u16string SettingsFile() const {
+        std::string b = ReadFileBytes(dir / "settings.cfg");
+        std::u16string out;
+        for (std::size_t i = 0; i + 1 < b.size(); i += 2)
+            out.push_back(static_cast<char16_t>(static_cast<unsigned char>(b[i]) |
+                                                (static_cast<unsigned char>(b[i + 1]) << 8)));
+        return out;
+    }
+
+    TempDataFolder dir;
+    GtkWindow* window = nullptr;
+};
