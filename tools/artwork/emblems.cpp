@@ -112,20 +112,46 @@ void PaintWarningSign(cairo_t* cr) {
     });
 }
 
+namespace {
+
+// The icon's tile: a rounded square `margin` units in from the edges.
+void TilePath(cairo_t* cr, double margin) {
+    const double side = 256 - 2 * margin;
+    RoundedRectPath(cr, margin, margin, side, side, side * 0.22);
+}
+
+// Places the aircraft's units: centred, `length` icon units per unit,
+// climbing towards the upper right unless upright.
+void AircraftFrame(cairo_t* cr, bool upright, double length) {
+    cairo_translate(cr, 128, 128);
+    if (!upright) cairo_rotate(cr, M_PI / 4);
+    cairo_scale(cr, length, length);
+}
+
+}  // namespace
+
 void PaintIcon(cairo_t* cr, int size) {
     // What each size can carry: clouds, contrails, engines and the tile's
     // shadow only on the large icon, the sun's glow from 32 pixels.
     const bool large = size >= 128;
     const bool glow = size >= 32;
     const double margin = large ? 12 : (glow ? 4 : 0);
-    const double side = 256 - 2 * margin;
+    // Small icons draw the aircraft upright and larger, where a slanted
+    // outline would blur into the sky, with the fuselage's edges on whole
+    // pixels.
+    const bool upright = size <= 24;
+    const double length = large ? 92 : (upright ? 118 : 104);
+    const double pixelsPerUnit = length * size / 256.0;
+    const double body = upright ? std::max(1.0, std::round(0.14 * pixelsPerUnit)) / pixelsPerUnit
+                                : (large ? 0.09 : 0.15);
     cairo_scale(cr, size / 256.0, size / 256.0);
+
     std::vector<Halo> tileHalos;
     if (large) tileHalos.push_back({0, 4, 5, {0.0, 0.05, 0.15, 0.45}});
     PaintLayer(
         cr,
         [&](cairo_t* c) {
-            RoundedRectPath(c, margin, margin, side, side, side * 0.22);
+            TilePath(c, margin);
             cairo_clip(c);
             SetVerticalGradient(c, margin, Hex(0x164F9E), 256 - margin, Hex(0x8FCBF2));
             cairo_paint(c);
@@ -141,43 +167,36 @@ void PaintIcon(cairo_t* cr, int size) {
         },
         tileHalos);
     if (large) {
-        // Clouds drift below the aircraft, cut off by the tile.
+        // Clouds drift below the aircraft and its contrails fade behind it,
+        // all cut off by the tile.
         cairo_save(cr);
-        RoundedRectPath(cr, margin, margin, side, side, side * 0.22);
+        TilePath(cr, margin);
         cairo_clip(cr);
         PaintCloud(cr, 118, 262, 170, CloudTone::White);
         PaintCloud(cr, -20, 270, 130, CloudTone::White, true);
+        PaintLayer(cr,
+                   [&](cairo_t* c) {
+                       AircraftFrame(c, upright, length);
+                       for (double x : {-0.42, 0.42}) {
+                           cairo_pattern_t* trail = cairo_pattern_create_linear(0, 0.25, 0, 1.3);
+                           cairo_pattern_add_color_stop_rgba(trail, 0, 1, 1, 1, 0.8);
+                           cairo_pattern_add_color_stop_rgba(trail, 1, 1, 1, 1, 0);
+                           cairo_set_source(c, trail);
+                           cairo_pattern_destroy(trail);
+                           RoundedRectPath(c, x - 0.03, 0.25, 0.06, 1.05, 0.03);
+                           cairo_fill(c);
+                       }
+                   },
+                   {});
         cairo_restore(cr);
     }
-    // The aircraft climbs towards the upper right. Small icons draw it upright
-    // and larger, where a slanted outline would blur into the sky, with the
-    // fuselage's edges on whole pixels.
-    const bool upright = size <= 24;
-    const double length = large ? 92 : (upright ? 118 : 104);
-    const double pixelsPerUnit = length * size / 256.0;
-    const double body = upright ? std::max(1.0, std::round(0.14 * pixelsPerUnit)) / pixelsPerUnit
-                                : (large ? 0.09 : 0.15);
     const Halo planeShadow{large ? 4.0 : 8.0,
                            large ? 6.0 : 10.0,
                            large ? 5.0 : 6.0,
                            {0.0, 0.08, 0.25, large ? 0.4 : 0.5}};
     PaintLayer(cr,
                [&](cairo_t* c) {
-                   cairo_translate(c, 128, 128);
-                   if (!upright) cairo_rotate(c, M_PI / 4);
-                   cairo_scale(c, length, length);
-                   if (large) {
-                       // Contrails from the engines, fading behind.
-                       for (double x : {-0.42, 0.42}) {
-                           cairo_pattern_t* trail = cairo_pattern_create_linear(0, 0.25, 0, 1.6);
-                           cairo_pattern_add_color_stop_rgba(trail, 0, 1, 1, 1, 0.85);
-                           cairo_pattern_add_color_stop_rgba(trail, 1, 1, 1, 1, 0);
-                           cairo_set_source(c, trail);
-                           cairo_pattern_destroy(trail);
-                           RoundedRectPath(c, x - 0.035, 0.25, 0.07, 1.35, 0.035);
-                           cairo_fill(c);
-                       }
-                   }
+                   AircraftFrame(c, upright, length);
                    AircraftPath(c, !large, body);
                    SetVerticalGradient(c, -1, Hex(0xFFFFFF), 1, Hex(0xD8E2EE));
                    cairo_fill(c);
