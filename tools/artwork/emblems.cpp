@@ -156,12 +156,10 @@ void PaintIcon(cairo_t* cr, int size) {
             SetVerticalGradient(c, margin, Hex(0x164F9E), 256 - margin, Hex(0x8FCBF2));
             cairo_paint(c);
             if (glow) {
-                cairo_pattern_t* sun = cairo_pattern_create_radial(196, 58, 0, 196, 58, 110);
-                cairo_pattern_add_color_stop_rgba(sun, 0.0, 1.0, 0.96, 0.78, 0.95);
-                cairo_pattern_add_color_stop_rgba(sun, 0.25, 1.0, 0.88, 0.55, 0.45);
-                cairo_pattern_add_color_stop_rgba(sun, 1.0, 1.0, 0.88, 0.55, 0.0);
-                cairo_set_source(c, sun);
-                cairo_pattern_destroy(sun);
+                SetRadialGradient(c, 196, 58, 0, 110,
+                                  {{0.0, Hex(0xFFF5C7, 0.95)},
+                                   {0.25, Hex(0xFFE08C, 0.45)},
+                                   {1.0, Hex(0xFFE08C, 0.0)}});
                 cairo_paint(c);
             }
         },
@@ -178,11 +176,8 @@ void PaintIcon(cairo_t* cr, int size) {
                    [&](cairo_t* c) {
                        AircraftFrame(c, upright, length);
                        for (double x : {-0.42, 0.42}) {
-                           cairo_pattern_t* trail = cairo_pattern_create_linear(0, 0.25, 0, 1.3);
-                           cairo_pattern_add_color_stop_rgba(trail, 0, 1, 1, 1, 0.8);
-                           cairo_pattern_add_color_stop_rgba(trail, 1, 1, 1, 1, 0);
-                           cairo_set_source(c, trail);
-                           cairo_pattern_destroy(trail);
+                           SetVerticalGradient(c, 0.25, Hex(0xFFFFFF, 0.8), 1.3,
+                                               Hex(0xFFFFFF, 0.0));
                            RoundedRectPath(c, x - 0.03, 0.25, 0.06, 1.05, 0.03);
                            cairo_fill(c);
                        }
