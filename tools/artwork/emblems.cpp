@@ -54,8 +54,8 @@ void FillRounded(cairo_t* cr, const std::vector<Point>& inset, double radius) {
 }
 
 // Right half of an aircraft seen from below, nose up, from nose to tail, in
-// units where the aircraft is 2 long. `bold` widens what small icons need.
-// `body` is the fuselage's half width.
+// units where the aircraft is 2 long. `body` is the fuselage's half width;
+// `bold` gives the wider wings and tail that small icons need.
 std::vector<Point> AircraftHalf(bool bold, double body) {
     const double wingChord = bold ? 0.24 : 0.15;
     const double tailChord = bold ? 0.18 : 0.11;
@@ -64,7 +64,7 @@ std::vector<Point> AircraftHalf(bool bold, double body) {
             {body, -0.26},
             {0.98, 0.16},
             {0.98, 0.16 + wingChord * 0.5},
-            {body, 0.0 + wingChord},
+            {body, wingChord},
             {body * 0.85, 0.62},
             {0.42, 0.86},
             {0.42, 0.86 + tailChord * 0.55},
@@ -79,6 +79,20 @@ void AircraftPath(cairo_t* cr, bool bold, double body) {
     for (const Point& p : half) cairo_line_to(cr, p.x, p.y);
     for (auto it = half.rbegin() + 1; it != half.rend(); ++it) cairo_line_to(cr, -it->x, it->y);
     cairo_close_path(cr);
+}
+
+// The icon's tile: a rounded square `margin` units in from the edges.
+void TilePath(cairo_t* cr, double margin) {
+    const double side = 256 - 2 * margin;
+    RoundedRectPath(cr, margin, margin, side, side, side * 0.22);
+}
+
+// Places the aircraft's units: centred, `length` icon units per unit,
+// climbing towards the upper right unless upright.
+void AircraftFrame(cairo_t* cr, bool upright, double length) {
+    cairo_translate(cr, 128, 128);
+    if (!upright) cairo_rotate(cr, M_PI / 4);
+    cairo_scale(cr, length, length);
 }
 
 }  // namespace
@@ -111,24 +125,6 @@ void PaintWarningSign(cairo_t* cr) {
         cairo_fill(c);
     });
 }
-
-namespace {
-
-// The icon's tile: a rounded square `margin` units in from the edges.
-void TilePath(cairo_t* cr, double margin) {
-    const double side = 256 - 2 * margin;
-    RoundedRectPath(cr, margin, margin, side, side, side * 0.22);
-}
-
-// Places the aircraft's units: centred, `length` icon units per unit,
-// climbing towards the upper right unless upright.
-void AircraftFrame(cairo_t* cr, bool upright, double length) {
-    cairo_translate(cr, 128, 128);
-    if (!upright) cairo_rotate(cr, M_PI / 4);
-    cairo_scale(cr, length, length);
-}
-
-}  // namespace
 
 void PaintIcon(cairo_t* cr, int size) {
     // What each size can carry: clouds, contrails, engines and the tile's
