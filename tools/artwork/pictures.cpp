@@ -63,8 +63,9 @@ constexpr Box kSkyAlone{55, 20, 140, 140};
 constexpr Box kSkyBesideSmallCloud{40, 12, 136, 136};
 constexpr Box kSmallCloud{122, 0, 104, 160};
 // A sun or moon half hidden: three amounts of cloud.
-constexpr Box kSkyBehindFewClouds{42, 10, 128, 128};
-constexpr Box kFewClouds{104, 0, 128, 162};
+constexpr Box kSkyBehindFewClouds{50, 10, 128, 128};
+constexpr Box kFewClouds{112, 0, 120, 150};
+constexpr Box kFewCloudsLow{22, 0, 92, 164};
 constexpr Box kSkyBehindCloud{32, 10, 118, 118};
 constexpr Box kCloudOverSky{64, 0, 164, 160};
 constexpr Box kSkyBehindManyClouds{22, 10, 104, 104};
@@ -122,7 +123,10 @@ const std::vector<Composition>& Compositions() {
           {P::GreyCloud, kRainCloudOverSky},
           {P::HeavyRain, kFallBelowCloudOverSky}}},
         {2022, {{P::GreyCloud, kRainCloud}, {P::RainAndSnow, kFallBelowCloud}}},
-        {2023, {{P::Sun, kSkyBehindFewClouds}, {P::WhiteCloud, kFewClouds}}},
+        {2023,
+         {{P::Sun, kSkyBehindFewClouds},
+          {P::WhiteCloud, kFewClouds},
+          {P::WhiteCloud, kFewCloudsLow, true}}},
         {2024, {{P::Sun, kSkyBehindCloud}, {P::WhiteCloud, kCloudOverSky}}},
         {2025,
          {{P::Sun, kSkyBehindManyClouds},
