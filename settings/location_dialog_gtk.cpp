@@ -155,8 +155,10 @@ void OnCancel(GtkButton*, gpointer data) {
     End(static_cast<LocationDialog*>(data), false);
 }
 
-// A double click (or Enter) on a row acts as OK, even while OK is disabled.
-void OnRowActivated(GtkTreeView*, GtkTreePath*, GtkTreeViewColumn*, gpointer data) {
+// A double click (or Enter) on a row selects it and acts as OK, even while
+// OK is disabled.
+void OnRowActivated(GtkTreeView* view, GtkTreePath* path, GtkTreeViewColumn*, gpointer data) {
+    gtk_tree_selection_select_path(gtk_tree_view_get_selection(view), path);
     OnOk(nullptr, data);
 }
 

@@ -1,0 +1,282 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <filesystem>
+#include <mutex>
+
+#include "base/text.h"
+#include "net/endpoints.h"
+#include "setup_fixture.h"
+#include "support/http_test_server.h"
+
+namespace {
+const std::string kTwoPlaces =
+    "<?xml version=\"1.0\"?><search ver=\"3.0\">"
+    "<loc id=\"USNY0996\" type=\"1\">New York, NY</loc>"
+    "<loc id=\"UKXX0085\" type=\"1\">London, United Kingdom</loc></search>";
+const char kFirstLine[] = "New York, NY \u2014 USNY0996";
+const char kSecondLine[] = "London, United Kingdom \u2014 UKXX0085";
+
+// The weather service's search: answers by the "where" text. The answer to
+// "slow" waits until the test releases it.
+class SearchService {
+  public:
+    SearchService() {
+        server.Handle(
+            "/search/search", [this](const httplib::Request& req, httplib::Response& res) {
+                std::string where = req.get_param_value("where");
+                std::unique_lock<std::mutex> lock(mutex_);
+                queries_.push_back(where);
+                if (where == "slow") {
+                    slowArrived_ = true;
+                    changed_.notify_all();
+                    changed_.wait_for(lock, std::chrono::seconds(20), [this] { return released_; });
+                }
+                if (where == "nowhere") {
+                    res.set_content("<search ver=\"3.0\"></search>", "text/xml");
+                } else if (where == "broken") {
+                    res.status = 500;
+                } else {
+                    res.set_content(kTwoPlaces, "text/xml");
+                }
+            });
+        EXPECT_TRUE(SetSiteOverride(server.BaseUrl()));
+    }
+    ~SearchService() { Release(); }
+
+    void Release() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        released_ = true;
+        changed_.notify_all();
+    }
+    bool WaitForSlow() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        return changed_.wait_for(lock, std::chrono::seconds(10), [this] { return slowArrived_; });
+    }
+    std::vector<std::string> Queries() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return queries_;
+    }
+
+    HttpTestServer server;
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool released_ = false;             // mutex_
+    bool slowArrived_ = false;          // mutex_
+    std::vector<std::string> queries_;  // mutex_
+};
+
+class LocationDialogTest : public SetupDialogTest {
+  protected:
+    void SetUp() override {
+        SetupDialogTest::SetUp();
+        Open();
+    }
+    // Presses "Change" and returns the location dialog.
+    GtkWindow* Change() {
+        gtk_button_clicked(GTK_BUTTON(Find("change_location")));
+        PumpEvents();
+        return FindWindow(kLocationTitle);
+    }
+    static GtkWidget* In(GtkWindow* dialog, const char* id) {
+        return FindById(GTK_WIDGET(dialog), id);
+    }
+    // Types `text` and presses Search.
+    static void Search(GtkWindow* dialog, const char* text) {
+        gtk_entry_set_text(GTK_ENTRY(In(dialog, "search_text")), text);
+        gtk_button_clicked(GTK_BUTTON(In(dialog, "search")));
+    }
+    static bool SearchEnded(GtkWindow* dialog) {
+        return PumpUntil([&] { return gtk_widget_get_sensitive(In(dialog, "search")); });
+    }
+    std::string LocationLabel() const {
+        return gtk_label_get_text(GTK_LABEL(Find("location_name")));
+    }
+    bool NoDownloadLeft() const {
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+            if (entry.path().filename().string().rfind("weather_search", 0) == 0) return false;
+        return true;
+    }
+
+    SearchService service;
+};
+
+TEST_F(LocationDialogTest, SearchShowsTheWaitingLineThenThePlaces) {
+    GtkWindow* dialog = Change();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_FALSE(gtk_widget_get_sensitive(In(dialog, "ok")));
+    SaveScreenshot(dialog, "location_dialog.png");
+
+    Search(dialog, "  slow");
+    EXPECT_EQ(ListLines(In(dialog, "places")),
+              std::vector<std::string>{"Searching, please wait..."});
+    EXPECT_FALSE(gtk_widget_get_sensitive(In(dialog, "search")));
+    EXPECT_FALSE(gtk_widget_get_sensitive(In(dialog, "ok")));
+    ASSERT_TRUE(service.WaitForSlow());
+    service.Release();
+    ASSERT_TRUE(SearchEnded(dialog));
+
+    EXPECT_EQ(ListLines(In(dialog, "places")), (std::vector<std::string>{kFirstLine, kSecondLine}));
+    EXPECT_EQ(SelectedLine(In(dialog, "places")), kFirstLine);
+    EXPECT_TRUE(gtk_widget_get_sensitive(In(dialog, "ok")));
+    SaveScreenshot(dialog, "location_dialog_places.png");
+    // Leading blanks are not sent.
+    EXPECT_EQ(service.Queries(), std::vector<std::string>{"slow"});
+    EXPECT_TRUE(NoDownloadLeft());
+
+    gtk_button_clicked(GTK_BUTTON(In(dialog, "ok")));
+    PumpEvents();
+    EXPECT_EQ(FindWindow(kLocationTitle), nullptr);
+    EXPECT_EQ(PendingLocation.name.view(), u"New York, NY");
+    EXPECT_EQ(PendingLocation.id.view(), u"USNY0996");
+    EXPECT_EQ(LocationLabel(), "New York, NY");
+}
+
+TEST_F(LocationDialogTest, TheTextReachesTheServiceWhole) {
+    GtkWindow* dialog = Change();
+    Search(dialog, "Saint John's & Co #1 Z\u00fcrich");
+    ASSERT_TRUE(SearchEnded(dialog));
+    EXPECT_EQ(service.Queries(), std::vector<std::string>{"Saint John's & Co #1 Z\u00fcrich"});
+}
+
+TEST_F(LocationDialogTest, FailuresAndEmptyAnswersShowTheirLine) {
+    struct Case {
+        const char* text;
+        const char* line;
+    } cases[] = {
+        {"nowhere", "Could not find this location."},
+        {"broken", "Could not find the location. Looks like connection problems..."},
+    };
+    GtkWindow* dialog = Change();
+    for (const auto& c : cases) {
+        Search(dialog, c.text);
+        ASSERT_TRUE(SearchEnded(dialog));
+        EXPECT_EQ(ListLines(In(dialog, "places")), std::vector<std::string>{c.line});
+        EXPECT_FALSE(gtk_widget_get_sensitive(In(dialog, "ok")));
+    }
+    EXPECT_TRUE(NoDownloadLeft());
+
+    // OK on a fixed line acts as Cancel.
+    gtk_tree_view_set_cursor(GTK_TREE_VIEW(In(dialog, "places")), gtk_tree_path_new_first(),
+                             nullptr, FALSE);
+    gtk_button_clicked(GTK_BUTTON(In(dialog, "ok")));
+    PumpEvents();
+    EXPECT_EQ(FindWindow(kLocationTitle), nullptr);
+    EXPECT_TRUE(PendingLocation.name.empty());
+    EXPECT_EQ(LocationLabel(), "Saint-Petersburg, Russia");
+}
+
+TEST_F(LocationDialogTest, AnUnreachableServiceShowsTheConnectionLine) {
+    ASSERT_TRUE(SetSiteOverride(HttpTestServer::RefusedUrl().substr(0, 22)));
+    GtkWindow* dialog = Change();
+    Search(dialog, "Oslo");
+    ASSERT_TRUE(SearchEnded(dialog));
+    EXPECT_EQ(
+        ListLines(In(dialog, "places")),
+        std::vector<std::string>{"Could not find the location. Looks like connection problems..."});
+}
+
+TEST_F(LocationDialogTest, AnEmptySearchTextWarnsAndSendsNothing) {
+    GtkWindow* dialog = Change();
+    Search(dialog, " \t ");
+    PumpEvents();
+    GtkWindow* box = FindWindow("Cannot search");
+    ASSERT_NE(box, nullptr);
+    ASSERT_TRUE(GTK_IS_MESSAGE_DIALOG(box));
+    gchar* text = nullptr;
+    GtkMessageType type;
+    g_object_get(box, "text", &text, "message-type", &type, nullptr);
+    EXPECT_STREQ(text, "Please, enter city name or ZIP code to search for.");
+    EXPECT_EQ(type, GTK_MESSAGE_WARNING);
+    g_free(text);
+    EXPECT_TRUE(ListLines(In(dialog, "places")).empty());
+    gtk_dialog_response(GTK_DIALOG(box), GTK_RESPONSE_OK);
+    PumpEvents();
+    EXPECT_EQ(FindWindow("Cannot search"), nullptr);
+    EXPECT_NE(FindWindow(kLocationTitle), nullptr);
+    EXPECT_TRUE(service.Queries().empty());
+}
+
+TEST_F(LocationDialogTest, ADoubleClickOnAPlaceActsAsOk) {
+    GtkWindow* dialog = Change();
+    Search(dialog, "London");
+    ASSERT_TRUE(SearchEnded(dialog));
+    GtkTreePath* second = gtk_tree_path_new_from_indices(1, -1);
+    gtk_tree_view_row_activated(GTK_TREE_VIEW(In(dialog, "places")), second, nullptr);
+    gtk_tree_path_free(second);
+    PumpEvents();
+    EXPECT_EQ(FindWindow(kLocationTitle), nullptr);
+    EXPECT_EQ(PendingLocation.name.view(), u"London, United Kingdom");
+    EXPECT_EQ(PendingLocation.id.view(), u"UKXX0085");
+    EXPECT_EQ(LocationLabel(), "London, United Kingdom");
+}
+
+TEST_F(LocationDialogTest, CancelKeepsThePendingLocation) {
+    GtkWindow* dialog = Change();
+    Search(dialog, "London");
+    ASSERT_TRUE(SearchEnded(dialog));
+    PressKey(dialog, GDK_KEY_Escape);
+    PumpEvents();
+    EXPECT_EQ(FindWindow(kLocationTitle), nullptr);
+    EXPECT_TRUE(PendingLocation.name.empty());
+    EXPECT_EQ(LocationLabel(), "Saint-Petersburg, Russia");
+}
+
+TEST_F(LocationDialogTest, ASearchLeftRunningByAClosedDialogIsDropped) {
+    GtkWindow* first = Change();
+    Search(first, "slow");
+    ASSERT_TRUE(service.WaitForSlow());
+    gtk_button_clicked(GTK_BUTTON(In(first, "cancel")));
+    PumpEvents();
+    ASSERT_EQ(FindWindow(kLocationTitle), nullptr);
+
+    // The reopened dialog searches at once, beside the running search.
+    GtkWindow* second = Change();
+    ASSERT_NE(second, nullptr);
+    Search(second, "nowhere");
+    ASSERT_TRUE(SearchEnded(second));
+    EXPECT_EQ(ListLines(In(second, "places")),
+              std::vector<std::string>{"Could not find this location."});
+
+    // The first answer arrives now and must not reach the new dialog.
+    service.Release();
+    ASSERT_TRUE(PumpUntil([&] { return NoDownloadLeft(); }));
+    PumpUntil([] { return false; }, 300);
+    EXPECT_EQ(ListLines(In(second, "places")),
+              std::vector<std::string>{"Could not find this location."});
+    EXPECT_FALSE(gtk_widget_get_sensitive(In(second, "ok")));
+}
+
+TEST_F(LocationDialogTest, OkOfTheSetupDialogStoresTheChosenPlaceAndDropsTheOldWeather) {
+    WriteFileBytes(dir / "weather.xml", "<weather/>");
+    GtkWindow* dialog = Change();
+    Search(dialog, "New York");
+    ASSERT_TRUE(SearchEnded(dialog));
+    gtk_button_clicked(GTK_BUTTON(In(dialog, "ok")));
+    PumpEvents();
+    gtk_button_clicked(GTK_BUTTON(Find("ok")));
+    PumpEvents();
+    EXPECT_FALSE(std::filesystem::exists(dir / "weather.xml"));
+    EXPECT_EQ(Settings.weather_loc.view(), u"New York, NY");
+    auto file = SettingsFile();
+    EXPECT_NE(file.find(u"weather_loc_id=USNY0996\n"), std::u16string::npos);
+    EXPECT_NE(file.find(u"weather_loc=New York, NY\n"), std::u16string::npos);
+}
+
+TEST_F(LocationDialogTest, ChangeThenCancelOfTheSetupDialogStoresNothing) {
+    WriteFileBytes(dir / "weather.xml", "<weather/>");
+    GtkWindow* dialog = Change();
+    Search(dialog, "New York");
+    ASSERT_TRUE(SearchEnded(dialog));
+    gtk_button_clicked(GTK_BUTTON(In(dialog, "ok")));
+    PumpEvents();
+    gtk_button_clicked(GTK_BUTTON(Find("cancel")));
+    PumpEvents();
+    EXPECT_TRUE(std::filesystem::exists(dir / "weather.xml"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "settings.cfg"));
+    EXPECT_EQ(Settings.weather_loc_id.view(), u"RSXX0091");
+}
+}  // namespace
