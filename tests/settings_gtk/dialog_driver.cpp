@@ -148,15 +148,13 @@ void PressKey(GtkWindow* window, guint keyval) {
 }
 
 void SaveScreenshot(GtkWindow* window, const std::string& fileName) {
-    PumpEvents();
-    GtkWidget* w = GTK_WIDGET(window);
-    int width = gtk_widget_get_allocated_width(w);
-    int height = gtk_widget_get_allocated_height(w);
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-    cairo_t* cr = cairo_create(surface);
-    gtk_widget_draw(w, cr);
-    cairo_destroy(cr);
+    // Read back what the X server shows, so the picture is what a user sees.
+    PumpUntil([] { return false; }, 100);
+    GdkWindow* shown = gtk_widget_get_window(GTK_WIDGET(window));
+    GdkPixbuf* shot = gdk_pixbuf_get_from_window(shown, 0, 0, gdk_window_get_width(shown),
+                                                 gdk_window_get_height(shown));
+    ASSERT_NE(shot, nullptr);
     std::string path = std::string(SKYREEL_SCREENSHOT_DIR) + "/" + fileName;
-    EXPECT_EQ(cairo_surface_write_to_png(surface, path.c_str()), CAIRO_STATUS_SUCCESS);
-    cairo_surface_destroy(surface);
+    EXPECT_TRUE(gdk_pixbuf_save(shot, path.c_str(), "png", nullptr, nullptr));
+    g_object_unref(shot);
 }
