@@ -1,5 +1,7 @@
 #include "weather/weather_scanner.h"
 
+#include <algorithm>
+#include <cstring>
 #include <iterator>
 
 #include "base/text.h"
@@ -7,21 +9,63 @@
 namespace {
 constexpr int32_t kDayCount = static_cast<int32_t>(std::size(WeatherReport{}.Days));
 
+// Tag names are matched as small integers: up to five ASCII characters,
+// folded to lower case, packed one per byte. Every name the scanner knows is
+// that short, so a longer name, an empty one or one with other characters
+// gets key 0 and matches nothing. This keeps the work per tag to a few
+// integer compares, the same result as comparing whole names without
+// regard to case.
+constexpr uint64_t NameKey(std::u16string_view name) {
+    if (name.empty() || name.size() > 5) return 0;
+    uint64_t key = 0;
+    for (char16_t c : name) {
+        if (c == 0 || c >= 0x80) return 0;
+        if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + (u'a' - u'A'));
+        key = key << 8 | c;
+    }
+    return key;
+}
+
 // Enclosing elements: a tag of this name sets or clears the flag. The first
 // matching row wins.
 struct FlagRow {
-    std::u16string_view Name;
+    uint64_t Key;
     bool WeatherScanner::*Flag;
     bool Opens;
 };
 constexpr FlagRow kFlagRows[] = {
-    {u"/day", &WeatherScanner::InDay, false},   {u"day", &WeatherScanner::InDay, true},
-    {u"/wind", &WeatherScanner::InWind, false}, {u"wind", &WeatherScanner::InWind, true},
-    {u"cc", &WeatherScanner::InCc, true},       {u"/cc", &WeatherScanner::InCc, false},
-    {u"loc", &WeatherScanner::InLoc, true},     {u"/loc", &WeatherScanner::InLoc, false},
-    {u"moon", &WeatherScanner::InMoon, true},   {u"/moon", &WeatherScanner::InMoon, false},
-    {u"uv", &WeatherScanner::InUv, true},       {u"/uv", &WeatherScanner::InUv, false},
+    {NameKey(u"/day"), &WeatherScanner::InDay, false},
+    {NameKey(u"day"), &WeatherScanner::InDay, true},
+    {NameKey(u"/wind"), &WeatherScanner::InWind, false},
+    {NameKey(u"wind"), &WeatherScanner::InWind, true},
+    {NameKey(u"cc"), &WeatherScanner::InCc, true},
+    {NameKey(u"/cc"), &WeatherScanner::InCc, false},
+    {NameKey(u"loc"), &WeatherScanner::InLoc, true},
+    {NameKey(u"/loc"), &WeatherScanner::InLoc, false},
+    {NameKey(u"moon"), &WeatherScanner::InMoon, true},
+    {NameKey(u"/moon"), &WeatherScanner::InMoon, false},
+    {NameKey(u"uv"), &WeatherScanner::InUv, true},
+    {NameKey(u"/uv"), &WeatherScanner::InUv, false},
 };
+
+// The first `wanted` byte in [p, end), or end.
+const char* FindByte(const char* p, const char* end, char wanted) {
+    const void* hit = std::memchr(p, wanted, static_cast<std::size_t>(end - p));
+    return hit ? static_cast<const char*>(hit) : end;
+}
+
+// Stores the bytes [p, end) into `buffer` as ISO 8859-1 characters, as many
+// as fit; with `blankControls` every code of 0x20 or below becomes a blank.
+void StoreRun(ScanBuffer& buffer, const char* p, const char* end, bool blankControls) {
+    std::size_t n =
+        std::min(ScanBuffer::kCapacity - buffer.Length, static_cast<std::size_t>(end - p));
+    char16_t* out = buffer.Chars + buffer.Length;
+    for (std::size_t i = 0; i < n; ++i) {
+        auto b = static_cast<unsigned char>(p[i]);
+        out[i] = blankControls && b <= 0x20 ? u' ' : b;
+    }
+    buffer.Length += n;
+}
 
 bool IsCSpace(char16_t c) {
     return c == u' ' || (c >= 9 && c <= 13);
@@ -52,7 +96,7 @@ void FeedWeatherChar(WeatherScanner& s, WeatherReport& report, char16_t c) {
                 s.TagName.Clear();
                 s.InComment = false;
             } else {
-                s.Text.Push(c <= 0x20 ? u' ' : c);  // Push drops what does not fit
+                s.Text.Push(c <= 0x20 ? u' ' : c);
             }
             return;
         case ScanMode::ReadingTag:
@@ -82,7 +126,7 @@ void FeedWeatherChar(WeatherScanner& s, WeatherReport& report, char16_t c) {
                 s.AttrValue.Clear();
             } else if (c == u'>') {
                 // An attribute without a value goes out with the value buffer as it is.
-                if (!s.AttrName.empty()) OnWeatherAttribute(s, report);
+                if (s.AttrName.Length != 0) OnWeatherAttribute(s, report);
                 s.Mode = ScanMode::ReadingText;
                 s.Text.Clear();
             } else if (c > 0x20 && c != u'?') {
@@ -103,14 +147,43 @@ void FeedWeatherChar(WeatherScanner& s, WeatherReport& report, char16_t c) {
     }
 }
 
-void FeedWeatherBytes(WeatherScanner& scanner, WeatherReport& report, std::string_view bytes) {
-    for (char b : bytes) FeedWeatherChar(scanner, report, static_cast<unsigned char>(b));
+void FeedWeatherBytes(WeatherScanner& s, WeatherReport& report, std::string_view bytes) {
+    // The same as FeedWeatherChar for each byte, but a run of characters that
+    // the current mode merely stores (or drops) is handled at once; only the
+    // character that ends the run goes through FeedWeatherChar.
+    const char* p = bytes.data();
+    const char* const end = p + bytes.size();
+    while (p < end) {
+        const char* stop = p;
+        switch (s.Mode) {
+            case ScanMode::ReadingText:
+                stop = FindByte(p, end, '<');
+                StoreRun(s.Text, p, stop, true);
+                break;
+            case ScanMode::ReadingTag:
+                if (s.InComment) {
+                    stop = FindByte(p, end, '>');
+                } else {
+                    while (stop < end && *stop != ' ' && *stop != '>') ++stop;
+                    StoreRun(s.TagName, p, stop, false);
+                }
+                break;
+            case ScanMode::ReadingAttrValue:
+                stop = FindByte(p, end, '"');
+                StoreRun(s.AttrValue, p, stop, false);
+                break;
+            case ScanMode::ReadingAttrName:
+                break;
+        }
+        p = stop;
+        if (p < end) FeedWeatherChar(s, report, static_cast<unsigned char>(*p++));
+    }
 }
 
 void OnWeatherTag(WeatherScanner& s) {
-    std::u16string_view name = s.TagName.view();
+    const uint64_t key = NameKey(s.TagName.view());
     for (const FlagRow& row : kFlagRows) {
-        if (!EqualsNoCase(name, row.Name)) continue;
+        if (key != row.Key) continue;
         s.*row.Flag = row.Opens;
         // DayIndex stops at the first ignored day, so hostile input cannot overflow it.
         if (row.Flag == &WeatherScanner::InDay && !row.Opens && s.DayIndex < kDayCount)
@@ -118,19 +191,22 @@ void OnWeatherTag(WeatherScanner& s) {
         break;
     }
 
-    auto is = [name](std::u16string_view want) { return EqualsNoCase(name, want); };
+    constexpr uint64_t kUt = NameKey(u"ut"), kDnam = NameKey(u"dnam"), kTmp = NameKey(u"tmp"),
+                       kLsup = NameKey(u"lsup"), kHi = NameKey(u"hi"), kLow = NameKey(u"low"),
+                       kIcon = NameKey(u"icon"), kT = NameKey(u"t"), kSunr = NameKey(u"sunr"),
+                       kSuns = NameKey(u"suns");
     ElementSelectors& e = s.Select;
-    e.Unit = is(u"ut");
-    e.LocationName = is(u"dnam");
-    e.Temperature = is(u"tmp");
-    e.LastUpdate = is(u"lsup");
-    e.High = s.InDay && is(u"hi");
-    e.Low = s.InDay && is(u"low");
-    e.Icon = is(u"icon");
-    e.DayText = s.InDay && is(u"t");
-    e.CurrentText = s.InCc && !s.InWind && !s.InMoon && !s.InUv && is(u"t");
-    e.Sunrise = is(u"sunr");
-    e.Sunset = is(u"suns");
+    e.Unit = key == kUt;
+    e.LocationName = key == kDnam;
+    e.Temperature = key == kTmp;
+    e.LastUpdate = key == kLsup;
+    e.High = s.InDay && key == kHi;
+    e.Low = s.InDay && key == kLow;
+    e.Icon = key == kIcon;
+    e.DayText = s.InDay && key == kT;
+    e.CurrentText = s.InCc && !s.InWind && !s.InMoon && !s.InUv && key == kT;
+    e.Sunrise = key == kSunr;
+    e.Sunset = key == kSuns;
 }
 
 void OnWeatherAttribute(WeatherScanner& s, WeatherReport& report) {

@@ -13,6 +13,7 @@
 // into a private report with a fresh scanner and publishes the report whole.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -42,13 +43,26 @@ struct ElementSelectors {
     bool Sunset = false;        // "suns"
 };
 
+// One of the scanner's four buffers: at most 99 characters, more are
+// dropped. Handlers read it as a view; it needs no terminator.
+struct ScanBuffer {
+    static constexpr std::size_t kCapacity = 99;
+    char16_t Chars[kCapacity] = {};
+    std::size_t Length = 0;
+
+    void Clear() { Length = 0; }
+    void Push(char16_t c) {
+        if (Length < kCapacity) Chars[Length++] = c;
+    }
+    std::u16string_view view() const { return {Chars, Length}; }
+};
+
 struct WeatherScanner {
     ScanMode Mode = ScanMode::ReadingText;
-    // Each buffer keeps at most 99 characters; more are dropped.
-    FixedText<100> Text;
-    FixedText<100> TagName;
-    FixedText<100> AttrName;
-    FixedText<100> AttrValue;
+    ScanBuffer Text;
+    ScanBuffer TagName;
+    ScanBuffer AttrName;
+    ScanBuffer AttrValue;
     // A tag name beginning with "!--" met a blank: the comment runs to the
     // next ">" and the name keeps what came before the blank.
     bool InComment = false;

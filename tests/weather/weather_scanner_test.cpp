@@ -255,7 +255,7 @@ TEST(WeatherScanner, GarbageNeverCrashesAndStaysBounded) {
         WeatherReport r;
         FeedWeatherBytes(scanner, r, input);
         EXPECT_LE(r.LocationName.size(), 99u);
-        EXPECT_LE(scanner.Text.size(), 99u);
+        EXPECT_LE(scanner.Text.Length, 99u);
         EXPECT_GE(scanner.DayIndex, 0);
         EXPECT_LE(scanner.DayIndex, 5);
         EXPECT_LE(r.Sunrise.Hour, 23);
