@@ -43,6 +43,41 @@ void ExpectZeroOrEqual(const WeatherReport& a, const WeatherReport& full) {
     }
 }
 
+// Everything the scanner and the report hold, as one comparable text.
+std::string Describe(const WeatherScanner& s, const WeatherReport& r) {
+    std::string out;
+    auto add = [&out](std::u16string_view t) {
+        out += Utf16ToUtf8(t);
+        out += '|';
+    };
+    auto num = [&out](int64_t v) { out += std::to_string(v) + '|'; };
+    num(static_cast<int>(s.Mode));
+    add(s.Text.view());
+    add(s.TagName.view());
+    add(s.AttrName.view());
+    add(s.AttrValue.view());
+    const ElementSelectors& e = s.Select;
+    for (bool b : {s.InComment, s.InDay, s.InWind, s.InCc, s.InLoc, s.InMoon, s.InUv, s.DayPart,
+                   s.NightPart, s.InQuotes, e.Unit, e.LocationName, e.Temperature, e.LastUpdate,
+                   e.High, e.Low, e.Icon, e.DayText, e.CurrentText, e.Sunrise, e.Sunset})
+        num(b);
+    num(s.DayIndex);
+    add(r.LocationName.view());
+    add(r.Conditions.view());
+    add(r.LastUpdated.view());
+    for (int64_t v : {int64_t{r.TempUnit}, int64_t{r.CurrentTemp}, int64_t{r.CurrentIcon},
+                      int64_t{r.Sunrise.Hour}, int64_t{r.Sunrise.Minute}, int64_t{r.Sunset.Hour},
+                      int64_t{r.Sunset.Minute}})
+        num(v);
+    for (const ForecastDay& d : r.Days) {
+        add(d.Date.view());
+        add(d.DayText.view());
+        add(d.NightText.view());
+        for (int32_t v : {d.DayIcon, d.High, d.NightIcon, d.Low}) num(v);
+    }
+    return out;
+}
+
 ClockTime Clock(std::u16string_view text) {
     ClockTime t{99, 99};
     ParseClockTime(text, t);
@@ -237,7 +272,7 @@ TEST(WeatherScanner, GarbageNeverCrashesAndStaysBounded) {
         seed = seed * 1664525u + 1013904223u;
         return seed >> 24;
     };
-    const std::string alphabet = "<>/=\"! -?\tdaycctlocmoonuvwindhi0123456789\xff";
+    const std::string alphabet = "<<>>/==\"\"! -?\tdaycctlocmoonuvwindhiPART0123456789\xff";
     const std::string feed = FeedText();
     for (int round = 0; round < 300; ++round) {
         std::string input;
@@ -254,6 +289,11 @@ TEST(WeatherScanner, GarbageNeverCrashesAndStaysBounded) {
         WeatherScanner scanner;
         WeatherReport r;
         FeedWeatherBytes(scanner, r, input);
+        // The batch entry must leave exactly what one character at a time leaves.
+        WeatherScanner oneByOne;
+        WeatherReport r2;
+        for (char b : input) FeedWeatherChar(oneByOne, r2, static_cast<unsigned char>(b));
+        ASSERT_EQ(Describe(scanner, r), Describe(oneByOne, r2)) << "round " << round;
         EXPECT_LE(r.LocationName.size(), 99u);
         EXPECT_LE(scanner.Text.Length, 99u);
         EXPECT_GE(scanner.DayIndex, 0);
