@@ -50,8 +50,8 @@ constexpr FlagRow kFlagRows[] = {
 
 // The first `wanted` byte in [p, end), or end.
 const char* FindByte(const char* p, const char* end, char wanted) {
-    const void* hit = std::memchr(p, wanted, static_cast<std::size_t>(end - p));
-    return hit ? static_cast<const char*>(hit) : end;
+    while (p < end && *p != wanted) ++p;
+    return p;
 }
 
 // Stores the bytes [p, end) into `buffer` as ISO 8859-1 characters, as many

@@ -40,3 +40,34 @@ inline std::string FeedText(int days = 5,
     for (int i = 0; i < days; ++i) feed += FeedDay(i);
     return feed + "</dayf>\n</weather>\n";
 }
+
+#include "base/text.h"
+#include "weather/weather_report.h"
+
+// Every field of a report as one comparable text.
+inline std::string ReportText(const WeatherReport& r) {
+    std::string out;
+    auto add = [&out](std::u16string_view t) { out += Utf16ToUtf8(t) + '|'; };
+    auto num = [&out](int64_t v) { out += std::to_string(v) + '|'; };
+    add(r.LocationName.view());
+    add(r.Conditions.view());
+    add(r.LastUpdated.view());
+    for (int64_t v : {int64_t{r.TempUnit}, int64_t{r.CurrentTemp}, int64_t{r.CurrentIcon},
+                      int64_t{r.Sunrise.Hour}, int64_t{r.Sunrise.Minute}, int64_t{r.Sunset.Hour},
+                      int64_t{r.Sunset.Minute}, r.FileTime})
+        num(v);
+    for (const ForecastDay& d : r.Days) {
+        add(d.Date.view());
+        add(d.DayText.view());
+        add(d.NightText.view());
+        for (int32_t v : {d.DayIcon, d.High, d.NightIcon, d.Low}) num(v);
+    }
+    return out;
+}
+
+// `text` with every `from` replaced by `to`.
+inline std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}

@@ -62,20 +62,7 @@ std::string Describe(const WeatherScanner& s, const WeatherReport& r) {
                    e.High, e.Low, e.Icon, e.DayText, e.CurrentText, e.Sunrise, e.Sunset})
         num(b);
     num(s.DayIndex);
-    add(r.LocationName.view());
-    add(r.Conditions.view());
-    add(r.LastUpdated.view());
-    for (int64_t v : {int64_t{r.TempUnit}, int64_t{r.CurrentTemp}, int64_t{r.CurrentIcon},
-                      int64_t{r.Sunrise.Hour}, int64_t{r.Sunrise.Minute}, int64_t{r.Sunset.Hour},
-                      int64_t{r.Sunset.Minute}})
-        num(v);
-    for (const ForecastDay& d : r.Days) {
-        add(d.Date.view());
-        add(d.DayText.view());
-        add(d.NightText.view());
-        for (int32_t v : {d.DayIcon, d.High, d.NightIcon, d.Low}) num(v);
-    }
-    return out;
+    return out + ReportText(r);
 }
 
 ClockTime Clock(std::u16string_view text) {
