@@ -1,7 +1,6 @@
 #include "weather/weather_scanner.h"
 
 #include <algorithm>
-#include <cstring>
 #include <iterator>
 
 #include "base/text.h"
@@ -26,45 +25,20 @@ constexpr uint64_t NameKey(std::u16string_view name) {
     return key;
 }
 
-// Enclosing elements: a tag of this name sets or clears the flag. The first
-// matching row wins.
-struct FlagRow {
-    uint64_t Key;
-    bool WeatherScanner::*Flag;
-    bool Opens;
-};
-constexpr FlagRow kFlagRows[] = {
-    {NameKey(u"/day"), &WeatherScanner::InDay, false},
-    {NameKey(u"day"), &WeatherScanner::InDay, true},
-    {NameKey(u"/wind"), &WeatherScanner::InWind, false},
-    {NameKey(u"wind"), &WeatherScanner::InWind, true},
-    {NameKey(u"cc"), &WeatherScanner::InCc, true},
-    {NameKey(u"/cc"), &WeatherScanner::InCc, false},
-    {NameKey(u"loc"), &WeatherScanner::InLoc, true},
-    {NameKey(u"/loc"), &WeatherScanner::InLoc, false},
-    {NameKey(u"moon"), &WeatherScanner::InMoon, true},
-    {NameKey(u"/moon"), &WeatherScanner::InMoon, false},
-    {NameKey(u"uv"), &WeatherScanner::InUv, true},
-    {NameKey(u"/uv"), &WeatherScanner::InUv, false},
-};
-
-// The first `wanted` byte in [p, end), or end.
-const char* FindByte(const char* p, const char* end, char wanted) {
-    while (p < end && *p != wanted) ++p;
-    return p;
-}
-
-// Stores the bytes [p, end) into `buffer` as ISO 8859-1 characters, as many
-// as fit; with `blankControls` every code of 0x20 or below becomes a blank.
-void StoreRun(ScanBuffer& buffer, const char* p, const char* end, bool blankControls) {
-    std::size_t n =
-        std::min(ScanBuffer::kCapacity - buffer.Length, static_cast<std::size_t>(end - p));
-    char16_t* out = buffer.Chars + buffer.Length;
-    for (std::size_t i = 0; i < n; ++i) {
-        auto b = static_cast<unsigned char>(p[i]);
-        out[i] = blankControls && b <= 0x20 ? u' ' : b;
+// Stores bytes from `p` into `buffer` (as ISO 8859-1 characters, as many as
+// fit, dropping the rest) up to the first byte for which `ends` is true;
+// returns where it stopped. With kBlankControls every code of 0x20 or below
+// is stored as a blank.
+template <bool kBlankControls, typename Ends>
+const char* StoreUntil(ScanBuffer& buffer, const char* p, const char* end, Ends ends) {
+    std::size_t length = buffer.Length;
+    for (; p < end && !ends(*p); ++p) {
+        if (length == ScanBuffer::kCapacity) continue;
+        auto b = static_cast<unsigned char>(*p);
+        buffer.Chars[length++] = kBlankControls && b <= 0x20 ? u' ' : b;
     }
-    buffer.Length += n;
+    buffer.Length = length;
+    return p;
 }
 
 bool IsCSpace(char16_t c) {
@@ -154,59 +128,106 @@ void FeedWeatherBytes(WeatherScanner& s, WeatherReport& report, std::string_view
     const char* p = bytes.data();
     const char* const end = p + bytes.size();
     while (p < end) {
-        const char* stop = p;
         switch (s.Mode) {
             case ScanMode::ReadingText:
-                stop = FindByte(p, end, '<');
-                StoreRun(s.Text, p, stop, true);
+                p = StoreUntil<true>(s.Text, p, end, [](char c) { return c == '<'; });
                 break;
             case ScanMode::ReadingTag:
                 if (s.InComment) {
-                    stop = FindByte(p, end, '>');
+                    while (p < end && *p != '>') ++p;
                 } else {
-                    while (stop < end && *stop != ' ' && *stop != '>') ++stop;
-                    StoreRun(s.TagName, p, stop, false);
+                    p = StoreUntil<false>(s.TagName, p, end,
+                                          [](char c) { return c == ' ' || c == '>'; });
                 }
                 break;
             case ScanMode::ReadingAttrValue:
-                stop = FindByte(p, end, '"');
-                StoreRun(s.AttrValue, p, stop, false);
+                p = StoreUntil<false>(s.AttrValue, p, end, [](char c) { return c == '"'; });
                 break;
             case ScanMode::ReadingAttrName:
                 break;
         }
-        p = stop;
         if (p < end) FeedWeatherChar(s, report, static_cast<unsigned char>(*p++));
     }
 }
 
 void OnWeatherTag(WeatherScanner& s) {
-    const uint64_t key = NameKey(s.TagName.view());
-    for (const FlagRow& row : kFlagRows) {
-        if (key != row.Key) continue;
-        s.*row.Flag = row.Opens;
-        // DayIndex stops at the first ignored day, so hostile input cannot overflow it.
-        if (row.Flag == &WeatherScanner::InDay && !row.Opens && s.DayIndex < kDayCount)
-            ++s.DayIndex;
-        break;
+    // First the enclosing elements, then which element the text that follows
+    // belongs to. A closing tag selects nothing.
+    ElementSelectors e;
+    switch (NameKey(s.TagName.view())) {
+        case NameKey(u"day"):
+            s.InDay = true;
+            break;
+        case NameKey(u"/day"):
+            s.InDay = false;
+            // Stops at the first ignored day, so hostile input cannot overflow it.
+            if (s.DayIndex < kDayCount) ++s.DayIndex;
+            break;
+        case NameKey(u"wind"):
+            s.InWind = true;
+            break;
+        case NameKey(u"/wind"):
+            s.InWind = false;
+            break;
+        case NameKey(u"cc"):
+            s.InCc = true;
+            break;
+        case NameKey(u"/cc"):
+            s.InCc = false;
+            break;
+        case NameKey(u"loc"):
+            s.InLoc = true;
+            break;
+        case NameKey(u"/loc"):
+            s.InLoc = false;
+            break;
+        case NameKey(u"moon"):
+            s.InMoon = true;
+            break;
+        case NameKey(u"/moon"):
+            s.InMoon = false;
+            break;
+        case NameKey(u"uv"):
+            s.InUv = true;
+            break;
+        case NameKey(u"/uv"):
+            s.InUv = false;
+            break;
+        case NameKey(u"ut"):
+            e.Unit = true;
+            break;
+        case NameKey(u"dnam"):
+            e.LocationName = true;
+            break;
+        case NameKey(u"tmp"):
+            e.Temperature = true;
+            break;
+        case NameKey(u"lsup"):
+            e.LastUpdate = true;
+            break;
+        case NameKey(u"hi"):
+            e.High = s.InDay;
+            break;
+        case NameKey(u"low"):
+            e.Low = s.InDay;
+            break;
+        case NameKey(u"icon"):
+            e.Icon = true;
+            break;
+        case NameKey(u"t"):
+            e.DayText = s.InDay;
+            e.CurrentText = s.InCc && !s.InWind && !s.InMoon && !s.InUv;
+            break;
+        case NameKey(u"sunr"):
+            e.Sunrise = true;
+            break;
+        case NameKey(u"suns"):
+            e.Sunset = true;
+            break;
+        default:
+            break;
     }
-
-    constexpr uint64_t kUt = NameKey(u"ut"), kDnam = NameKey(u"dnam"), kTmp = NameKey(u"tmp"),
-                       kLsup = NameKey(u"lsup"), kHi = NameKey(u"hi"), kLow = NameKey(u"low"),
-                       kIcon = NameKey(u"icon"), kT = NameKey(u"t"), kSunr = NameKey(u"sunr"),
-                       kSuns = NameKey(u"suns");
-    ElementSelectors& e = s.Select;
-    e.Unit = key == kUt;
-    e.LocationName = key == kDnam;
-    e.Temperature = key == kTmp;
-    e.LastUpdate = key == kLsup;
-    e.High = s.InDay && key == kHi;
-    e.Low = s.InDay && key == kLow;
-    e.Icon = key == kIcon;
-    e.DayText = s.InDay && key == kT;
-    e.CurrentText = s.InCc && !s.InWind && !s.InMoon && !s.InUv && key == kT;
-    e.Sunrise = key == kSunr;
-    e.Sunset = key == kSuns;
+    s.Select = e;
 }
 
 void OnWeatherAttribute(WeatherScanner& s, WeatherReport& report) {
