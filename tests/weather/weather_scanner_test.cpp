@@ -57,9 +57,10 @@ std::string Describe(const WeatherScanner& s, const WeatherReport& r) {
     add(s.AttrName.view());
     add(s.AttrValue.view());
     const ElementSelectors& e = s.Select;
-    for (bool b : {s.InComment, s.InDay, s.InWind, s.InCc, s.InLoc, s.InMoon, s.InUv, s.DayPart,
-                   s.NightPart, s.InQuotes, e.Unit, e.LocationName, e.Temperature, e.LastUpdate,
-                   e.High, e.Low, e.Icon, e.DayText, e.CurrentText, e.Sunrise, e.Sunset})
+    for (bool b : {s.InComment,   s.InDay,      s.InWind,    s.InCc,     s.InLoc, s.InMoon,
+                   s.InUv,        s.DayPart,    s.NightPart, s.InQuotes, e.Unit,  e.LocationName,
+                   e.Temperature, e.LastUpdate, e.High,      e.Low,      e.Icon,  e.DayText,
+                   e.CurrentText, e.Sunrise,    e.Sunset})
         num(b);
     num(s.DayIndex);
     return out + ReportText(r);
