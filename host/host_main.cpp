@@ -81,6 +81,9 @@ int SaverMain(const std::vector<std::string>& args) {
         // Without a dialog the loop still runs until a signal ends it.
         CreateSetupDialog(ParentWindow);
         RunSetupLoop();
+        // A location search may still be downloading; it gives up at the stop.
+        StopRequested = true;
+        WaitBackgroundThreads(kShutdownWaitMillis);
         return QuitExitCode();
     }
 
