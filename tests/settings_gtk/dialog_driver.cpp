@@ -147,14 +147,28 @@ void PressKey(GtkWindow* window, guint keyval) {
     gdk_event_free(event);
 }
 
-void SaveScreenshot(GtkWindow* window, const std::string& fileName) {
+GdkPixbuf* SaveScreenshot(GtkWindow* window, const std::string& fileName) {
     // Read back what the X server shows, so the picture is what a user sees.
     PumpUntil([] { return false; }, 100);
     GdkWindow* shown = gtk_widget_get_window(GTK_WIDGET(window));
     GdkPixbuf* shot = gdk_pixbuf_get_from_window(shown, 0, 0, gdk_window_get_width(shown),
                                                  gdk_window_get_height(shown));
-    ASSERT_NE(shot, nullptr);
+    if (!shot) return nullptr;
     std::string path = std::string(SKYREEL_SCREENSHOT_DIR) + "/" + fileName;
     EXPECT_TRUE(gdk_pixbuf_save(shot, path.c_str(), "png", nullptr, nullptr));
-    g_object_unref(shot);
+    return shot;
+}
+
+int CountPixels(GdkPixbuf* shot, GdkRectangle area,
+                const std::function<bool(int, int, int)>& match) {
+    int channels = gdk_pixbuf_get_n_channels(shot);
+    int stride = gdk_pixbuf_get_rowstride(shot);
+    const guchar* pixels = gdk_pixbuf_read_pixels(shot);
+    int count = 0;
+    for (int y = area.y; y < area.y + area.height && y < gdk_pixbuf_get_height(shot); ++y)
+        for (int x = area.x; x < area.x + area.width && x < gdk_pixbuf_get_width(shot); ++x) {
+            const guchar* p = pixels + y * stride + x * channels;
+            if (match(p[0], p[1], p[2])) ++count;
+        }
+    return count;
 }

@@ -24,5 +24,9 @@ std::string SelectedLine(GtkWidget* treeView);
 
 // Sends a key press to the window as the keyboard would.
 void PressKey(GtkWindow* window, guint keyval);
-// Draws the window's contents into a PNG file under the build folder.
-void SaveScreenshot(GtkWindow* window, const std::string& fileName);
+// Reads the window back from the X server and writes it as a PNG file under
+// the build folder; the caller owns the returned picture (null on failure).
+GdkPixbuf* SaveScreenshot(GtkWindow* window, const std::string& fileName);
+// Pixels of `area` whose red, green and blue values satisfy `match`.
+int CountPixels(GdkPixbuf* shot, GdkRectangle area,
+                const std::function<bool(int, int, int)>& match);

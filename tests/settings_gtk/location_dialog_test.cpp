@@ -108,7 +108,7 @@ TEST_F(LocationDialogTest, SearchShowsTheWaitingLineThenThePlaces) {
     GtkWindow* dialog = Change();
     ASSERT_NE(dialog, nullptr);
     EXPECT_FALSE(gtk_widget_get_sensitive(In(dialog, "ok")));
-    SaveScreenshot(dialog, "location_dialog.png");
+    g_object_unref(SaveScreenshot(dialog, "location_dialog.png"));
 
     Search(dialog, "  slow");
     EXPECT_EQ(ListLines(In(dialog, "places")),
@@ -122,7 +122,7 @@ TEST_F(LocationDialogTest, SearchShowsTheWaitingLineThenThePlaces) {
     EXPECT_EQ(ListLines(In(dialog, "places")), (std::vector<std::string>{kFirstLine, kSecondLine}));
     EXPECT_EQ(SelectedLine(In(dialog, "places")), kFirstLine);
     EXPECT_TRUE(gtk_widget_get_sensitive(In(dialog, "ok")));
-    SaveScreenshot(dialog, "location_dialog_places.png");
+    g_object_unref(SaveScreenshot(dialog, "location_dialog_places.png"));
     // Leading blanks are not sent.
     EXPECT_EQ(service.Queries(), std::vector<std::string>{"slow"});
     EXPECT_TRUE(NoDownloadLeft());

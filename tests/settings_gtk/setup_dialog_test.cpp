@@ -184,11 +184,32 @@ TEST_F(SetupDialogTest, AnXWindowIdMakesTheDialogTransientForIt) {
         x, gdk_x11_window_get_xid(gtk_widget_get_window(SetupWindow())), &owner));
 }
 
-TEST_F(SetupDialogTest, Screenshot) {
+TEST_F(SetupDialogTest, ShowsTheIconsAndCutsALongLocationName) {
     Settings.newver.Assign(u"1.1");
     Settings.weather_loc.Assign(u"Llanfairpwllgwyngyll, Isle of Anglesey, United Kingdom");
     Open();
     EXPECT_NE(LabelText(Find("about")).find("version 1.0"), std::string::npos);
-    SaveScreenshot(window, "setup_dialog.png");
+    EXPECT_TRUE(pango_layout_is_ellipsized(gtk_label_get_layout(GTK_LABEL(Find("location_name")))));
+    GdkPixbuf* shot = SaveScreenshot(window, "setup_dialog.png");
+    ASSERT_NE(shot, nullptr);
+    // The warning sign is yellow to orange; the program icon shows a blue sky.
+    int warm = CountPixels(shot, {9, 240, 32, 32},
+                           [](int r, int g, int b) { return r > 200 && g > 90 && b < 90; });
+    int sky =
+        CountPixels(shot, {9, 10, 48, 48}, [](int r, int, int b) { return b > 150 && b > r + 40; });
+    EXPECT_GT(warm, 100);
+    EXPECT_GT(sky, 300);
+    g_object_unref(shot);
+    gtk_widget_destroy(GTK_WIDGET(window));
+
+    // No warning sign when no newer version is known.
+    Settings.newver.Clear();
+    Open();
+    shot = SaveScreenshot(window, "setup_dialog_plain.png");
+    ASSERT_NE(shot, nullptr);
+    EXPECT_EQ(CountPixels(shot, {9, 240, 32, 32},
+                          [](int r, int g, int b) { return r > 200 && g > 90 && b < 90; }),
+              0);
+    g_object_unref(shot);
 }
 }  // namespace
