@@ -31,7 +31,6 @@ namespace {
 constexpr int kWatchMillis = 100;
 constexpr int64_t kInactivitySeconds = 180;
 constexpr uint64_t kSlowRateLimit = 30;  // bytes per second; a measured 0 never counts
-constexpr char16_t kTempSuffix[] = u".tmp";
 
 enum FetchState : int32_t { Running = 0, Abandoned = 1, Succeeded = 2, Failed = 3 };
 
@@ -214,7 +213,7 @@ bool FetchToFile(std::u16string_view url, std::u16string_view path) {
 
 bool FetchViaTempFile(std::u16string_view url, std::u16string_view path) {
     PathText temp;
-    if (!temp.Assign(path) || !temp.Append(kTempSuffix)) return false;
+    if (!temp.Assign(path) || !temp.Append(kFetchTempSuffix)) return false;
     if (!FetchToFile(url, temp.view())) return false;
     // Like MoveFile, never replace an existing name. Only the harvest thread
     // writes photo names, so the test and the rename do not race.
