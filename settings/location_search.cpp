@@ -109,7 +109,8 @@ SearchOutcome RunLocationSearch(std::u16string_view query, std::u16string_view d
     SearchOutcome outcome;
     PathText url;
     std::string body;
-    if (!BuildSearchUrl(query, url) || !FetchIntoMemory(url.view(), downloadPath, body))
+    if (downloadPath.empty() || !BuildSearchUrl(query, url) ||
+        !FetchIntoMemory(url.view(), downloadPath, body))
         return outcome;
     std::error_code ec;
     std::filesystem::remove(ToPath(downloadPath), ec);

@@ -62,6 +62,8 @@ TEST_F(LocationSearchNet, EachOutcomeLeavesNoDownloadBehind) {
     // Too long once encoded: refused before any request.
     EXPECT_EQ(RunLocationSearch(std::u16string(98, u'\u0416'), path.view()).kind,
               SearchOutcome::ConnectionFailed);
+    // Without a download file (data folder path too long) nothing is sent either.
+    EXPECT_EQ(RunLocationSearch(u"Oslo", u"").kind, SearchOutcome::ConnectionFailed);
     EXPECT_EQ(server.RequestCount("/search/search"), 3);
     EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }
