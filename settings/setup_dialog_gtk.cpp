@@ -187,7 +187,7 @@ bool CreateSetupDialog(uint64_t parent) {
     AttachDialogKeys(GTK_WINDOW(g_dialog->window), ok, cancel, GTK_CONTAINER(Widget("layout")));
 
     SetOwner(parent);
-    gtk_widget_show(g_dialog->window);
+    gtk_window_present(GTK_WINDOW(g_dialog->window));
     gtk_widget_grab_focus(GTK_WIDGET(ok));
     return true;
 }

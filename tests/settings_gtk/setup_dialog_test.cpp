@@ -160,6 +160,27 @@ TEST_F(SetupDialogTest, EnterPressesOkUnlessAnotherPushButtonHasTheFocus) {
     EXPECT_NE(SettingsFile().find(u"show_newver=0"), std::u16string::npos);
 }
 
+TEST_F(SetupDialogTest, TabFollowsTheOrderOfTheLayout) {
+    Open();
+    // Tab moves the focus only inside the window that has the keyboard.
+    gtk_window_present(window);
+    ASSERT_TRUE(PumpUntil([&] { return gtk_window_is_active(window); }, 3000));
+    const char* ids[] = {"ok",          "cancel",       "gallery",        "home_website",
+                         "show_newver", "show_weather", "change_location"};
+    std::vector<std::string> order;
+    for (int i = 0; i < 8; ++i) {
+        gtk_widget_child_focus(GTK_WIDGET(window), GTK_DIR_TAB_FORWARD);
+        GtkWidget* focus = gtk_window_get_focus(window);
+        std::string name = "none";
+        // The gallery list takes the focus with an inner button of its own.
+        for (const char* id : ids)
+            if (focus && (focus == Find(id) || gtk_widget_is_ancestor(focus, Find(id)))) name = id;
+        order.push_back(name);
+    }
+    EXPECT_EQ(order, (std::vector<std::string>{"cancel", "gallery", "home_website", "show_newver",
+                                               "show_weather", "change_location", "ok", "cancel"}));
+}
+
 TEST_F(SetupDialogTest, AnXWindowIdMakesTheDialogTransientForIt) {
     GtkWidget* host = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_widget_realize(host);
