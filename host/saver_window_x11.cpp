@@ -27,6 +27,7 @@
 #include "host/process_state.h"
 #include "host/saver_app.h"
 #include "host/saver_window.h"
+#include "overlay/slide_slot.h"
 #include "slideshow/photo_list.h"
 #include "slideshow/slideshow.h"
 
@@ -326,6 +327,8 @@ int CreateSaverWindow(const HostOptions& options) {
 
 void DestroySaverWindow() {
     ReleaseWindow();
+    // The slot textures went with the context.
+    SlideSlots[0] = SlideSlots[1] = SlideSlot{};
     std::lock_guard<std::mutex> lock(PhotoListLock);
     FreePhotoList(PhotoList);
     PhotoList = nullptr;
