@@ -76,6 +76,13 @@ int SyncAndTakeError() {
     return e;
 }
 
+// The attributes of a window that may not exist (any more); the error of a
+// missing one is consumed here so that it cannot fail a later request.
+bool QueryWindow(Window w, XWindowAttributes& wa) {
+    bool ok = XGetWindowAttributes(g_win.display, w, &wa) != 0;
+    return SyncAndTakeError() == 0 && ok;
+}
+
 // Nearest double-buffered RGBA visual to 24-bit colour, 8-bit alpha and a
 // 32-bit depth buffer: relax depth, then alpha, as the server allows.
 XVisualInfo* ChooseOwnVisual(Display* d, int screen) {
@@ -129,7 +136,7 @@ Window ForeignWindowOf(const HostOptions& o, Display* d) {
 bool AttachToForeignWindow(Window w, XVisualInfo*& vi) {
     Display* d = g_win.display;
     XWindowAttributes wa{};
-    if (!XGetWindowAttributes(d, w, &wa) || SyncAndTakeError()) return false;
+    if (!QueryWindow(w, wa)) return false;
     vi = VisualOfWindow(d, wa);
     if (!vi) return false;
     g_win.window = w;
@@ -158,7 +165,7 @@ bool CreateOwnWindow(XVisualInfo* vi) {
     } else if (ParentWindow != 0) {
         XWindowAttributes pa{};
         Window p = static_cast<Window>(ParentWindow);
-        if (XGetWindowAttributes(d, p, &pa) && !SyncAndTakeError() && pa.width > 0) {
+        if (QueryWindow(p, pa) && pa.width > 0) {
             parent = p;
             width = pa.width;
             height = pa.height;
@@ -250,7 +257,7 @@ void HandleEvent(const XEvent& ev) {
             if (saverInput) OnMouseMove(ev.xmotion.x, ev.xmotion.y);
             break;
         case ClientMessage:
-            if (ev.xclient.message_type == g_win.wmProtocols &&
+            if (g_win.createdByUs && ev.xclient.message_type == g_win.wmProtocols &&
                 static_cast<Atom>(ev.xclient.data.l[0]) == g_win.wmDeleteWindow)
                 Quit();
             break;
@@ -349,6 +356,6 @@ void PresentFrame() {
 ScreenExtent ScreenSize() {
     if (!g_win.display || !g_win.window) return {};
     XWindowAttributes wa{};
-    if (!XGetWindowAttributes(g_win.display, g_win.window, &wa) || !wa.screen) return {};
+    if (!QueryWindow(g_win.window, wa) || !wa.screen) return {};
     return {WidthOfScreen(wa.screen), HeightOfScreen(wa.screen)};
 }
