@@ -10,7 +10,7 @@
 #include "overlay/canvas.h"
 #include "slideshow/photo_texture.h"
 #include "support/temp_dir.h"
-#include "test_photos.h"
+#include "support/test_photos.h"
 
 namespace {
 const Rgb kRed{220, 30, 30};
