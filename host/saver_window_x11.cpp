@@ -14,12 +14,11 @@
 // window that vanished (a destroyed parent) or a refused event selection
 // (BadAccess for ButtonPress) simply fail.
 #include <GL/glx.h>
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
 #include <cstdlib>
-#include <string_view>
+#include <string>
 
 #include "base/clock.h"
 #include "base/text.h"

@@ -43,7 +43,7 @@ tjscalingfactor ChooseScale(int width, int height, int fitWidth, int fitHeight) 
 }
 
 bool DecodeJpeg(const std::vector<unsigned char>& bytes, Picture& out, uint32_t& width,
-               uint32_t& height) {
+                uint32_t& height) {
     static tjhandle handle = tjInitDecompress();  // main thread only, kept for reuse
     if (!handle) return false;
     int w = 0, h = 0, subsamp = 0, colorspace = 0;

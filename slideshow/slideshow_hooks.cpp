@@ -5,6 +5,12 @@
 void AfterCacheScan() {}
 void AfterSlideshowStart(int32_t) {}
 void WhileSlideOnShow() {}
-bool RescanBeforeAdvance() { return false; }
-bool FillInterlude(int) { return false; }
-bool FadeToBlack() { return false; }
+bool RescanBeforeAdvance() {
+    return false;
+}
+bool FillInterlude(int) {
+    return false;
+}
+bool FadeToBlack() {
+    return false;
+}

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 // X11 after gtest: its macros (None, Bool) collide with gtest's names.
 #include <GL/gl.h>
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <sys/wait.h>
