@@ -1,0 +1,32 @@
+// OverlayTexture: the 2048 x 2048 canvas that photos and painted overlays
+// share on their way into a slot's texture, and the upload.
+//
+// The canvas and its bottom-up pixel copy are made once and kept for the
+// life of the process: filling fresh memory costs about 3 ms per MiB on
+// these machines, against a fraction of that for memory already in use.
+// Main thread only, with the GL context current.
+#pragma once
+
+#include <memory>
+
+#include "overlay/image_canvas.h"
+#include "overlay/slide_slot.h"
+
+// Paints an overlay: black canvas, content rectangle centred and sized like
+// the screen (each side capped at 2048), the painter, then the upload into
+// SlideSlots[slotIndex].texture with content size and description recorded.
+void MakeOverlayTexture(int slotIndex, OverlayPainter painter);
+
+// The shared canvas filled with opaque black, or null when the canvas or
+// its pixel copy cannot be made.
+ImageCanvas* ClearedTextureCanvas();
+// Uploads the shared canvas into `texture` and records content size and
+// bitmap description in SlideSlots[slot]. Without a canvas the texture gets
+// a single black texel and the slot a content size of 0 x 0, which draws
+// nothing.
+void UploadTextureCanvas(int slot, uint32_t texture, float contentWidth, float contentHeight);
+
+// Test seam: makes the shared canvas with `maker` from now on (null
+// restores CreateImageCanvas) and drops the one made so far. A maker that
+// returns null stands for a canvas that cannot be made.
+void SetTextureCanvasMaker(std::unique_ptr<ImageCanvas> (*maker)(int width, int height));

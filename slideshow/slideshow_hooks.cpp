@@ -1,0 +1,14 @@
+#include "slideshow/slideshow_hooks.h"
+
+void AfterCacheScan() {}
+void AfterSlideshowStart(int32_t) {}
+void WhileSlideOnShow() {}
+bool RescanBeforeAdvance() {
+    return false;
+}
+bool FillInterlude(int) {
+    return false;
+}
+bool FadeToBlack() {
+    return false;
+}
