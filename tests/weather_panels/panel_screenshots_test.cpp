@@ -55,6 +55,7 @@ TEST(PanelScreenshots, CurrentForecastAndNotice) {
     WeatherReport dusk = SampleReport();
     dusk.LastUpdated.Assign(u"12/8/26 4:50 PM Local Time");
     dusk.CurrentIcon = 33;
+    dusk.Conditions.Assign(u"Fair");
     Shoot("weather_current_twilight",
           [&](Canvas& c, int l, int t, int r, int b) { PaintCurrentPanel(c, l, t, r, b, dusk); });
     WeatherReport night = SampleReport();
