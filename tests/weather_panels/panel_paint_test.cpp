@@ -117,38 +117,6 @@ TEST(ForecastPanelPaint, ColumnsGradientAndGraph) {
     }
 }
 
-// A first day without a day forecast (icon 44) shows the current
-// conditions: the same pixels as a report that carries them itself.
-TEST(ForecastPanelPaint, MissingFirstDayShowsTheCurrentConditions) {
-    WeatherReport shared = SampleReport();
-    shared.Days[0].DayIcon = 44;
-    PublishWeatherReport(shared);
-    Screen fromShared(1280, 1024);
-    DrawForecastPanel(*fromShared.canvas, fromShared.left, fromShared.top, fromShared.right,
-                      fromShared.bottom);
-
-    WeatherReport expected = SampleReport();
-    expected.Days[0].DayIcon = expected.CurrentIcon;
-    expected.Days[0].High = expected.CurrentTemp;
-    expected.Days[0].DayText = expected.Conditions;
-    Screen direct(1280, 1024);
-    PaintForecastPanel(*direct.canvas, direct.left, direct.top, direct.right, direct.bottom,
-                       expected);
-
-    Screen unchanged(1280, 1024);
-    PaintForecastPanel(*unchanged.canvas, unchanged.left, unchanged.top, unchanged.right,
-                       unchanged.bottom, SampleReport());
-    int differ = 0, differFromUnchanged = 0;
-    for (int y = 512; y < 1536; ++y)
-        for (int x = 384; x < 1664; ++x) {
-            differ += fromShared.At(x, y) != direct.At(x, y);
-            differFromUnchanged += unchanged.At(x, y) != direct.At(x, y);
-        }
-    EXPECT_EQ(differ, 0);
-    EXPECT_GT(differFromUnchanged, 1000);
-    PublishWeatherReport(WeatherReport{});
-}
-
 // Screens too low for the pictures: no crash, the texts are drawn, and the
 // canvas is still usable afterwards.
 TEST(PanelPaint, LowScreensDrawTexts) {

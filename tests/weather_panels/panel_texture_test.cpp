@@ -67,7 +67,14 @@ TEST_F(PanelTextures, WeatherPanelsReadTheSharedReport) {
     EXPECT_EQ(current.At(400, 700), 0x615B6Au);
     EXPECT_EQ(current.At(383, 700), 0x000000u);
 
+    // The forecast takes the first day's substitution into the shared report.
+    PublishWeatherReport([] {
+        WeatherReport missing = SampleReport();
+        missing.Days[0].DayIcon = 44;
+        return missing;
+    }());
     MakeOverlayTexture(0, DrawForecastPanel);
+    EXPECT_EQ(CurrentWeatherReport().Days[0].DayIcon, SampleReport().CurrentIcon);
     SlotPixels forecast(0);
     EXPECT_EQ(forecast.At(389, 1384) & 0xF0F0F0, 0x001030u & 0xF0F0F0);
     EXPECT_EQ(forecast.At(387, 1000), 0x000000u);
