@@ -64,11 +64,12 @@ const uint32_t* CairoCanvas::Pixels() {
     return reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(surface_));
 }
 
-void CairoCanvas::Clear(uint32_t argb) {
+void CairoCanvas::ClearRect(int x, int y, int w, int h, uint32_t argb) {
     cairo_save(cr_);
     cairo_set_operator(cr_, CAIRO_OPERATOR_SOURCE);
     SetSource(cr_, argb);
-    cairo_paint(cr_);
+    cairo_rectangle(cr_, x, y, w, h);
+    cairo_fill(cr_);
     cairo_restore(cr_);
 }
 

@@ -20,7 +20,7 @@ class CairoCanvas : public ImageCanvas {
     int Width() const override;
     int Height() const override;
     const uint32_t* Pixels() override;
-    void Clear(uint32_t argb) override;
+    void ClearRect(int x, int y, int w, int h, uint32_t argb) override;
 
     void FillRect(int x, int y, int w, int h, uint32_t argb) override;
     void FillVerticalGradient(int x, int y, int w, int h, uint32_t topArgb,

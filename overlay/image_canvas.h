@@ -17,8 +17,8 @@ class ImageCanvas : public Canvas {
     // little-endian machines), top row first, Width() pixels per row
     // without padding. Valid until the next drawing call.
     virtual const uint32_t* Pixels() = 0;
-    // Replaces every pixel with `argb`.
-    virtual void Clear(uint32_t argb) = 0;
+    // Replaces every pixel of the rectangle with `argb`.
+    virtual void ClearRect(int x, int y, int w, int h, uint32_t argb) = 0;
 };
 
 // Null when the pixels or the drawing context cannot be made.

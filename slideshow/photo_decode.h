@@ -13,6 +13,8 @@
 // A photo whose header claims more pixels is treated as undecodable: it
 // could only be a decompression bomb.
 constexpr uint64_t kMaxPhotoPixels = 100'000'000;
+// Larger files are not read into memory at all.
+constexpr uint64_t kMaxPhotoFileBytes = 256ull << 20;
 
 // Decodes the photo in `file` into `out` at the smallest size the decoder
 // makes cheaply that is not below FitPhotoToCanvas of its own size (the

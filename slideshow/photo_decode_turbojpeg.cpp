@@ -21,7 +21,7 @@ bool ReadWholeFile(const std::filesystem::path& file, std::vector<unsigned char>
     if (!in) return false;
     in.seekg(0, std::ios::end);
     std::streamoff size = in.tellg();
-    if (size <= 0) return false;
+    if (size <= 0 || static_cast<uint64_t>(size) > kMaxPhotoFileBytes) return false;
     in.seekg(0);
     bytes.resize(static_cast<size_t>(size));
     return static_cast<bool>(in.read(reinterpret_cast<char*>(bytes.data()), size));

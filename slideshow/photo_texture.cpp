@@ -26,6 +26,7 @@ void LoadPhotoTexture(const PathText* path, uint32_t texture, int slot) {
     static Picture decoded;  // main thread only
     ImageCanvas* canvas = ClearedTextureCanvas();
     PhotoFit fit;
+    CanvasRect drawn;
     uint32_t width = 0, height = 0;
     if (canvas && path && DecodePhoto(ToPath(path->view()), decoded, width, height)) {
         fit = FitPhotoToCanvas(width, height);
@@ -35,6 +36,7 @@ void LoadPhotoTexture(const PathText* path, uint32_t texture, int slot) {
         const int left = static_cast<int>(static_cast<float>(side) - fit.width) / 2;
         const int top = static_cast<int>(static_cast<float>(side) - fit.height) / 2;
         canvas->DrawPicture(decoded, left, top, w, h);
+        drawn = CanvasRect{left, top, left + w, top + h};
     }
-    UploadTextureCanvas(slot, texture, fit.width, fit.height);
+    UploadTextureCanvas(slot, texture, fit.width, fit.height, drawn);
 }

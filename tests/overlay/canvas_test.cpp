@@ -52,7 +52,7 @@ int Blue(uint32_t p) {
 
 std::unique_ptr<ImageCanvas> BlackCanvas(int w, int h) {
     auto c = CreateImageCanvas(w, h);
-    c->Clear(kBlack);
+    c->ClearRect(0, 0, w, h, kBlack);
     return c;
 }
 
@@ -62,7 +62,7 @@ const char16_t kWords[] = u"alpha beta gamma delta epsilon zeta";
 TEST(CairoCanvas, PixelsAreBgraTopRowFirst) {
     auto c = CreateImageCanvas(4, 3);
     ASSERT_NE(c, nullptr);
-    c->Clear(0xFF102030u);
+    c->ClearRect(0, 0, 4, 3, 0xFF102030u);
     c->FillRect(0, 0, 4, 1, 0xFFFF0000u);
     const auto* bytes = reinterpret_cast<const uint8_t*>(c->Pixels());
     EXPECT_EQ(bytes[0], 0x00);  // blue, green, red, alpha of the red top row
@@ -226,7 +226,7 @@ TEST(ResourcePictures, EveryBuiltInPictureHasItsSizeAndAlpha) {
 
 TEST(PictureDecode, RejectsWhatIsNotAWholePng) {
     auto c = CreateImageCanvas(8, 8);
-    c->Clear(0x80FF0000u);
+    c->ClearRect(0, 0, 8, 8, 0x80FF0000u);
     std::string png;
     cairo_surface_t* s = cairo_image_surface_create_for_data(
         reinterpret_cast<unsigned char*>(const_cast<uint32_t*>(c->Pixels())), CAIRO_FORMAT_ARGB32,

@@ -194,6 +194,29 @@ TEST(ArtworkGenerator, PaintsWhatIsCommitted) {
     }
 }
 
+// The zoom shows each picture enlarged on the day, twilight and night
+// backgrounds, the way the panel shows it.
+TEST(ArtworkGenerator, ZoomShowsPicturesOnThePanelBackgrounds) {
+    TempDir dir;
+    const fs::path zoom = dir / "zoom.png";
+    ASSERT_EQ(RunGenerator("\"" + (dir / "out").string() + "\" --zoom \"" + zoom.string() +
+                           "\" 2 2008 2100"),
+              0);
+    Surface png = LoadPng(zoom);
+    ASSERT_EQ(cairo_surface_status(png.get()), CAIRO_STATUS_SUCCESS);
+    // Cells fit the larger of the two picture sizes: 250 x 200, doubled.
+    ASSERT_EQ(cairo_image_surface_get_width(png.get()), 3 * 500);
+    ASSERT_EQ(cairo_image_surface_get_height(png.get()), 2 * 400);
+    // Top left corners of the cells: the three backgrounds, opaque.
+    EXPECT_EQ(PixelAt(png.get(), 0, 0), 0xFF6698DAu);
+    EXPECT_EQ(PixelAt(png.get(), 500, 0), 0xFF615B6Au);
+    EXPECT_EQ(PixelAt(png.get(), 1000, 400), 0xFF000000u);
+    // The sun's centre lies in the middle of its enlarged picture.
+    const uint32_t sun = PixelAt(png.get(), 1250, 180);
+    EXPECT_GT((sun >> 16) & 0xFF, 0xE0u);
+    EXPECT_LT(sun & 0xFF, 0xC0u);
+}
+
 TEST(ArtworkGenerator, ReportsWhatItCannotDo) {
     TempDir dir;
     // A folder below a plain file cannot be made.

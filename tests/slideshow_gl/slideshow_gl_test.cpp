@@ -1,9 +1,10 @@
 // The slideshow drawn for real: a saver window on a private 1920 x 1080
 // Xvfb, photos made as JPEG files in the cache folder, pixels read back.
+#include <gtest/gtest.h>
+// X11 after gtest: its macros (None, Bool) collide with gtest's names.
 #include <GL/gl.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <gtest/gtest.h>
 
 #include <memory>
 
@@ -18,8 +19,8 @@
 #include "slideshow/photo_texture.h"
 #include "slideshow/slideshow.h"
 #include "support/temp_dir.h"
+#include "support/test_photos.h"
 #include "support/xvfb.h"
-#include "test_photos.h"
 
 namespace {
 constexpr int kWidth = 1920;
@@ -218,4 +219,34 @@ TEST_F(SlideshowGl, AStillSlideIsPresentedOnceAndAgainAfterExposure) {
     while (PumpSaverWindow()) {
     }
     EXPECT_EQ(DrawFrame(), 1);
+}
+
+TEST_F(SlideshowGl, RefillingASlotLeavesNothingOfItsOldPicture) {
+    Photo("a.jpg", 4000, 3000, kRed, kRed);
+    Photo("b.jpg", 1024, 683, kGreen, kGreen);
+    Open();
+    ASSERT_EQ(SlideState, Showing);
+    PathText wide, small;
+    ASSERT_TRUE(PhotoPathAt(0, wide));
+    ASSERT_TRUE(PhotoPathAt(1, small));
+    const uint32_t texture = SlideSlots[0].texture;
+    ASSERT_TRUE(Near(CanvasPixel(ReadTexture(texture), 100, 300), kRed, 8));
+
+    LoadPhotoTexture(&small, texture, 0);
+    auto t = ReadTexture(texture);
+    EXPECT_TRUE(Near(CanvasPixel(t, 100, 300), kBlack, 2)) << CanvasPixel(t, 100, 300);
+    EXPECT_TRUE(Near(CanvasPixel(t, 2047, 1791), kBlack, 2));
+    EXPECT_TRUE(Near(CanvasPixel(t, 1000, 1000), kGreen, 8));
+    EXPECT_TRUE(Near(CanvasPixel(t, 511, 1000), kBlack, 2));
+
+    LoadPhotoTexture(&wide, texture, 0);
+    t = ReadTexture(texture);
+    EXPECT_TRUE(Near(CanvasPixel(t, 100, 300), kRed, 8));
+    EXPECT_TRUE(Near(CanvasPixel(t, 1000, 1000), kRed, 8));
+
+    LoadPhotoTexture(nullptr, texture, 0);
+    t = ReadTexture(texture);
+    EXPECT_EQ(SlideSlots[0].contentWidth, 0.0f);
+    EXPECT_TRUE(Near(CanvasPixel(t, 1000, 1000), kBlack, 2));
+    EXPECT_TRUE(Near(CanvasPixel(t, 100, 300), kBlack, 2));
 }

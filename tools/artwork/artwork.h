@@ -7,6 +7,7 @@
 #include <cairo.h>
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -24,6 +25,12 @@ struct Rgba {
 };
 // 0xRRGGBB with an opacity.
 Rgba Hex(unsigned rgb, double alpha = 1.0);
+// `a` moved `t` of the way towards `b` (0 gives a, 1 gives b).
+Rgba Mix(Rgba a, Rgba b, double t);
+// The same colour, fully transparent: the end of a fade.
+inline Rgba Transparent(Rgba c) {
+    return {c.r, c.g, c.b, 0};
+}
 
 using SurfacePtr = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
 using ContextPtr = std::unique_ptr<cairo_t, decltype(&cairo_destroy)>;
@@ -37,6 +44,8 @@ struct Halo {
     Rgba colour;
 };
 inline constexpr Halo kSoftShadow{2.0, 3.0, 3.0, {0.0, 0.05, 0.15, 0.4}};
+// For thin, light elements (mist, wind), which a full shadow would muddy.
+inline constexpr Halo kLightShadow{1.5, 2.5, 3.0, {0.0, 0.05, 0.15, 0.25}};
 
 // Paints one element into a layer of its own, then lays its halos and the
 // layer onto `dst`. A layer per element lets a cloud cast its shadow on
@@ -44,9 +53,20 @@ inline constexpr Halo kSoftShadow{2.0, 3.0, 3.0, {0.0, 0.05, 0.15, 0.4}};
 void PaintLayer(cairo_t* dst, const std::function<void(cairo_t*)>& paint,
                 const std::vector<Halo>& halos = {kSoftShadow});
 
-// Path helpers.
+// Paths (added as new sub-paths) and sources.
+void CirclePath(cairo_t* cr, double cx, double cy, double radius);
 void RoundedRectPath(cairo_t* cr, double x, double y, double w, double h, double radius);
+void SetSource(cairo_t* cr, Rgba colour);
+struct Stop {
+    double offset;
+    Rgba colour;
+};
+void SetLinearGradient(cairo_t* cr, double x0, double y0, double x1, double y1,
+                       std::initializer_list<Stop> stops);
 void SetVerticalGradient(cairo_t* cr, double y0, Rgba top, double y1, Rgba bottom);
+// Circles around (cx, cy), from `inner` to `outer` radius.
+void SetRadialGradient(cairo_t* cr, double cx, double cy, double inner, double outer,
+                       std::initializer_list<Stop> stops);
 
 // Weather elements. Positions are in picture pixels.
 enum class CloudTone { White, Grey, Dark };
@@ -65,7 +85,7 @@ struct Box {
 void PaintFall(cairo_t* cr, Box box, Fall fall);
 
 void PaintBolt(cairo_t* cr, double x, double y, double height);
-// Soft horizontal bands of mist, each fading out at both ends.
+// One rounded band of mist; an opacity below 1 lets what is behind show.
 void PaintHazeBand(cairo_t* cr, double cx, double y, double width, double thickness,
                    double opacity);
 // Autumn leaves carried on gusts of wind across the box.

@@ -9,6 +9,7 @@
 // sheet of everything on the backgrounds the panels use; --zoom writes the
 // given pictures enlarged, to judge them as the saver's full-screen panel
 // shows them.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -93,6 +94,8 @@ bool WriteSheet(const fs::path& file) {
               rows = (int(ids.size()) + columns - 1) / columns;
     const int smallRowH = 120, iconRowH = 150;
     const int bandH = rows * cellH + smallRowH + iconRowH;
+    std::vector<SurfacePtr> pictures;
+    for (int id : ids) pictures.push_back(RenderPicture(id));
     SurfacePtr sheet = NewSurface(columns * cellW, bandH * 3);
     ContextPtr cr = NewContext(sheet.get());
     int band = 0;
@@ -100,8 +103,8 @@ bool WriteSheet(const fs::path& file) {
         const double top = band++ * bandH;
         FillBackground(cr.get(), bg, 0, top, columns * cellW, bandH);
         for (size_t i = 0; i < ids.size(); ++i) {
-            SurfacePtr p = RenderPicture(ids[i]);
-            Place(cr.get(), p.get(), (i % columns) * cellW + 5, top + (i / columns) * cellH + 5, 1);
+            Place(cr.get(), pictures[i].get(), (i % columns) * cellW + 5,
+                  top + (i / columns) * cellH + 5, 1);
         }
         double x = 5;
         for (int id : {2008, 2016, 2011, 2000, 2014, 2021, 2003, 2100}) {
@@ -127,8 +130,8 @@ bool WriteSheet(const fs::path& file) {
 // The given pictures enlarged by `scale` (about 4.4 fills a 1280 x 1024
 // panel), one row per picture, one column per background.
 bool WriteZoom(const fs::path& file, double scale, const std::vector<int>& ids) {
-    const int cellW = int(kSignWidth > kWeatherWidth ? kSignWidth : kWeatherWidth) * scale;
-    const int cellH = int(kSignHeight > kWeatherHeight ? kSignHeight : kWeatherHeight) * scale;
+    const int cellW = int(std::max(kSignWidth, kWeatherWidth) * scale);
+    const int cellH = int(std::max(kSignHeight, kWeatherHeight) * scale);
     SurfacePtr sheet = NewSurface(cellW * 3, cellH * int(ids.size()));
     ContextPtr cr = NewContext(sheet.get());
     for (size_t row = 0; row < ids.size(); ++row) {

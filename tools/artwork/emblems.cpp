@@ -54,8 +54,8 @@ void FillRounded(cairo_t* cr, const std::vector<Point>& inset, double radius) {
 }
 
 // Right half of an aircraft seen from below, nose up, from nose to tail, in
-// units where the aircraft is 2 long. `bold` widens what small icons need.
-// `body` is the fuselage's half width.
+// units where the aircraft is 2 long. `body` is the fuselage's half width;
+// `bold` gives the wider wings and tail that small icons need.
 std::vector<Point> AircraftHalf(bool bold, double body) {
     const double wingChord = bold ? 0.24 : 0.15;
     const double tailChord = bold ? 0.18 : 0.11;
@@ -64,7 +64,7 @@ std::vector<Point> AircraftHalf(bool bold, double body) {
             {body, -0.26},
             {0.98, 0.16},
             {0.98, 0.16 + wingChord * 0.5},
-            {body, 0.0 + wingChord},
+            {body, wingChord},
             {body * 0.85, 0.62},
             {0.42, 0.86},
             {0.42, 0.86 + tailChord * 0.55},
@@ -79,6 +79,20 @@ void AircraftPath(cairo_t* cr, bool bold, double body) {
     for (const Point& p : half) cairo_line_to(cr, p.x, p.y);
     for (auto it = half.rbegin() + 1; it != half.rend(); ++it) cairo_line_to(cr, -it->x, it->y);
     cairo_close_path(cr);
+}
+
+// The icon's tile: a rounded square `margin` units in from the edges.
+void TilePath(cairo_t* cr, double margin) {
+    const double side = 256 - 2 * margin;
+    RoundedRectPath(cr, margin, margin, side, side, side * 0.22);
+}
+
+// Places the aircraft's units: centred, `length` icon units per unit,
+// climbing towards the upper right unless upright.
+void AircraftFrame(cairo_t* cr, bool upright, double length) {
+    cairo_translate(cr, 128, 128);
+    if (!upright) cairo_rotate(cr, M_PI / 4);
+    cairo_scale(cr, length, length);
 }
 
 }  // namespace
@@ -112,24 +126,6 @@ void PaintWarningSign(cairo_t* cr) {
     });
 }
 
-namespace {
-
-// The icon's tile: a rounded square `margin` units in from the edges.
-void TilePath(cairo_t* cr, double margin) {
-    const double side = 256 - 2 * margin;
-    RoundedRectPath(cr, margin, margin, side, side, side * 0.22);
-}
-
-// Places the aircraft's units: centred, `length` icon units per unit,
-// climbing towards the upper right unless upright.
-void AircraftFrame(cairo_t* cr, bool upright, double length) {
-    cairo_translate(cr, 128, 128);
-    if (!upright) cairo_rotate(cr, M_PI / 4);
-    cairo_scale(cr, length, length);
-}
-
-}  // namespace
-
 void PaintIcon(cairo_t* cr, int size) {
     // What each size can carry: clouds, contrails, engines and the tile's
     // shadow only on the large icon, the sun's glow from 32 pixels.
@@ -156,12 +152,10 @@ void PaintIcon(cairo_t* cr, int size) {
             SetVerticalGradient(c, margin, Hex(0x164F9E), 256 - margin, Hex(0x8FCBF2));
             cairo_paint(c);
             if (glow) {
-                cairo_pattern_t* sun = cairo_pattern_create_radial(196, 58, 0, 196, 58, 110);
-                cairo_pattern_add_color_stop_rgba(sun, 0.0, 1.0, 0.96, 0.78, 0.95);
-                cairo_pattern_add_color_stop_rgba(sun, 0.25, 1.0, 0.88, 0.55, 0.45);
-                cairo_pattern_add_color_stop_rgba(sun, 1.0, 1.0, 0.88, 0.55, 0.0);
-                cairo_set_source(c, sun);
-                cairo_pattern_destroy(sun);
+                SetRadialGradient(c, 196, 58, 0, 110,
+                                  {{0.0, Hex(0xFFF5C7, 0.95)},
+                                   {0.25, Hex(0xFFE08C, 0.45)},
+                                   {1.0, Hex(0xFFE08C, 0.0)}});
                 cairo_paint(c);
             }
         },
@@ -178,11 +172,8 @@ void PaintIcon(cairo_t* cr, int size) {
                    [&](cairo_t* c) {
                        AircraftFrame(c, upright, length);
                        for (double x : {-0.42, 0.42}) {
-                           cairo_pattern_t* trail = cairo_pattern_create_linear(0, 0.25, 0, 1.3);
-                           cairo_pattern_add_color_stop_rgba(trail, 0, 1, 1, 1, 0.8);
-                           cairo_pattern_add_color_stop_rgba(trail, 1, 1, 1, 1, 0);
-                           cairo_set_source(c, trail);
-                           cairo_pattern_destroy(trail);
+                           SetVerticalGradient(c, 0.25, Hex(0xFFFFFF, 0.8), 1.3,
+                                               Hex(0xFFFFFF, 0.0));
                            RoundedRectPath(c, x - 0.03, 0.25, 0.06, 1.05, 0.03);
                            cairo_fill(c);
                        }

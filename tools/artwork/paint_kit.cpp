@@ -16,6 +16,11 @@ Rgba Hex(unsigned rgb, double alpha) {
     return {((rgb >> 16) & 0xFF) / 255.0, ((rgb >> 8) & 0xFF) / 255.0, (rgb & 0xFF) / 255.0, alpha};
 }
 
+Rgba Mix(Rgba a, Rgba b, double t) {
+    return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t,
+            a.a + (b.a - a.a) * t};
+}
+
 SurfacePtr NewSurface(int width, int height) {
     return SurfacePtr(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height),
                       &cairo_surface_destroy);
@@ -106,7 +111,7 @@ void PaintLayer(cairo_t* dst, const std::function<void(cairo_t*)>& paint,
         SurfacePtr mask = BlurredAlpha(layer.get(), std::fabs(blur));
         cairo_save(dst);
         cairo_identity_matrix(dst);
-        cairo_set_source_rgba(dst, h.colour.r, h.colour.g, h.colour.b, h.colour.a);
+        SetSource(dst, h.colour);
         cairo_mask_surface(dst, mask.get(), dx, dy);
         cairo_restore(dst);
     }
@@ -115,6 +120,11 @@ void PaintLayer(cairo_t* dst, const std::function<void(cairo_t*)>& paint,
     cairo_set_source_surface(dst, layer.get(), 0, 0);
     cairo_paint(dst);
     cairo_restore(dst);
+}
+
+void CirclePath(cairo_t* cr, double cx, double cy, double radius) {
+    cairo_new_sub_path(cr);
+    cairo_arc(cr, cx, cy, radius, 0, 2 * M_PI);
 }
 
 void RoundedRectPath(cairo_t* cr, double x, double y, double w, double h, double radius) {
@@ -127,12 +137,36 @@ void RoundedRectPath(cairo_t* cr, double x, double y, double w, double h, double
     cairo_close_path(cr);
 }
 
+void SetSource(cairo_t* cr, Rgba colour) {
+    cairo_set_source_rgba(cr, colour.r, colour.g, colour.b, colour.a);
+}
+
+namespace {
+
+// Hands the pattern with its stops to `cr`, which keeps it alive.
+void UsePattern(cairo_t* cr, cairo_pattern_t* pattern, std::initializer_list<Stop> stops) {
+    for (const Stop& s : stops) {
+        cairo_pattern_add_color_stop_rgba(pattern, s.offset, s.colour.r, s.colour.g, s.colour.b,
+                                          s.colour.a);
+    }
+    cairo_set_source(cr, pattern);
+    cairo_pattern_destroy(pattern);
+}
+
+}  // namespace
+
+void SetLinearGradient(cairo_t* cr, double x0, double y0, double x1, double y1,
+                       std::initializer_list<Stop> stops) {
+    UsePattern(cr, cairo_pattern_create_linear(x0, y0, x1, y1), stops);
+}
+
 void SetVerticalGradient(cairo_t* cr, double y0, Rgba top, double y1, Rgba bottom) {
-    cairo_pattern_t* p = cairo_pattern_create_linear(0, y0, 0, y1);
-    cairo_pattern_add_color_stop_rgba(p, 0, top.r, top.g, top.b, top.a);
-    cairo_pattern_add_color_stop_rgba(p, 1, bottom.r, bottom.g, bottom.b, bottom.a);
-    cairo_set_source(cr, p);
-    cairo_pattern_destroy(p);
+    SetLinearGradient(cr, 0, y0, 0, y1, {{0, top}, {1, bottom}});
+}
+
+void SetRadialGradient(cairo_t* cr, double cx, double cy, double inner, double outer,
+                       std::initializer_list<Stop> stops) {
+    UsePattern(cr, cairo_pattern_create_radial(cx, cy, inner, cx, cy, outer), stops);
 }
 
 }  // namespace artwork

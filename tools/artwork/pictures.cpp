@@ -2,7 +2,6 @@
 // list of elements in painting order, back to front, each with the box it
 // fills. Pictures that share a subject share named boxes, so a set of
 // pictures keeps one layout and differs only in what is added.
-#include <cmath>
 #include <vector>
 
 #include "artwork.h"
@@ -11,27 +10,36 @@ namespace artwork {
 
 namespace {
 
+// What a step paints, and what its box means.
 enum class Part {
-    Sun,         // box: the extent of the rays
-    FullMoon,    // box: the disc and its glow
-    Moon,        // a crescent, box as FullMoon
-    WhiteCloud,  // box: x and width; the cloud stands on the box's bottom
+    // The box is the extent of the rays, or of the disc and its glow.
+    Sun,
+    FullMoon,
+    CrescentMoon,
+    // The cloud is as wide as the box and stands on its bottom edge.
+    WhiteCloud,
     GreyCloud,
     DarkCloud,
-    Rain,  // box: where the drops fall
+    // The box is where the items fall.
+    Rain,
     HeavyRain,
     LightSnow,
     HeavySnow,
     Sleet,
     Pellets,
     RainAndSnow,
-    Bolt,          // box: the bolt, as tall as the box
-    Haze,          // box: one translucent band of mist
-    Fog,           // box: one dense band
-    Leaves,        // box: the area the leaves blow across
-    IceCrust,      // box: the slab; icicles hang below it
-    Globe,         // box: the disc
-    NotAvailable,  // box: the badge
+    // The bolt is as tall as the box, from its top left corner.
+    Bolt,
+    // One band of mist filling the box: translucent, or dense.
+    Haze,
+    Fog,
+    // The box is the area the leaves blow across.
+    Leaves,
+    // The box is the slab; icicles hang below it.
+    IceCrust,
+    // The box is the disc.
+    Globe,
+    NotAvailable,
 };
 
 struct Step {
@@ -45,8 +53,9 @@ struct Composition {
     std::vector<Step> steps;
 };
 
-// A weather picture is 250 x 180; every box keeps at least 8 pixels clear of
-// the edges so shadows and glows fade out before them.
+// A weather picture is 250 x 180. The boxes leave room at the edges for
+// shadows and glows to fade out, so nothing is cut off when the picture is
+// enlarged on a panel.
 
 // Sun or moon on its own.
 constexpr Box kSkyAlone{55, 20, 140, 140};
@@ -54,8 +63,9 @@ constexpr Box kSkyAlone{55, 20, 140, 140};
 constexpr Box kSkyBesideSmallCloud{40, 12, 136, 136};
 constexpr Box kSmallCloud{122, 0, 104, 160};
 // A sun or moon half hidden: three amounts of cloud.
-constexpr Box kSkyBehindFewClouds{42, 10, 128, 128};
-constexpr Box kFewClouds{104, 0, 128, 162};
+constexpr Box kSkyBehindFewClouds{50, 10, 128, 128};
+constexpr Box kFewClouds{112, 0, 120, 150};
+constexpr Box kFewCloudsLow{22, 0, 92, 164};
 constexpr Box kSkyBehindCloud{32, 10, 118, 118};
 constexpr Box kCloudOverSky{64, 0, 164, 160};
 constexpr Box kSkyBehindManyClouds{22, 10, 104, 104};
@@ -89,17 +99,17 @@ const std::vector<Composition>& Compositions() {
         {2003, {{P::Globe, {57, 14, 134, 134}}, {P::NotAvailable, {152, 100, 60, 60}}}},
         {2004, {{P::FullMoon, kSkyAlone}}},
         {2005, {{P::Leaves, {24, 22, 200, 132}}}},
-        {2006, {{P::Moon, kSkyBesideSmallCloud}, {P::WhiteCloud, kSmallCloud}}},
+        {2006, {{P::CrescentMoon, kSkyBesideSmallCloud}, {P::WhiteCloud, kSmallCloud}}},
         {2007, {{P::GreyCloud, kBackCloud, true}, {P::GreyCloud, kFrontCloud}}},
         {2008, {{P::Sun, kSkyAlone}}},
         {2009, {{P::GreyCloud, kRainCloud}, {P::Pellets, kFallBelowCloud}}},
-        {2010, {{P::Moon, kSkyBehindCloud}, {P::WhiteCloud, kCloudOverSky}}},
+        {2010, {{P::CrescentMoon, kSkyBehindCloud}, {P::WhiteCloud, kCloudOverSky}}},
         {2011, {{P::GreyCloud, kRainCloud}, {P::Rain, kFallBelowCloud}}},
-        {2012, {{P::Moon, kSkyAlone}, {P::Haze, kHazeLow}, {P::Haze, kHazeLower}}},
+        {2012, {{P::CrescentMoon, kSkyAlone}, {P::Haze, kHazeLow}, {P::Haze, kHazeLower}}},
         {2013, {{P::WhiteCloud, kRainCloud}, {P::LightSnow, kFallBelowCloud}}},
         {2014, {{P::GreyCloud, kRainCloud}, {P::HeavySnow, kFallBelowCloud}}},
         {2015,
-         {{P::Moon, kSkyBehindRainCloud},
+         {{P::CrescentMoon, kSkyBehindRainCloud},
           {P::WhiteCloud, kRainCloudOverSky},
           {P::Rain, kFallBelowCloudOverSky}}},
         {2016, {{P::Sun, kSkyBesideSmallCloud}, {P::WhiteCloud, kSmallCloud}}},
@@ -109,11 +119,14 @@ const std::vector<Composition>& Compositions() {
          {{P::Sun, kSkyAlone}, {P::Haze, kHazeHigh}, {P::Haze, kHazeLow}, {P::Haze, kHazeLower}}},
         {2020, {{P::DarkCloud, kRainCloud}, {P::HeavyRain, kFallBelowCloud}}},
         {2021,
-         {{P::Moon, kSkyBehindRainCloud},
+         {{P::CrescentMoon, kSkyBehindRainCloud},
           {P::GreyCloud, kRainCloudOverSky},
           {P::HeavyRain, kFallBelowCloudOverSky}}},
         {2022, {{P::GreyCloud, kRainCloud}, {P::RainAndSnow, kFallBelowCloud}}},
-        {2023, {{P::Sun, kSkyBehindFewClouds}, {P::WhiteCloud, kFewClouds}}},
+        {2023,
+         {{P::Sun, kSkyBehindFewClouds},
+          {P::WhiteCloud, kFewClouds},
+          {P::WhiteCloud, kFewCloudsLow, true}}},
         {2024, {{P::Sun, kSkyBehindCloud}, {P::WhiteCloud, kCloudOverSky}}},
         {2025,
          {{P::Sun, kSkyBehindManyClouds},
@@ -124,7 +137,7 @@ const std::vector<Composition>& Compositions() {
           {P::WhiteCloud, kRainCloudOverSky},
           {P::Rain, kFallBelowCloudOverSky}}},
         {2027,
-         {{P::Moon, kSkyBehindRainCloud},
+         {{P::CrescentMoon, kSkyBehindRainCloud},
           {P::DarkCloud, kRainCloudOverSky},
           {P::Bolt, kBoltBelowCloudOverSky}}},
         {2028,
@@ -152,7 +165,7 @@ void PaintStep(cairo_t* cr, const Step& step) {
             return PaintSun(cr, cx, cy, b.w / 3.2);
         case Part::FullMoon:
             return PaintMoon(cr, cx, cy, b.w * 0.44, MoonPhase::Full);
-        case Part::Moon:
+        case Part::CrescentMoon:
             return PaintMoon(cr, cx, cy, b.w * 0.44, MoonPhase::Crescent);
         case Part::WhiteCloud:
             return PaintCloudStep(cr, step, CloudTone::White);

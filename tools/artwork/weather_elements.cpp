@@ -11,25 +11,6 @@ namespace artwork {
 
 namespace {
 
-void SetRadialGradient(cairo_t* cr, double cx, double cy, double radius,
-                       std::initializer_list<std::pair<double, Rgba>> stops) {
-    cairo_pattern_t* p = cairo_pattern_create_radial(cx, cy, 0, cx, cy, radius);
-    for (const auto& [offset, c] : stops) {
-        cairo_pattern_add_color_stop_rgba(p, offset, c.r, c.g, c.b, c.a);
-    }
-    cairo_set_source(cr, p);
-    cairo_pattern_destroy(p);
-}
-
-void SetSource(cairo_t* cr, Rgba c) {
-    cairo_set_source_rgba(cr, c.r, c.g, c.b, c.a);
-}
-
-void CirclePath(cairo_t* cr, double cx, double cy, double radius) {
-    cairo_new_sub_path(cr);
-    cairo_arc(cr, cx, cy, radius, 0, 2 * M_PI);
-}
-
 struct CloudColours {
     Rgba top, bottom, highlight;
 };
@@ -103,7 +84,7 @@ void SnowFlakeShape(cairo_t* cr, double x, double y, double radius, double turn)
 void IcePelletShape(cairo_t* cr, double x, double y, double radius) {
     cairo_new_path(cr);
     CirclePath(cr, x, y, radius);
-    SetRadialGradient(cr, x - radius * 0.35, y - radius * 0.4, radius * 1.45,
+    SetRadialGradient(cr, x - radius * 0.35, y - radius * 0.4, 0, radius * 1.45,
                       {{0.0, Hex(0xFFFFFF)}, {0.45, Hex(0xDDF0FC)}, {1.0, Hex(0x7FB3DC)}});
     cairo_fill(cr);
 }
@@ -137,20 +118,13 @@ void PaintCloud(cairo_t* cr, double left, double bottom, double width, CloudTone
         CirclePath(c, 0.29, -0.31, 0.19);
         CirclePath(c, 0.59, -0.39, 0.25);
         CirclePath(c, 0.84, -0.25, 0.15);
-        cairo_pattern_t* p = cairo_pattern_create_linear(0, -0.64, 0, 0);
-        cairo_pattern_add_color_stop_rgba(p, 0.0, colours.top.r, colours.top.g, colours.top.b, 1);
-        cairo_pattern_add_color_stop_rgba(p, 0.45, colours.top.r, colours.top.g, colours.top.b, 1);
-        cairo_pattern_add_color_stop_rgba(p, 1.0, colours.bottom.r, colours.bottom.g,
-                                          colours.bottom.b, 1);
-        cairo_set_source(c, p);
-        cairo_pattern_destroy(p);
+        SetLinearGradient(c, 0, -0.64, 0, 0,
+                          {{0.0, colours.top}, {0.45, colours.top}, {1.0, colours.bottom}});
         cairo_fill_preserve(c);
         // A soft light on the upper left of the big puff gives it volume.
         cairo_clip(c);
-        SetRadialGradient(
-            c, 0.48, -0.52, 0.34,
-            {{0.0, colours.highlight},
-             {1.0, {colours.highlight.r, colours.highlight.g, colours.highlight.b, 0}}});
+        SetRadialGradient(c, 0.48, -0.52, 0, 0.34,
+                          {{0.0, colours.highlight}, {1.0, Transparent(colours.highlight)}});
         cairo_paint(c);
     });
 }
@@ -161,14 +135,10 @@ void PaintGlow(cairo_t* cr, double cx, double cy, double radius, double reach, R
     PaintLayer(cr,
                [&](cairo_t* c) {
                    CirclePath(c, cx, cy, radius * reach);
-                   cairo_pattern_t* p =
-                       cairo_pattern_create_radial(cx, cy, radius * 0.9, cx, cy, radius * reach);
-                   cairo_pattern_add_color_stop_rgba(p, 0, colour.r, colour.g, colour.b, colour.a);
-                   cairo_pattern_add_color_stop_rgba(p, 0.4, colour.r, colour.g, colour.b,
-                                                     colour.a * 0.35);
-                   cairo_pattern_add_color_stop_rgba(p, 1, colour.r, colour.g, colour.b, 0);
-                   cairo_set_source(c, p);
-                   cairo_pattern_destroy(p);
+                   SetRadialGradient(c, cx, cy, radius * 0.9, radius * reach,
+                                     {{0, colour},
+                                      {0.4, {colour.r, colour.g, colour.b, colour.a * 0.35}},
+                                      {1, Transparent(colour)}});
                    cairo_fill(c);
                },
                {});
@@ -179,7 +149,8 @@ void PaintSun(cairo_t* cr, double cx, double cy, double radius) {
     PaintLayer(cr, [&](cairo_t* c) {
         cairo_set_line_cap(c, CAIRO_LINE_CAP_ROUND);
         cairo_set_line_width(c, radius * 0.17);
-        SetRadialGradient(c, cx, cy, radius * 1.62, {{0.7, Hex(0xFFC933)}, {1.0, Hex(0xFF9E1B)}});
+        SetRadialGradient(c, cx, cy, 0, radius * 1.62,
+                          {{0.7, Hex(0xFFC933)}, {1.0, Hex(0xFF9E1B)}});
         for (int ray = 0; ray < 12; ++ray) {
             const double angle = ray * M_PI / 6 + M_PI / 12;
             // Rays end 1.6 radii out, less the round cap.
@@ -191,7 +162,7 @@ void PaintSun(cairo_t* cr, double cx, double cy, double radius) {
         }
         cairo_stroke(c);
         CirclePath(c, cx, cy, radius);
-        SetRadialGradient(c, cx - radius * 0.3, cy - radius * 0.3, radius * 1.35,
+        SetRadialGradient(c, cx - radius * 0.3, cy - radius * 0.3, 0, radius * 1.35,
                           {{0.0, Hex(0xFFF8C8)}, {0.5, Hex(0xFFD43D)}, {1.0, Hex(0xFFA21F)}});
         cairo_fill(c);
     });
@@ -204,11 +175,11 @@ void PaintMoon(cairo_t* cr, double centreX, double cy, double radius, MoonPhase 
     if (phase == MoonPhase::Full) PaintGlow(cr, cx, cy, radius, 1.22, Hex(0xFFF6D8, 0.5));
     PaintLayer(cr, [&](cairo_t* c) {
         CirclePath(c, cx, cy, radius);
-        SetRadialGradient(c, cx - radius * 0.35, cy - radius * 0.35, radius * 1.6,
+        SetRadialGradient(c, cx - radius * 0.35, cy - radius * 0.35, 0, radius * 1.6,
                           {{0.0, Hex(0xFFFDF2)}, {0.55, Hex(0xEEE8D2)}, {1.0, Hex(0xBDB59A)}});
         cairo_fill_preserve(c);
         cairo_clip(c);
-        // Seas and craters: soft darker patches, each with a lit lower rim.
+        // Seas and craters: soft darker patches fading out at their rims.
         struct Patch {
             double x, y, r, alpha;
         };
@@ -222,7 +193,7 @@ void PaintMoon(cairo_t* cr, double centreX, double cy, double radius, MoonPhase 
             const double pr = patch.r * radius;
             cairo_new_path(c);
             CirclePath(c, px, py, pr);
-            SetRadialGradient(c, px, py, pr,
+            SetRadialGradient(c, px, py, 0, pr,
                               {{0.0, Hex(0x8F8770, patch.alpha)},
                                {0.8, Hex(0x8F8770, patch.alpha * 0.8)},
                                {1.0, Hex(0x8F8770, 0)}});
@@ -264,34 +235,29 @@ void PaintFall(cairo_t* cr, Box box, Fall fall) {
 
 void PaintBolt(cairo_t* cr, double x, double y, double height) {
     const Halo glow{0, 0, height * 0.06, Hex(0xFFE066, 0.75)};
-    PaintLayer(cr,
-               [&](cairo_t* c) {
-                   cairo_translate(c, x, y);
-                   cairo_scale(c, height, height);
-                   const double points[][2] = {{0.30, 0.00}, {0.64, 0.00}, {0.45, 0.37},
-                                               {0.68, 0.37}, {0.16, 1.00}, {0.30, 0.53},
-                                               {0.07, 0.53}};
-                   cairo_new_path(c);
-                   for (const auto& p : points) cairo_line_to(c, p[0], p[1]);
-                   cairo_close_path(c);
-                   cairo_pattern_t* p = cairo_pattern_create_linear(0, 0, 0, 1);
-                   cairo_pattern_add_color_stop_rgb(p, 0.0, 1.0, 0.97, 0.66);
-                   cairo_pattern_add_color_stop_rgb(p, 0.5, 1.0, 0.79, 0.16);
-                   cairo_pattern_add_color_stop_rgb(p, 1.0, 1.0, 0.58, 0.0);
-                   cairo_set_source(c, p);
-                   cairo_pattern_destroy(p);
-                   // Stroking with the fill rounds the corners a little.
-                   cairo_set_line_join(c, CAIRO_LINE_JOIN_ROUND);
-                   cairo_set_line_width(c, 0.035);
-                   cairo_fill_preserve(c);
-                   cairo_stroke(c);
-               },
-               {glow, kSoftShadow});
+    PaintLayer(
+        cr,
+        [&](cairo_t* c) {
+            cairo_translate(c, x, y);
+            cairo_scale(c, height, height);
+            const double points[][2] = {{0.30, 0.00}, {0.64, 0.00}, {0.45, 0.37}, {0.68, 0.37},
+                                        {0.16, 1.00}, {0.30, 0.53}, {0.07, 0.53}};
+            cairo_new_path(c);
+            for (const auto& p : points) cairo_line_to(c, p[0], p[1]);
+            cairo_close_path(c);
+            SetLinearGradient(c, 0, 0, 0, 1,
+                              {{0.0, Hex(0xFFF7A8)}, {0.5, Hex(0xFFC929)}, {1.0, Hex(0xFF9400)}});
+            // Stroking with the fill rounds the corners a little.
+            cairo_set_line_join(c, CAIRO_LINE_JOIN_ROUND);
+            cairo_set_line_width(c, 0.035);
+            cairo_fill_preserve(c);
+            cairo_stroke(c);
+        },
+        {glow, kSoftShadow});
 }
 
 void PaintHazeBand(cairo_t* cr, double cx, double y, double width, double thickness,
                    double opacity) {
-    const Halo shadow{1.5, 2.5, 3.0, {0.0, 0.05, 0.15, 0.25}};
     PaintLayer(cr,
                [&](cairo_t* c) {
                    RoundedRectPath(c, cx - width / 2, y - thickness / 2, width, thickness,
@@ -300,7 +266,7 @@ void PaintHazeBand(cairo_t* cr, double cx, double y, double width, double thickn
                                        y + thickness / 2, Hex(0xD3DEEA, opacity));
                    cairo_fill(c);
                },
-               {shadow});
+               {kLightShadow});
 }
 
 namespace {
@@ -315,18 +281,13 @@ void LeafLayer(cairo_t* cr, double x, double y, double length, double angle, Rgb
         cairo_curve_to(c, -half * 0.4, -bulge, half * 0.5, -bulge, half, 0);
         cairo_curve_to(c, half * 0.5, bulge, -half * 0.4, bulge, -half, 0);
         cairo_close_path(c);
-        cairo_pattern_t* p = cairo_pattern_create_linear(0, -bulge, 0, bulge);
-        cairo_pattern_add_color_stop_rgb(p, 0, std::min(1.0, colour.r * 1.2 + 0.1),
-                                         std::min(1.0, colour.g * 1.2 + 0.1),
-                                         std::min(1.0, colour.b * 1.2 + 0.1));
-        cairo_pattern_add_color_stop_rgb(p, 1, colour.r * 0.75, colour.g * 0.75, colour.b * 0.75);
-        cairo_set_source(c, p);
-        cairo_pattern_destroy(p);
+        SetVerticalGradient(c, -bulge, Mix(colour, Hex(0xFFFFFF), 0.25), bulge,
+                            Mix(colour, Hex(0x000000), 0.25));
         cairo_fill(c);
         // Midrib and stem.
         cairo_set_line_cap(c, CAIRO_LINE_CAP_ROUND);
         cairo_set_line_width(c, std::max(1.2, length * 0.045));
-        cairo_set_source_rgba(c, colour.r * 0.55, colour.g * 0.55, colour.b * 0.55, 0.8);
+        SetSource(c, Mix(colour, Hex(0x000000, 0.8), 0.45));
         cairo_move_to(c, -half * 1.25, 0);
         cairo_line_to(c, half * 0.8, 0);
         cairo_stroke(c);
@@ -334,24 +295,21 @@ void LeafLayer(cairo_t* cr, double x, double y, double length, double angle, Rgb
 }
 
 void WindStrokeLayer(cairo_t* cr, double x0, double y0, double x1, double y1, double lift) {
-    const Halo shadow{1.5, 2.5, 3.0, {0.0, 0.05, 0.15, 0.25}};
     PaintLayer(cr,
                [&](cairo_t* c) {
                    cairo_new_path(c);
                    cairo_move_to(c, x0, y0);
                    cairo_curve_to(c, x0 + (x1 - x0) * 0.35, y0 - lift, x0 + (x1 - x0) * 0.7,
                                   y1 + lift * 0.4, x1, y1);
-                   cairo_pattern_t* p = cairo_pattern_create_linear(x0, 0, x1, 0);
-                   cairo_pattern_add_color_stop_rgba(p, 0.0, 1, 1, 1, 0.0);
-                   cairo_pattern_add_color_stop_rgba(p, 0.35, 1, 1, 1, 0.9);
-                   cairo_pattern_add_color_stop_rgba(p, 1.0, 1, 1, 1, 0.95);
-                   cairo_set_source(c, p);
-                   cairo_pattern_destroy(p);
+                   SetLinearGradient(c, x0, 0, x1, 0,
+                                     {{0.0, Hex(0xFFFFFF, 0.0)},
+                                      {0.35, Hex(0xFFFFFF, 0.9)},
+                                      {1.0, Hex(0xFFFFFF, 0.95)}});
                    cairo_set_line_cap(c, CAIRO_LINE_CAP_ROUND);
                    cairo_set_line_width(c, 6);
                    cairo_stroke(c);
                },
-               {shadow});
+               {kLightShadow});
 }
 
 }  // namespace
@@ -400,12 +358,8 @@ void PaintIceCrust(cairo_t* cr, Box slab) {
             cairo_curve_to(c, x + half * 0.15, tip - 6, x + half * 0.8, root + (tip - root) * 0.5,
                            x + half, root);
             cairo_close_path(c);
-            cairo_pattern_t* p = cairo_pattern_create_linear(x - half, 0, x + half, 0);
-            cairo_pattern_add_color_stop_rgb(p, 0.0, 0.93, 0.98, 1.0);
-            cairo_pattern_add_color_stop_rgb(p, 0.45, 0.76, 0.89, 0.98);
-            cairo_pattern_add_color_stop_rgb(p, 1.0, 0.45, 0.68, 0.88);
-            cairo_set_source(c, p);
-            cairo_pattern_destroy(p);
+            SetLinearGradient(c, x - half, 0, x + half, 0,
+                              {{0.0, Hex(0xEDFAFF)}, {0.45, Hex(0xC2E3FA)}, {1.0, Hex(0x73ADE0)}});
             cairo_fill(c);
         }
         RoundedRectPath(c, slab.x, slab.y, slab.w, slab.h, slab.h * 0.45);
@@ -422,7 +376,7 @@ void PaintIceCrust(cairo_t* cr, Box slab) {
 void PaintGlobe(cairo_t* cr, double cx, double cy, double radius) {
     PaintLayer(cr, [&](cairo_t* c) {
         CirclePath(c, cx, cy, radius);
-        SetRadialGradient(c, cx - radius * 0.35, cy - radius * 0.4, radius * 1.5,
+        SetRadialGradient(c, cx - radius * 0.35, cy - radius * 0.4, 0, radius * 1.5,
                           {{0.0, Hex(0xB7CBDE)}, {0.55, Hex(0x7893B0)}, {1.0, Hex(0x3F5673)}});
         cairo_fill_preserve(c);
         cairo_clip(c);
@@ -454,7 +408,7 @@ void PaintNotAvailableBadge(cairo_t* cr, double cx, double cy, double radius) {
         SetSource(c, Hex(0xFFFFFF));
         cairo_fill(c);
         CirclePath(c, cx, cy, radius * 0.86);
-        SetRadialGradient(c, cx - radius * 0.3, cy - radius * 0.35, radius * 1.3,
+        SetRadialGradient(c, cx - radius * 0.3, cy - radius * 0.35, 0, radius * 1.3,
                           {{0.0, Hex(0xF47A62)}, {1.0, Hex(0xC0301F)}});
         cairo_fill(c);
         const double arm = radius * 0.36;

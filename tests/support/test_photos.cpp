@@ -1,4 +1,4 @@
-#include "test_photos.h"
+#include "support/test_photos.h"
 
 #include <GL/gl.h>
 #include <turbojpeg.h>
@@ -9,17 +9,29 @@
 namespace {
 constexpr int kCanvasSide = 2048;
 constexpr int kQuality = 95;
+
+unsigned char Channel(int v) {
+    return static_cast<unsigned char>(v < 0 ? 0 : v > 255 ? 255 : v);
+}
 }  // namespace
 
-void WriteTestJpeg(const std::filesystem::path& file, int width, int height, Rgb top, Rgb bottom) {
+void WriteTestJpeg(const std::filesystem::path& file, int width, int height, Rgb top, Rgb bottom,
+                   bool detail) {
+    uint32_t noise = 12345;
     std::vector<unsigned char> rgb(static_cast<size_t>(width) * height * 3);
     for (int y = 0; y < height; ++y) {
         const Rgb& c = y < height / 2 ? top : bottom;
         unsigned char* row = rgb.data() + static_cast<size_t>(y) * width * 3;
         for (int x = 0; x < width; ++x) {
-            row[3 * x] = static_cast<unsigned char>(c.r);
-            row[3 * x + 1] = static_cast<unsigned char>(c.g);
-            row[3 * x + 2] = static_cast<unsigned char>(c.b);
+            int d = 0;
+            if (detail) {
+                noise = noise * 1103515245u + 12345u;
+                d = static_cast<int>((x * 7 + y * 3) % 64) + static_cast<int>((noise >> 16) % 24) -
+                    40;
+            }
+            row[3 * x] = Channel(c.r + d);
+            row[3 * x + 1] = Channel(c.g + d);
+            row[3 * x + 2] = Channel(c.b + d);
         }
     }
     tjhandle h = tjInitCompress();

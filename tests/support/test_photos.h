@@ -14,7 +14,10 @@ inline std::ostream& operator<<(std::ostream& o, Rgb c) {
 }
 
 // A JPEG of width x height: the top half `top`, the bottom half `bottom`.
-void WriteTestJpeg(const std::filesystem::path& file, int width, int height, Rgb top, Rgb bottom);
+// With `detail`, colour waves and noise over them, as in a real photo.
+// With `detail`, colour waves and noise over them, as in a real photo.
+void WriteTestJpeg(const std::filesystem::path& file, int width, int height, Rgb top, Rgb bottom,
+                   bool detail = false);
 // The pixel at (x, y) of the buffer being drawn, y counted from the top.
 Rgb ReadPixel(int x, int y, int viewportHeight);
 // Level 0 of a 2048 x 2048 texture as BGRA bytes, bottom row first.
