@@ -23,7 +23,7 @@ struct Screen {
           top((2048 - h) / 2),
           right((2048 + w) / 2),
           bottom((2048 + h) / 2) {
-        if (canvas) canvas->Clear(kBlack);
+        if (canvas) canvas->ClearRect(0, 0, 2048, 2048, kBlack);
     }
     uint32_t At(int x, int y) { return canvas->Pixels()[y * 2048 + x]; }
     std::unique_ptr<ImageCanvas> canvas;

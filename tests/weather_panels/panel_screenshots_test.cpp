@@ -23,7 +23,7 @@ template <typename Paint>
 void Shoot(const std::string& name, Paint paint) {
     auto canvas = CreateImageCanvas(2048, 2048);
     ASSERT_TRUE(canvas);
-    canvas->Clear(0xFF000000);
+    canvas->ClearRect(0, 0, 2048, 2048, 0xFF000000);
     const int left = (2048 - kScreenW) / 2, top = (2048 - kScreenH) / 2;
     paint(*canvas, left, top, left + kScreenW, top + kScreenH);
 
