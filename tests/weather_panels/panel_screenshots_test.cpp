@@ -14,25 +14,22 @@
 
 namespace {
 
-constexpr int kScreenW = 1280;
-constexpr int kScreenH = 1024;
-
 // Paints on the 2048 x 2048 canvas and writes the content rectangle (the
 // part the slideshow shows) as an opaque PNG.
 template <typename Paint>
-void Shoot(const std::string& name, Paint paint) {
+void Shoot(const std::string& name, Paint paint, int screenW = 1280, int screenH = 1024) {
     auto canvas = CreateImageCanvas(2048, 2048);
     ASSERT_TRUE(canvas);
     canvas->ClearRect(0, 0, 2048, 2048, 0xFF000000);
-    const int left = (2048 - kScreenW) / 2, top = (2048 - kScreenH) / 2;
-    paint(*canvas, left, top, left + kScreenW, top + kScreenH);
+    const int left = (2048 - screenW) / 2, top = (2048 - screenH) / 2;
+    paint(*canvas, left, top, left + screenW, top + screenH);
 
-    cairo_surface_t* shot = cairo_image_surface_create(CAIRO_FORMAT_RGB24, kScreenW, kScreenH);
+    cairo_surface_t* shot = cairo_image_surface_create(CAIRO_FORMAT_RGB24, screenW, screenH);
     unsigned char* data = cairo_image_surface_get_data(shot);
     const int stride = cairo_image_surface_get_stride(shot);
     const uint32_t* pixels = canvas->Pixels();
-    for (int y = 0; y < kScreenH; ++y)
-        std::memcpy(data + y * stride, pixels + (top + y) * 2048 + left, kScreenW * 4);
+    for (int y = 0; y < screenH; ++y)
+        std::memcpy(data + y * stride, pixels + (top + y) * 2048 + left, screenW * 4);
     cairo_surface_mark_dirty(shot);
 
     std::filesystem::path dir = SKYREEL_SCREENSHOT_DIR;
@@ -43,8 +40,8 @@ void Shoot(const std::string& name, Paint paint) {
 
     cairo_surface_t* back = cairo_image_surface_create_from_png(file.c_str());
     EXPECT_EQ(cairo_surface_status(back), CAIRO_STATUS_SUCCESS);
-    EXPECT_EQ(cairo_image_surface_get_width(back), kScreenW);
-    EXPECT_EQ(cairo_image_surface_get_height(back), kScreenH);
+    EXPECT_EQ(cairo_image_surface_get_width(back), screenW);
+    EXPECT_EQ(cairo_image_surface_get_height(back), screenH);
     cairo_surface_destroy(back);
 }
 
@@ -66,6 +63,10 @@ TEST(PanelScreenshots, CurrentForecastAndNotice) {
           [&](Canvas& c, int l, int t, int r, int b) { PaintCurrentPanel(c, l, t, r, b, night); });
     Shoot("weather_forecast",
           [&](Canvas& c, int l, int t, int r, int b) { PaintForecastPanel(c, l, t, r, b, day); });
+    Shoot(
+        "weather_forecast_1024x768",
+        [&](Canvas& c, int l, int t, int r, int b) { PaintForecastPanel(c, l, t, r, b, day); },
+        1024, 768);
     Shoot("version_notice",
           [](Canvas& c, int l, int t, int r, int b) { PaintVersionNotice(c, l, t, r, b, u"1.2"); });
 }
