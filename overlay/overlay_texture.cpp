@@ -9,8 +9,6 @@
 #include "host/saver_window.h"
 #include "overlay/texture_upload.h"
 
-SlideSlot SlideSlots[2];
-
 namespace {
 constexpr uint32_t kOpaqueBlack = 0xFF000000u;
 constexpr int kBytesPerPixel = 4;

@@ -1,6 +1,6 @@
 # Writes OUTPUT, a C++ file with one byte array per file and the table
-# kEmbeddedResources. ENTRIES holds TYPE|ID|PATH entries joined by "^".
-string(REPLACE "^" ";" ENTRIES "${ENTRIES}")
+# kEmbeddedResources. LIST names a file of lines TYPE|ID|PATH.
+file(STRINGS "${LIST}" ENTRIES)
 set(body "// Generated from the files under resources/; do not edit.\n#include \"resources/embedded_resources.h\"\n\nnamespace {\n")
 set(rows "")
 set(n 0)

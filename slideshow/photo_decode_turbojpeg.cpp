@@ -42,16 +42,15 @@ tjscalingfactor ChooseScale(int width, int height, int fitWidth, int fitHeight) 
     return best;
 }
 
-// 1 decoded, 0 not a JPEG, -1 a JPEG that does not decode.
-int DecodeJpeg(const std::vector<unsigned char>& bytes, Picture& out, uint32_t& width,
+bool DecodeJpeg(const std::vector<unsigned char>& bytes, Picture& out, uint32_t& width,
                uint32_t& height) {
     static tjhandle handle = tjInitDecompress();  // main thread only, kept for reuse
-    if (!handle) return -1;
+    if (!handle) return false;
     int w = 0, h = 0, subsamp = 0, colorspace = 0;
     if (tjDecompressHeader3(handle, bytes.data(), static_cast<unsigned long>(bytes.size()), &w, &h,
                             &subsamp, &colorspace) != 0)
-        return 0;
-    if (TooLarge(static_cast<uint64_t>(w), static_cast<uint64_t>(h))) return -1;
+        return false;
+    if (TooLarge(static_cast<uint64_t>(w), static_cast<uint64_t>(h))) return false;
     PhotoFit fit = FitPhotoToCanvas(static_cast<uint32_t>(w), static_cast<uint32_t>(h));
     tjscalingfactor scale =
         ChooseScale(w, h, static_cast<int>(fit.width), static_cast<int>(fit.height));
@@ -63,12 +62,12 @@ int DecodeJpeg(const std::vector<unsigned char>& bytes, Picture& out, uint32_t& 
                       reinterpret_cast<unsigned char*>(out.pixels.data()), sw, sw * 4, sh,
                       TJPF_BGRA, 0) != 0 &&
         tjGetErrorCode(handle) != TJERR_WARNING)
-        return -1;
+        return false;
     out.width = sw;
     out.height = sh;
     width = static_cast<uint32_t>(w);
     height = static_cast<uint32_t>(h);
-    return 1;
+    return true;
 }
 
 bool DecodeOther(const std::filesystem::path& file, Picture& out, uint32_t& width,
@@ -112,7 +111,8 @@ bool DecodePhoto(const std::filesystem::path& file, Picture& out, uint32_t& widt
                  uint32_t& height) {
     static std::vector<unsigned char> bytes;  // main thread only, reused
     if (!ReadWholeFile(file, bytes)) return false;
-    int jpeg = DecodeJpeg(bytes, out, width, height);
-    if (jpeg != 0) return jpeg > 0;
-    return DecodeOther(file, out, width, height);
+    // What TurboJPEG cannot take (another format, or a JPEG it does not
+    // convert, such as CMYK) may still be a picture gdk-pixbuf reads. Both
+    // refuse oversized headers before decoding.
+    return DecodeJpeg(bytes, out, width, height) || DecodeOther(file, out, width, height);
 }

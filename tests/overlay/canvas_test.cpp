@@ -252,3 +252,20 @@ TEST(PictureDecode, RejectsWhatIsNotAWholePng) {
     EXPECT_FALSE(
         DecodePngPicture(reinterpret_cast<const uint8_t*>(garbage.data()), garbage.size(), p));
 }
+
+TEST(EmbeddedResources, IconsAreFoundByTheirPixelSize) {
+    int present = 0;
+    for (int size : {16, 24, 32, 48, 256}) {
+        const EmbeddedResource* r = FindEmbeddedResource("ICON", size);
+        if (!r) continue;
+        ++present;
+        Picture p;
+        ASSERT_TRUE(DecodePngPicture(r->data, r->size, p)) << size;
+        EXPECT_EQ(p.width, size);
+        EXPECT_EQ(p.height, size);
+    }
+    EXPECT_EQ(FindEmbeddedResource("ICON", 2000), nullptr);
+    EXPECT_EQ(FindEmbeddedResource("PNG", 16), nullptr);
+    EXPECT_EQ(FindEmbeddedResource(nullptr, 16), nullptr);
+    if (present == 0) GTEST_SKIP() << "no icons under resources/icons yet";
+}

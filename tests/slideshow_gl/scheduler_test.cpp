@@ -2,6 +2,7 @@
 // instead of drawn.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
