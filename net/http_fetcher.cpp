@@ -14,6 +14,8 @@
 #include "net/http_fetcher.h"
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -31,7 +33,6 @@ namespace {
 constexpr int kWatchMillis = 100;
 constexpr int64_t kInactivitySeconds = 180;
 constexpr uint64_t kSlowRateLimit = 30;  // bytes per second; a measured 0 never counts
-constexpr char16_t kTempSuffix[] = u".tmp";
 
 enum FetchState : int32_t { Running = 0, Abandoned = 1, Succeeded = 2, Failed = 3 };
 
@@ -42,6 +43,8 @@ enum FetchState : int32_t { Running = 0, Abandoned = 1, Succeeded = 2, Failed = 
 //    releases the job (see the note at the top).
 //  - file: opened, written and closed by the transfer thread, or closed by the
 //    abandoning waiter; always under fileLock, and written only while Running.
+//  - ended: notified by the transfer thread under fileLock when it ends the
+//    job, so the waiter's 100 ms wait ends at once instead of at the period.
 struct FetchJob {
     PathText url;
     PathText path;
@@ -49,6 +52,7 @@ struct FetchJob {
     std::atomic<int32_t> state{Running};
     std::atomic<uint32_t> bytesReceived{0};
     std::mutex fileLock;
+    std::condition_variable ended;
     std::ofstream file;
 };
 
@@ -68,6 +72,17 @@ void ReleaseAbandoned(FetchJob* job) {
     delete job;
 }
 
+// The transfer thread's way out: Running -> `final`, waking the waiter. The
+// waiter needs the lock to see the change, so it cannot release the job
+// while the notification is still being made. False when abandoned first.
+bool EndJob(FetchJob* job, int32_t final) {
+    std::lock_guard<std::mutex> lock(job->fileLock);
+    int32_t running = Running;
+    if (!job->state.compare_exchange_strong(running, final)) return false;
+    job->ended.notify_one();
+    return true;
+}
+
 // The transfer thread's end of a failed download: the target goes (unless the
 // failure came before it was opened) and the job becomes Failed, unless the
 // waiter abandoned it first.
@@ -76,8 +91,7 @@ void EndFailed(FetchJob* job, bool removeTarget) {
         std::lock_guard<std::mutex> lock(job->fileLock);
         if (job->state.load() == Running) RemoveFile(job->path.view());
     }
-    int32_t running = Running;
-    if (!job->state.compare_exchange_strong(running, Failed)) ReleaseAbandoned(job);
+    if (!EndJob(job, Failed)) ReleaseAbandoned(job);
 }
 
 // Opens the target while the job runs; false when abandoned (file untouched).
@@ -158,8 +172,7 @@ void RunTransfer(FetchJob* job) {
 
     bool success = complete && !writeFailed && job->bytesReceived.load() > 0;
     if (!success) return EndFailed(job, true);
-    int32_t running = Running;
-    if (!job->state.compare_exchange_strong(running, Succeeded)) ReleaseAbandoned(job);
+    if (!EndJob(job, Succeeded)) ReleaseAbandoned(job);
 }
 
 // The waiter's way out: marks the job Abandoned and closes the target under
@@ -170,6 +183,12 @@ bool Abandon(FetchJob* job) {
     if (!job->state.compare_exchange_strong(running, Abandoned)) return false;
     if (job->file.is_open()) job->file.close();
     return true;
+}
+// One watch period, cut short when the transfer thread ends the job.
+void WaitOnePeriod(FetchJob* job) {
+    std::unique_lock<std::mutex> lock(job->fileLock);
+    job->ended.wait_for(lock, std::chrono::milliseconds(kWatchMillis),
+                        [job] { return job->state.load() != Running; });
 }
 }  // namespace
 
@@ -208,13 +227,13 @@ bool FetchToFile(std::u16string_view url, std::u16string_view path) {
         }
         uint32_t bytes = job->bytesReceived.load();
         if (bytes > 0 && now - start > 0) rate = bytes / static_cast<uint64_t>(now - start);
-        SleepMillis(kWatchMillis);
+        WaitOnePeriod(job);
     }
 }
 
 bool FetchViaTempFile(std::u16string_view url, std::u16string_view path) {
     PathText temp;
-    if (!temp.Assign(path) || !temp.Append(kTempSuffix)) return false;
+    if (!temp.Assign(path) || !temp.Append(kFetchTempSuffix)) return false;
     if (!FetchToFile(url, temp.view())) return false;
     // Like MoveFile, never replace an existing name. Only the harvest thread
     // writes photo names, so the test and the rename do not race.

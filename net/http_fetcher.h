@@ -22,5 +22,8 @@ bool FetchViaTempFile(std::u16string_view url, std::u16string_view path);
 // followed by a zero). On failure `body` is empty. The file stays on disk.
 bool FetchIntoMemory(std::u16string_view url, std::u16string_view path, std::string& body);
 
+// Appended to the target of FetchViaTempFile while the download runs.
+inline constexpr char16_t kFetchTempSuffix[] = u".tmp";
+
 // A body above this size is a failure: no download of the saver is that big.
 inline constexpr uint32_t kFetchBodyLimit = 64u << 20;

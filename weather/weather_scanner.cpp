@@ -1,6 +1,5 @@
 #include "weather/weather_scanner.h"
 
-#include <algorithm>
 #include <iterator>
 
 #include "base/text.h"

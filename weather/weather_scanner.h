@@ -17,7 +17,6 @@
 #include <cstdint>
 #include <string_view>
 
-#include "base/fixed_text.h"
 #include "weather/weather_report.h"
 
 enum class ScanMode : uint8_t {

@@ -12,6 +12,8 @@ HttpTestServer::HttpTestServer() {
     });
     port_ = server_.bind_to_any_port("127.0.0.1");
     thread_ = std::thread([this] { server_.listen_after_bind(); });
+    // stop() is ignored until the accept loop runs, so wait for it here.
+    while (!server_.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 HttpTestServer::~HttpTestServer() {

@@ -67,7 +67,8 @@ inline std::string ReportText(const WeatherReport& r) {
 
 // `text` with every `from` replaced by `to`.
 inline std::string Replaced(std::string text, const std::string& from, const std::string& to) {
-    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+    for (std::size_t at = text.find(from); at != std::string::npos;
+         at = text.find(from, at + to.size()))
         text.replace(at, from.size(), to);
     return text;
 }
