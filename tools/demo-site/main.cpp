@@ -8,6 +8,7 @@
 #include <httplib.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/socket.h>
 
 #include <chrono>
 #include <cstdio>
@@ -156,6 +157,12 @@ int main(int argc, char** argv) {
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
     httplib::Server server;
+    // Address reuse only: the library's default also sets SO_REUSEPORT, which
+    // would let a second site share a port in use instead of failing.
+    server.set_socket_options([](socket_t sock) {
+        int yes = 1;
+        setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
     PhotoCache cache(options.cacheBytes);
     // Written once here before the server starts; read-only afterwards.
     int port = 0;
