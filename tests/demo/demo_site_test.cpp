@@ -1,9 +1,13 @@
 // The demo site as the saver meets it: the real binary, asked over HTTP on
 // the paths of the saver's own gallery and endpoint tables.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <httplib.h>
+#include <netinet/in.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <turbojpeg.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cmath>
@@ -158,6 +162,12 @@ TEST_F(DemoSiteTest, PhotosAreJpegsOfTheFourSizesAndRepeatExactly) {
         seen.insert({info.width, info.height});
         if (i == 0) {
             EXPECT_EQ(Body("/aviation-photos/photos/" + tails[i]), photo);
+            // Painted afresh by another site, not taken from this one's memory.
+            DemoSiteProcess other;
+            httplib::Client client("127.0.0.1", other.port());
+            auto res = client.Get("/aviation-photos/photos/" + tails[i]);
+            ASSERT_TRUE(res);
+            EXPECT_EQ(res->body, photo);
         }
 
         // The thumbnail shows the same scene, small and in the same orientation.
@@ -288,6 +298,26 @@ TEST_F(DemoSiteTest, LocationSearchMatchesNamePrefixesAndEveryPlaceHasAFeed) {
     EXPECT_GE(places, 5);
 }
 
+// Writes bytes to the site on a fresh connection and reads whatever comes back.
+void SendRaw(int port, const std::string& bytes) {
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(uint16_t(port));
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) {
+        EXPECT_EQ(write(fd, bytes.data(), bytes.size()), ssize_t(bytes.size()));
+        shutdown(fd, SHUT_WR);
+        char buffer[4096];
+        while (read(fd, buffer, sizeof buffer) > 0) {
+        }
+    } else {
+        ADD_FAILURE() << "cannot connect";
+    }
+    close(fd);
+}
+
 TEST(DemoSiteProcessTest, PrintsOneLineListensOnTheAskedPortAndStopsOnSignals) {
     int port = 0;
     {
@@ -305,7 +335,15 @@ TEST(DemoSiteProcessTest, PrintsOneLineListensOnTheAskedPortAndStopsOnSignals) {
     }
     DemoSiteProcess asked({"--port", std::to_string(port)});
     ASSERT_EQ(asked.port(), port) << asked.firstLine();
+    // Garbage on the wire is answered or dropped; the site goes on serving.
+    for (const std::string& junk : {std::string("\x16\x03\x01\x02\x00\x01\x00", 7),
+                                    std::string("GET /screensavers HTTP/1.1\r\nHost: ") +
+                                        std::string(20000, 'a') + "\r\n\r\n",
+                                    std::string("GET /search/search?where=%zz%") + "\r\n\r\n"})
+        SendRaw(port, junk);
+    // An idle kept-alive connection does not keep the site from stopping.
     httplib::Client client("127.0.0.1", port);
+    client.set_keep_alive(true);
     EXPECT_TRUE(client.Get("/screensavers"));
     EXPECT_EQ(asked.Stop(SIGINT), 0);
 

@@ -163,6 +163,9 @@ int main(int argc, char** argv) {
         int yes = 1;
         setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
     });
+    // Stopping waits for idle kept-alive connections; a short wait keeps a
+    // signal's stop quick (the library's default is five seconds).
+    server.set_keep_alive_timeout(1);
     PhotoCache cache(options.cacheBytes);
     // Written once here before the server starts; read-only afterwards.
     int port = 0;
