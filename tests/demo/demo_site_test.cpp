@@ -15,6 +15,7 @@
 #include <memory>
 #include <regex>
 #include <set>
+#include <thread>
 
 #include "base/text.h"
 #include "demo/demo_site_process.h"
@@ -182,6 +183,39 @@ TEST_F(DemoSiteTest, PhotosAreJpegsOfTheFourSizesAndRepeatExactly) {
             << tails[i];
     }
     EXPECT_GE(seen.size(), 2u) << "every photo has the same size";
+}
+
+TEST_F(DemoSiteTest, ConcurrentRequestsThroughATinyCacheGetTheSamePhotos) {
+    auto tails = LinkTails(Body(GalleryPath(4)), ThumbnailPrefix());
+    ASSERT_GE(tails.size(), 12u);
+    tails.resize(12);
+    std::vector<std::string> expected;
+    for (const auto& t : tails) expected.push_back(Body("/aviation-photos/small/" + t));
+
+    // 16 KiB holds about three thumbnails, so clients race with evictions.
+    DemoSiteProcess site({"--cache-kb", "16"});
+    ASSERT_GT(site.port(), 0);
+    constexpr int kClients = 4;
+    std::vector<std::vector<std::string>> got(kClients);
+    std::vector<std::thread> clients;
+    for (int c = 0; c < kClients; ++c)
+        clients.emplace_back([&, c] {
+            httplib::Client client("127.0.0.1", site.port());
+            client.set_read_timeout(30);
+            for (int round = 0; round < 3; ++round)
+                for (size_t i = 0; i < tails.size(); ++i) {
+                    // Each client walks the tails from another starting point.
+                    auto res =
+                        client.Get("/aviation-photos/small/" + tails[(i + c * 3) % tails.size()]);
+                    got[c].push_back(res && res->status == 200 ? res->body : "");
+                }
+        });
+    for (auto& t : clients) t.join();
+    for (int c = 0; c < kClients; ++c)
+        for (size_t k = 0; k < got[c].size(); ++k)
+            EXPECT_EQ(got[c][k], expected[(k % tails.size() + c * 3) % tails.size()])
+                << c << " " << k;
+    EXPECT_EQ(site.Stop(SIGTERM), 0);
 }
 
 TEST_F(DemoSiteTest, PhotoPathsOutsideTheTailRulesAreRefused) {

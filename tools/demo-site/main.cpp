@@ -32,10 +32,10 @@ struct Options {
 
 void PrintUsage(FILE* to) {
     std::fprintf(to,
-                 "usage: skyreel-demo-site [--port N] [--appver VERSION] [--cache-mb N]\n"
+                 "usage: skyreel-demo-site [--port N] [--appver VERSION] [--cache-kb N]\n"
                  "  --port N          listen on 127.0.0.1:N (default: a free port)\n"
                  "  --appver VERSION  version named by the update reply (default 1.1)\n"
-                 "  --cache-mb N      memory kept for painted photos (default 256)\n");
+                 "  --cache-kb N      memory kept for painted photos, in KiB (default 262144)\n");
 }
 
 // Whole decimal number in [lo, hi], or -1.
@@ -66,10 +66,10 @@ bool ParseOptions(int argc, char** argv, Options& o) {
             if (!IsPlainVersion(value))
                 return std::fprintf(stderr, "bad version: %s\n", value), false;
             o.appVersion = value;
-        } else if (arg == "--cache-mb") {
-            long mb = ParseBounded(value, 1, 65536);
-            if (mb < 0) return std::fprintf(stderr, "bad cache size: %s\n", value), false;
-            o.cacheBytes = size_t(mb) << 20;
+        } else if (arg == "--cache-kb") {
+            long kb = ParseBounded(value, 1, 64L << 20);
+            if (kb < 0) return std::fprintf(stderr, "bad cache size: %s\n", value), false;
+            o.cacheBytes = size_t(kb) << 10;
         } else {
             std::fprintf(stderr, "unknown option: %s\n", arg.c_str());
             return false;
