@@ -1,0 +1,67 @@
+#include "harvest/gallery_refresh.h"
+
+#include <mutex>
+#include <string>
+
+#include "base/clock.h"
+#include "base/fixed_text.h"
+#include "base/platform.h"
+#include "base/text.h"
+#include "harvest/gallery_table.h"
+#include "harvest/photo_harvest.h"
+#include "host/process_state.h"
+#include "host/saver_app.h"
+#include "net/http_fetcher.h"
+#include "settings/settings.h"
+#include "update/update_query.h"
+
+std::atomic<int64_t> LastRefreshTime{0};
+std::atomic<bool> NewPhotosFlag{false};
+
+namespace {
+constexpr char16_t kPageName[] = u"index.htm";
+
+// The running mark: set by StartHarvest under HarvestStartLock before the
+// thread exists, cleared by the thread as its last action.
+std::atomic<bool> g_harvestRunning{false};
+
+void HarvestThread() {
+    QueryUpdate();
+    RefreshGallery();
+    g_harvestRunning = false;
+}
+}  // namespace
+
+bool RefreshDue() {
+    int64_t age = (FileTimeNow() - LastRefreshTime.load()) / kFileTimeTicksPerSecond;
+    return age > SaverApp.RefreshSeconds;
+}
+
+bool HarvestRunning() {
+    return g_harvestRunning.load();
+}
+
+void StartHarvest() {
+    if (g_harvestRunning.load()) return;
+    std::lock_guard<std::mutex> lock(HarvestStartLock);
+    if (g_harvestRunning.exchange(true)) return;
+    StartBackgroundThread(HarvestThread);
+}
+
+void RefreshGallery() {
+    PathText pagePath;
+    bool pathFits = DataFilePath(kPageName, pagePath);
+    std::u16string url = GalleryUrl(Settings.dloption);
+    NewPhotoCount = 0;
+    std::string page;
+    if (pathFits && FetchIntoMemory(url, pagePath.view(), page)) HarvestPhotos(page.c_str());
+    LastRefreshTime = FileTimeNow();
+    if (NewPhotoCount.load() > 0) NewPhotosFlag = true;
+}
+
+void NoteSavedPage() {
+    PathText pagePath;
+    if (!DataFilePath(kPageName, pagePath)) return;
+    int64_t written = 0;
+    if (FileLastWriteTime(ToPath(pagePath.view()), written)) LastRefreshTime = written;
+}

@@ -1,0 +1,264 @@
+// How a download works: the caller (the waiter) allocates a FetchJob and
+// starts a detached transfer thread on it, then polls the job every 100 ms.
+// The job leaves Running exactly once, by compare-and-exchange:
+//   Running -> Succeeded / Failed   by the transfer thread; the waiter then
+//                                   releases the job at its next poll
+//   Running -> Abandoned            by the waiter (stop, inactivity, slow
+//                                   rate); the transfer thread then releases
+//                                   the job when it notices
+// Every file effect of the transfer thread (create, write, close, delete)
+// happens under the job's lock while the job is Running, and the waiter
+// abandons under the same lock, closing the file there. So no write reaches
+// a closed file, and after an abandoned call has returned its thread never
+// touches the target path again (a new download may already own it).
+#include "net/http_fetcher.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+#include "base/clock.h"
+#include "base/fixed_text.h"
+#include "base/text.h"
+#include "host/process_state.h"
+#include "net/transport.h"
+
+namespace {
+constexpr int kWatchMillis = 100;
+constexpr int64_t kInactivitySeconds = 180;
+constexpr uint64_t kSlowRateLimit = 30;  // bytes per second; a measured 0 never counts
+
+enum FetchState : int32_t { Running = 0, Abandoned = 1, Succeeded = 2, Failed = 3 };
+
+// One download, shared by the waiter and its transfer thread.
+//  - url, path: written by the waiter before the thread starts, read-only after.
+//  - lastActivity, bytesReceived: written by the transfer thread, read by the waiter.
+//  - state: leaves Running once (compare-and-exchange); the winner's state says who
+//    releases the job (see the note at the top).
+//  - file: opened, written and closed by the transfer thread, or closed by the
+//    abandoning waiter; always under fileLock, and written only while Running.
+//  - ended: notified by the transfer thread under fileLock when it ends the
+//    job, so the waiter's 100 ms wait ends at once instead of at the period.
+struct FetchJob {
+    PathText url;
+    PathText path;
+    std::atomic<int64_t> lastActivity{0};
+    std::atomic<int32_t> state{Running};
+    std::atomic<uint32_t> bytesReceived{0};
+    std::mutex fileLock;
+    std::condition_variable ended;
+    std::ofstream file;
+};
+
+bool JobAbandoned(const void* job) {
+    return static_cast<const FetchJob*>(job)->state.load() == Abandoned;
+}
+
+void RemoveFile(std::u16string_view path) {
+    std::error_code ec;
+    std::filesystem::remove(ToPath(path), ec);
+}
+
+// The transfer thread's release of an abandoned job: the waiter may still be
+// closing the file under the lock, so wait for it to leave first.
+void ReleaseAbandoned(FetchJob* job) {
+    { std::lock_guard<std::mutex> wait(job->fileLock); }
+    delete job;
+}
+
+// The transfer thread's way out: Running -> `final`, waking the waiter. The
+// waiter needs the lock to see the change, so it cannot release the job
+// while the notification is still being made. False when abandoned first.
+bool EndJob(FetchJob* job, int32_t final) {
+    std::lock_guard<std::mutex> lock(job->fileLock);
+    int32_t running = Running;
+    if (!job->state.compare_exchange_strong(running, final)) return false;
+    job->ended.notify_one();
+    return true;
+}
+
+// The transfer thread's end of a failed download: the target goes (unless the
+// failure came before it was opened) and the job becomes Failed, unless the
+// waiter abandoned it first.
+void EndFailed(FetchJob* job, bool removeTarget) {
+    if (removeTarget) {
+        std::lock_guard<std::mutex> lock(job->fileLock);
+        if (job->state.load() == Running) RemoveFile(job->path.view());
+    }
+    if (!EndJob(job, Failed)) ReleaseAbandoned(job);
+}
+
+// Opens the target while the job runs; false when abandoned (file untouched).
+bool OpenTarget(FetchJob* job, bool& opened) {
+    std::lock_guard<std::mutex> lock(job->fileLock);
+    if (job->state.load() != Running) return false;
+    // Unbuffered, so each chunk reaches the file at once and a failed write shows.
+    job->file.rdbuf()->pubsetbuf(nullptr, 0);
+    job->file.open(ToPath(job->path.view()), std::ios::binary | std::ios::trunc);
+    opened = job->file.is_open();
+    job->lastActivity = CalendarSecondsNow();
+    return true;
+}
+
+enum class WriteResult { Written, Abandoned, Failed };
+
+WriteResult WriteChunk(FetchJob* job, const char* data, long n) {
+    std::lock_guard<std::mutex> lock(job->fileLock);
+    if (job->state.load() != Running) return WriteResult::Abandoned;
+    job->file.write(data, n);
+    if (!job->file) return WriteResult::Failed;
+    return WriteResult::Written;
+}
+
+// Closes the target; false when the last bytes could not be written.
+bool CloseTarget(FetchJob* job) {
+    std::lock_guard<std::mutex> lock(job->fileLock);
+    if (job->state.load() != Running || !job->file.is_open()) return true;
+    job->file.close();
+    return !job->file.fail();
+}
+
+void RunTransfer(FetchJob* job) {
+    const TransportCancel cancel{JobAbandoned, job};
+    job->lastActivity = CalendarSecondsNow();
+    Transfer* t = TransportOpen(job->url.view(), cancel);
+    if (JobAbandoned(job)) {
+        TransportClose(t);
+        ReleaseAbandoned(job);
+        return;
+    }
+    if (!t) return EndFailed(job, false);
+
+    char status[4];
+    TransportStatus(t, status);
+    if (std::strcmp(status, "200") != 0) {
+        TransportClose(t);
+        return EndFailed(job, false);
+    }
+
+    bool opened = false;
+    if (!OpenTarget(job, opened)) {
+        TransportClose(t);
+        ReleaseAbandoned(job);
+        return;
+    }
+    bool complete = false;
+    bool writeFailed = false;
+    char buffer[kTransportReadSize];
+    while (opened) {
+        long n = TransportRead(t, buffer, sizeof buffer, cancel);
+        if (n <= 0) {
+            complete = n == 0;
+            break;
+        }
+        uint64_t total = uint64_t{job->bytesReceived.load()} + static_cast<uint64_t>(n);
+        if (total > kFetchBodyLimit) break;
+        WriteResult w = WriteChunk(job, buffer, n);
+        if (w == WriteResult::Abandoned) break;
+        // A byte that did not reach the disk is a lost byte, not a received one.
+        writeFailed = w == WriteResult::Failed;
+        if (writeFailed) break;
+        job->bytesReceived = static_cast<uint32_t>(total);
+        job->lastActivity = CalendarSecondsNow();
+    }
+    if (opened && !CloseTarget(job)) writeFailed = true;
+    TransportClose(t);
+
+    bool success = complete && !writeFailed && job->bytesReceived.load() > 0;
+    if (!success) return EndFailed(job, true);
+    if (!EndJob(job, Succeeded)) ReleaseAbandoned(job);
+}
+
+// The waiter's way out: marks the job Abandoned and closes the target under
+// the job's lock. False when the transfer thread ended the job first.
+bool Abandon(FetchJob* job) {
+    std::lock_guard<std::mutex> lock(job->fileLock);
+    int32_t running = Running;
+    if (!job->state.compare_exchange_strong(running, Abandoned)) return false;
+    if (job->file.is_open()) job->file.close();
+    return true;
+}
+// One watch period, cut short when the transfer thread ends the job.
+void WaitOnePeriod(FetchJob* job) {
+    std::unique_lock<std::mutex> lock(job->fileLock);
+    job->ended.wait_for(lock, std::chrono::milliseconds(kWatchMillis),
+                        [job] { return job->state.load() != Running; });
+}
+}  // namespace
+
+bool FetchToFile(std::u16string_view url, std::u16string_view path) {
+    if (url.empty() || path.empty() || url.size() > PathText::kCapacity ||
+        path.size() > PathText::kCapacity)
+        return false;
+    auto* job = new FetchJob;
+    job->url.Assign(url);
+    job->path.Assign(path);
+    job->lastActivity = CalendarSecondsNow();
+    try {
+        std::thread(RunTransfer, job).detach();
+    } catch (const std::system_error&) {
+        delete job;  // no thread, so nothing else holds the job
+        return false;
+    }
+
+    const int64_t start = CalendarSecondsNow();
+    uint64_t rate = 0;
+    for (;;) {
+        int64_t now = CalendarSecondsNow();
+        int32_t state = job->state.load();
+        if (state != Running) {
+            delete job;
+            return state == Succeeded;
+        }
+        bool giveUp = StopRequested.load() || now - job->lastActivity.load() > kInactivitySeconds ||
+                      (rate != 0 && rate < kSlowRateLimit);
+        if (giveUp) {
+            if (Abandon(job)) {
+                RemoveFile(path);
+                return false;
+            }
+            continue;  // the transfer ended first; its state decides
+        }
+        uint32_t bytes = job->bytesReceived.load();
+        if (bytes > 0 && now - start > 0) rate = bytes / static_cast<uint64_t>(now - start);
+        WaitOnePeriod(job);
+    }
+}
+
+bool FetchViaTempFile(std::u16string_view url, std::u16string_view path) {
+    PathText temp;
+    if (!temp.Assign(path) || !temp.Append(kFetchTempSuffix)) return false;
+    if (!FetchToFile(url, temp.view())) return false;
+    // Like MoveFile, never replace an existing name. Only the harvest thread
+    // writes photo names, so the test and the rename do not race.
+    std::error_code ec;
+    auto target = ToPath(path);
+    auto st = std::filesystem::symlink_status(target, ec);
+    if (std::filesystem::exists(st) || (ec && ec != std::errc::no_such_file_or_directory))
+        return false;
+    std::filesystem::rename(ToPath(temp.view()), target, ec);
+    return !ec;
+}
+
+bool FetchIntoMemory(std::u16string_view url, std::u16string_view path, std::string& body) {
+    body.clear();
+    if (!FetchToFile(url, path)) return false;
+    std::error_code ec;
+    auto p = ToPath(path);
+    auto size = std::filesystem::file_size(p, ec);
+    if (ec || size > kFetchBodyLimit) return false;
+    std::ifstream in(p, std::ios::binary);
+    body.assign(static_cast<std::size_t>(size), '\0');
+    if (!in.read(body.data(), static_cast<std::streamsize>(size)) ||
+        in.gcount() != static_cast<std::streamsize>(size)) {
+        body.clear();
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,272 @@
+#include "net/http_fetcher.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <future>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "base/clock.h"
+#include "base/text.h"
+#include "host/process_state.h"
+#include "support/http_test_server.h"
+#include "support/temp_dir.h"
+
+namespace {
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+constexpr int64_t kT0 = 1'700'000'000;
+
+class Fetch : public ::testing::Test {
+  protected:
+    void TearDown() override {
+        StopRequested = false;
+        ResetClocks();
+    }
+    std::u16string Target(const std::string& name = "target.bin") const {
+        return FromPath(dir / name);
+    }
+    fs::path TargetPath(const std::string& name = "target.bin") const { return dir / name; }
+
+    // Waits (real time, bounded) until `done` holds; false on time-out.
+    template <class Pred>
+    static bool WaitFor(Pred done, int ms = 5000) {
+        auto end = Clock::now() + std::chrono::milliseconds(ms);
+        while (!done()) {
+            if (Clock::now() > end) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return true;
+    }
+    static uint64_t SizeOf(const fs::path& p) {
+        std::error_code ec;
+        auto n = fs::file_size(p, ec);
+        return ec ? 0 : n;
+    }
+    std::future<bool> FetchAsync(const std::string& urlPath) {
+        std::u16string url = server.Url(urlPath), path = Target();
+        return std::async(std::launch::async, [url, path] { return FetchToFile(url, path); });
+    }
+    static bool Ends(std::future<bool>& f, int ms) {
+        return f.wait_for(std::chrono::milliseconds(ms)) == std::future_status::ready;
+    }
+
+    TempDir dir;
+    HttpTestServer server;
+};
+
+std::string Bytes(std::size_t n) {
+    std::string s(n, '\0');
+    for (std::size_t i = 0; i < n; ++i) s[i] = static_cast<char>('a' + i % 26);
+    return s;
+}
+}  // namespace
+
+TEST_F(Fetch, StoresTheWholeBodyAndAsksWithTheSaversHeaders) {
+    std::string body = Bytes(100'000);
+    server.Serve("/photo.jpg", body);
+    WriteFileBytes(TargetPath(), "old content that is longer than nothing");
+    ASSERT_TRUE(FetchToFile(server.Url("/photo.jpg"), Target()));
+    EXPECT_EQ(ReadFileBytes(TargetPath()), body);
+
+    auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].get_header_value("User-Agent"),
+              "Mozilla/4.0 (compatible; MSIE 7.0; Win32)");
+    EXPECT_EQ(requests[0].get_header_value("Cache-Control"), "no-cache");
+    EXPECT_EQ(requests[0].get_header_value("Pragma"), "no-cache");
+}
+
+TEST_F(Fetch, FollowsRedirects) {
+    server.Redirect("/old", "/new");
+    server.Serve("/new", "moved here");
+    ASSERT_TRUE(FetchToFile(server.Url("/old"), Target()));
+    EXPECT_EQ(ReadFileBytes(TargetPath()), "moved here");
+}
+
+// Failures before the target is opened leave an older file as it was.
+TEST_F(Fetch, FailuresBeforeTheFileLeaveItAsItWas) {
+    server.Status("/missing", 404);
+    server.Status("/moved-nowhere", 302);
+    server.Status("/partial-content", 206, "abc");
+    for (const std::u16string& url :
+         {server.Url("/missing"), server.Url("/moved-nowhere"), server.Url("/partial-content"),
+          HttpTestServer::RefusedUrl("/x"), std::u16string(u"http://bad host/x")}) {
+        WriteFileBytes(TargetPath(), "keep me");
+        EXPECT_FALSE(FetchToFile(url, Target())) << Utf16ToUtf8(url);
+        EXPECT_EQ(ReadFileBytes(TargetPath()), "keep me") << Utf16ToUtf8(url);
+    }
+}
+
+// Failures after the target was opened delete it.
+TEST_F(Fetch, FailuresAfterTheFileDeleteIt) {
+    server.Serve("/empty", "");
+    server.Handle("/cut", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content_provider(1000, "application/octet-stream",
+                                 [](size_t offset, size_t, httplib::DataSink& sink) {
+                                     return offset == 0 && sink.write("0123456789", 10);
+                                 });
+    });
+    server.Stream("/too-big", uint64_t{kFetchBodyLimit} + 1);
+    for (const char* path : {"/empty", "/cut", "/too-big"}) {
+        WriteFileBytes(TargetPath(), "old");
+        EXPECT_FALSE(FetchToFile(server.Url(path), Target())) << path;
+        EXPECT_FALSE(fs::exists(TargetPath())) << path;
+    }
+    // A target that cannot be created: its folder does not exist.
+    server.Serve("/fine", "fine");
+    EXPECT_FALSE(FetchToFile(server.Url("/fine"), FromPath(dir / "no-such-folder" / "x")));
+    EXPECT_FALSE(fs::exists(dir / "no-such-folder"));
+}
+
+TEST_F(Fetch, OverlongUrlOrPathIsRefusedBeforeAnyRequest) {
+    server.Serve("/ok", "ok");
+    std::u16string longUrl = server.Url("/ok?") + std::u16string(260, u'a');
+    std::u16string longPath = Target() + std::u16string(260 - Target().size(), u'x');
+    ASSERT_EQ(longPath.size(), 260u);
+    EXPECT_FALSE(FetchToFile(longUrl, Target()));
+    EXPECT_FALSE(FetchToFile(server.Url("/ok"), longPath));
+    EXPECT_EQ(server.Requests().size(), 0u);
+    EXPECT_FALSE(fs::exists(TargetPath()));
+    // Exactly 259 characters still fit.
+    std::u16string path259 = longPath.substr(0, 259);
+    EXPECT_TRUE(FetchToFile(server.Url("/ok"), path259));
+    EXPECT_EQ(ReadFileBytes(ToPath(path259)), "ok");
+}
+
+TEST_F(Fetch, SilentServerIsAbandonedAfterMoreThan180Seconds) {
+    SetManualCalendarSeconds(kT0);
+    server.Silence("/silent");
+    auto result = FetchAsync("/silent");
+    ASSERT_TRUE(WaitFor([&] { return fs::exists(TargetPath()); }));
+    SetManualCalendarSeconds(kT0 + 180);
+    EXPECT_FALSE(Ends(result, 400)) << "180 seconds is not yet more than 180";
+    SetManualCalendarSeconds(kT0 + 181);
+    ASSERT_TRUE(Ends(result, 2000));
+    EXPECT_FALSE(result.get());
+    EXPECT_FALSE(fs::exists(TargetPath()));
+}
+
+TEST_F(Fetch, TwentyBytesThenAStallIsTooSlow) {
+    SetManualCalendarSeconds(kT0);
+    server.Staged("/slow", Bytes(20), Bytes(980));
+    auto result = FetchAsync("/slow");
+    ASSERT_TRUE(WaitFor([&] { return SizeOf(TargetPath()) == 20; }));
+    EXPECT_FALSE(Ends(result, 300)) << "no measurement yet within the first second";
+    SetManualCalendarSeconds(kT0 + 2);  // 20 bytes in 2 s: 10 B/s
+    ASSERT_TRUE(Ends(result, 2000));
+    EXPECT_FALSE(result.get());
+    EXPECT_FALSE(fs::exists(TargetPath()));
+}
+
+TEST_F(Fetch, ATrickleIsAbandonedOnceMeasured) {
+    SetManualCalendarSeconds(kT0);
+    server.Trickle("/trickle", 20, 1000);
+    auto result = FetchAsync("/trickle");
+    ASSERT_TRUE(WaitFor([&] { return SizeOf(TargetPath()) >= 1; }));
+    SetManualCalendarSeconds(kT0 + 1);
+    ASSERT_TRUE(Ends(result, 2000));
+    EXPECT_FALSE(result.get());
+    EXPECT_FALSE(fs::exists(TargetPath()));
+}
+
+TEST_F(Fetch, LateSmallBodyMeasuresRateZeroAndSucceeds) {
+    SetManualCalendarSeconds(kT0);
+    server.Staged("/late", "", "0123456789");
+    auto result = FetchAsync("/late");
+    ASSERT_TRUE(WaitFor([&] { return fs::exists(TargetPath()); }));
+    SetManualCalendarSeconds(kT0 + 15);
+    std::this_thread::sleep_for(std::chrono::milliseconds(250));  // polls see no bytes yet
+    server.OpenGate();
+    ASSERT_TRUE(Ends(result, 2000));
+    EXPECT_TRUE(result.get());
+    EXPECT_EQ(ReadFileBytes(TargetPath()), "0123456789");
+}
+
+// The waiter promises to return within one watch period of the request; the
+// bound here is generous so that sanitizer builds do not make it flaky.
+TEST_F(Fetch, StopRequestedEndsALongTransferPromptly) {
+    server.Stream("/endless", 0);
+    auto result = FetchAsync("/endless");
+    ASSERT_TRUE(WaitFor([&] { return SizeOf(TargetPath()) > 100'000; }));
+    auto raised = Clock::now();
+    StopRequested = true;
+    ASSERT_TRUE(Ends(result, 2000));
+    auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - raised);
+    EXPECT_LT(took.count(), 1000);
+    EXPECT_FALSE(result.get());
+    EXPECT_FALSE(fs::exists(TargetPath()));
+}
+
+TEST_F(Fetch, StopBeforeAnyResponseStillDeletesAnOlderFile) {
+    server.Hang("/hang");
+    WriteFileBytes(TargetPath(), "older download");
+    auto result = FetchAsync("/hang");
+    ASSERT_TRUE(WaitFor([&] { return server.RequestCount("/hang") == 1; }));
+    StopRequested = true;
+    ASSERT_TRUE(Ends(result, 2000));
+    EXPECT_FALSE(result.get());
+    EXPECT_FALSE(fs::exists(TargetPath()));
+    // The abandoned transfer never creates the file afterwards.
+    server.OpenGate();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_FALSE(fs::exists(TargetPath()));
+}
+
+TEST_F(Fetch, SeveralDownloadsAtOnceKeepTheirOwnBodies) {
+    constexpr int kCount = 4;
+    for (int i = 0; i < kCount; ++i)
+        server.Serve("/doc" + std::to_string(i), Bytes(50'000 + i * 1000));
+    std::vector<std::future<bool>> results;
+    for (int i = 0; i < kCount; ++i) {
+        std::u16string url = server.Url("/doc" + std::to_string(i));
+        std::u16string path = Target("doc" + std::to_string(i));
+        results.push_back(std::async(std::launch::async, [=] { return FetchToFile(url, path); }));
+    }
+    for (int i = 0; i < kCount; ++i) {
+        EXPECT_TRUE(results[i].get());
+        EXPECT_EQ(ReadFileBytes(TargetPath("doc" + std::to_string(i))), Bytes(50'000 + i * 1000));
+    }
+}
+
+TEST_F(Fetch, ViaTempFileRenamesAndRefusesATakenName) {
+    server.Serve("/p.jpg", "jpeg bytes");
+    ASSERT_TRUE(FetchViaTempFile(server.Url("/p.jpg"), Target("p.jpg")));
+    EXPECT_EQ(ReadFileBytes(TargetPath("p.jpg")), "jpeg bytes");
+    EXPECT_FALSE(fs::exists(TargetPath("p.jpg.tmp")));
+
+    WriteFileBytes(TargetPath("taken.jpg"), "first");
+    EXPECT_FALSE(FetchViaTempFile(server.Url("/p.jpg"), Target("taken.jpg")));
+    EXPECT_EQ(ReadFileBytes(TargetPath("taken.jpg")), "first");
+    EXPECT_EQ(ReadFileBytes(TargetPath("taken.jpg.tmp")), "jpeg bytes");
+
+    server.Status("/gone.jpg", 404);
+    EXPECT_FALSE(FetchViaTempFile(server.Url("/gone.jpg"), Target("gone.jpg")));
+    EXPECT_FALSE(fs::exists(TargetPath("gone.jpg")));
+    EXPECT_FALSE(fs::exists(TargetPath("gone.jpg.tmp")));
+
+    // The temporary name must fit too.
+    std::u16string path257 = Target() + std::u16string(257 - Target().size(), u'x');
+    EXPECT_FALSE(FetchViaTempFile(server.Url("/p.jpg"), path257));
+    EXPECT_EQ(server.RequestCount("/p.jpg"), 2);
+}
+
+TEST_F(Fetch, IntoMemoryHandsOutTheBytesWithATrailingZero) {
+    std::string doc = Bytes(1000);
+    doc[500] = '\0';  // an embedded zero stays part of the bytes
+    server.Serve("/doc.xml", doc);
+    std::string body = "stale";
+    ASSERT_TRUE(FetchIntoMemory(server.Url("/doc.xml"), Target("doc.xml"), body));
+    EXPECT_EQ(body.size(), 1000u);
+    EXPECT_EQ(body, doc);
+    EXPECT_EQ(body.c_str()[1000], '\0');
+    EXPECT_TRUE(fs::exists(TargetPath("doc.xml")));
+
+    server.Status("/none.xml", 500);
+    EXPECT_FALSE(FetchIntoMemory(server.Url("/none.xml"), Target("none.xml"), body));
+    EXPECT_TRUE(body.empty());
+}
