@@ -21,6 +21,7 @@
 #include "demo/demo_site_process.h"
 #include "harvest/gallery_table.h"
 #include "net/endpoints.h"
+#include "weather/weather_scanner.h"
 
 namespace {
 
@@ -303,6 +304,30 @@ TEST_F(DemoSiteTest, WeatherFeedCarriesWhatThePanelsRead) {
     EXPECT_EQ(days, 5);
 
     EXPECT_EQ(Status("/weather/local/XXXX0000" + query), 404);
+}
+
+TEST_F(DemoSiteTest, TheSaversScannerReadsAFullReportFromEveryFeed) {
+    for (const char* id : {"RSXX0091", "UKXX0085", "ASXX0112", "USCA0638"}) {
+        WeatherScanner scanner;
+        WeatherReport report;
+        FeedWeatherBytes(scanner, report, Body(std::string("/weather/local/") + id));
+        EXPECT_FALSE(report.LocationName.view().empty()) << id;
+        EXPECT_FALSE(report.LastUpdated.view().empty()) << id;
+        EXPECT_FALSE(report.Conditions.view().empty()) << id;
+        EXPECT_EQ(report.TempUnit, u'C') << id;
+        EXPECT_LT(report.Sunrise.Hour * 60 + report.Sunrise.Minute,
+                  report.Sunset.Hour * 60 + report.Sunset.Minute)
+            << id;
+        EXPECT_EQ(scanner.DayIndex, 5) << id;
+        for (const ForecastDay& day : report.Days) {
+            EXPECT_FALSE(day.Date.view().empty()) << id;
+            EXPECT_FALSE(day.DayText.view().empty()) << id;
+            EXPECT_FALSE(day.NightText.view().empty()) << id;
+            EXPECT_GE(day.High, day.Low) << id;
+            // 44 is the service's "not available", which the panel replaces.
+            EXPECT_NE(day.DayIcon, 44) << id;
+        }
+    }
 }
 
 TEST_F(DemoSiteTest, LocationSearchMatchesNamePrefixesAndEveryPlaceHasAFeed) {
