@@ -9,6 +9,7 @@
 #include <turbojpeg.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <ctime>
@@ -21,6 +22,8 @@
 #include "demo/demo_site_process.h"
 #include "harvest/gallery_table.h"
 #include "net/endpoints.h"
+#include "net/http_fetcher.h"
+#include "support/temp_dir.h"
 #include "weather/weather_scanner.h"
 
 namespace {
@@ -217,6 +220,19 @@ TEST_F(DemoSiteTest, ConcurrentRequestsThroughATinyCacheGetTheSamePhotos) {
             EXPECT_TRUE(got[c][k] == expected[(k % tails.size() + c * 3) % tails.size()])
                 << c << " " << k;
     EXPECT_EQ(site.Stop(SIGTERM), 0);
+}
+
+TEST_F(DemoSiteTest, TheSaversDownloaderFetchesAPageAndItsFirstPhoto) {
+    TempDataFolder folder;
+    std::string page;
+    ASSERT_TRUE(FetchIntoMemory(GalleryUrl(2), FromPath(folder / "index.htm"), page));
+    auto tails = LinkTails(page, ThumbnailPrefix());
+    ASSERT_EQ(tails.size(), 60u);
+    std::string flat = tails[0];
+    std::replace(flat.begin(), flat.end(), '/', '-');
+    ASSERT_TRUE(FetchViaTempFile(PhotoPrefix() + AsciiToUtf16(tails[0]), FromPath(folder / flat)));
+    JpegInfo info = Decode(ReadFileBytes(folder / flat), false);
+    EXPECT_GT(info.width, 0);
 }
 
 TEST_F(DemoSiteTest, PhotoPathsOutsideTheTailRulesAreRefused) {
