@@ -422,6 +422,13 @@ TEST(DemoSiteProcessTest, PrintsOneLineListensOnTheAskedPortAndStopsOnSignals) {
     EXPECT_TRUE(client.Get("/screensavers"));
     EXPECT_EQ(asked.Stop(SIGINT), 0);
 
+    // A signal right after the port line, before the server loop runs, still stops it.
+    for (int i = 0; i < 5; ++i) {
+        DemoSiteProcess quick;
+        ASSERT_GT(quick.port(), 0);
+        EXPECT_EQ(quick.Stop(SIGTERM), 0);
+    }
+
     for (auto bad : std::vector<std::vector<std::string>>{{"--port", "70000"},
                                                           {"--port", "x"},
                                                           {"--appver", "<b>"},

@@ -10,6 +10,7 @@
 #include <signal.h>
 #include <sys/socket.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -181,9 +182,15 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    std::thread stopper([&server, &stopSignals] {
+    // Set by the main thread once listening has ended; read by the stopper.
+    std::atomic<bool> listenEnded{false};
+    std::thread stopper([&server, &stopSignals, &listenEnded] {
         int signal = 0;
         sigwait(&stopSignals, &signal);
+        // A stop before the server runs would be ignored and the signal lost:
+        // wait until it runs (or has given up).
+        while (!server.is_running() && !listenEnded)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         server.stop();
     });
 
@@ -191,6 +198,7 @@ int main(int argc, char** argv) {
     std::printf("listening on http://127.0.0.1:%d\n", port);
     std::fflush(stdout);
     bool served = server.listen_after_bind();
+    listenEnded = true;
     if (!served) {
         // The stopper still waits; wake it so it can be joined.
         pthread_kill(stopper.native_handle(), SIGTERM);
