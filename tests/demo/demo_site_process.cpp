@@ -2,6 +2,7 @@
 
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -26,6 +27,8 @@ DemoSiteProcess::DemoSiteProcess(const std::vector<std::string>& args) {
 
     pid_ = fork();
     if (pid_ == 0) {
+        // The site dies with the test, even when the test itself crashes.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
         dup2(fds[1], STDOUT_FILENO);
         close(fds[0]);
         close(fds[1]);
