@@ -1,9 +1,12 @@
 // The saver window and its OpenGL context (Saver and Preview modes).
-// Backends: saver_window_x11.cpp (and later saver_window_win32.cpp).
+// Backends: saver_window_x11.cpp (and later saver_window_win32.cpp); the GL
+// state shared by every backend lives in gl_state_gl.cpp.
 //
 // Implemented (X11 / Win32):
-//   [ ]/[ ] CreateSaverWindow, DestroySaverWindow, InitGlState
-//   [ ]/[ ] PumpSaverWindow (input rules), PresentFrame
+//   [x]/[ ] CreateSaverWindow, DestroySaverWindow, InitGlState
+//   [x]/[ ] PumpSaverWindow (input rules), PresentFrame, ScreenSize
+//   [x]/[ ] foreign windows (--window-id, --root) following their size
+// Missing: the Win32 backend.
 #pragma once
 
 #include <cstdint>
@@ -19,3 +22,17 @@ void DestroySaverWindow();
 bool PumpSaverWindow();
 // Shows the frame just drawn (SwapBuffers).
 void PresentFrame();
+
+struct ScreenExtent {
+    int width = 0;
+    int height = 0;
+};
+// Size of the screen the saver window is on; 0 x 0 without a window.
+ScreenExtent ScreenSize();
+
+// Shared by the backends (gl_state_gl.cpp), with the context current:
+// viewport and projection so that one unit is one pixel, origin top left.
+void SetPixelProjection(int width, int height);
+// Scans the cache into the photo list, then sets the fixed GL state.
+// 0 when the scan fails.
+int InitGlState();

@@ -1,7 +1,360 @@
-// Placeholder until the X11 window arrives: saver and preview modes end at once.
-#include "host/saver_window.h"
+// The saver window on X11 with a GLX context.
+//
+// Three kinds of window, one state record:
+//  - Saver: an override-redirect window over the whole screen (above panels),
+//    keyboard grabbed, cursor hidden; keys, buttons 1..3 and a moved mouse
+//    end the saver.
+//  - Preview: a child of ParentWindow sized to it, input swallowed; the
+//    close request or the parent's destruction ends it. Without a usable
+//    parent a plain top-level window of kPreviewWidth x kPreviewHeight.
+//  - Foreign (--window-id, --root): somebody else's window. It is never
+//    mapped, moved, resized or destroyed, the context uses its own visual,
+//    and the viewport follows its size. Only SIGTERM ends it.
+// X errors never end the process: a trap records them so that calls on a
+// window that vanished (a destroyed parent) or a refused event selection
+// (BadAccess for ButtonPress) simply fail.
+#include <GL/glx.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
-int CreateSaverWindow(const HostOptions&) { return 0; }
-void DestroySaverWindow() {}
-bool PumpSaverWindow() { return false; }
-void PresentFrame() {}
+#include <cstdlib>
+#include <string>
+
+#include "base/clock.h"
+#include "base/text.h"
+#include "host/command_line.h"
+#include "host/process_state.h"
+#include "host/saver_app.h"
+#include "host/saver_window.h"
+#include "overlay/slide_slot.h"
+#include "slideshow/photo_list.h"
+#include "slideshow/slideshow.h"
+
+namespace {
+constexpr int kPreviewWidth = 640;
+constexpr int kPreviewHeight = 480;
+constexpr int kGrabAttempts = 50;  // 10 ms apart: another client may hold the keyboard briefly
+
+// Everything the backend made. Main thread only.
+struct SaverWindowState {
+    Display* display = nullptr;
+    Window window = 0;
+    bool createdByUs = false;  // false for a foreign window: never map, move, resize or destroy
+    bool windowGone = false;   // destroyed under us (with its parent)
+    Window watchedParent = 0;  // preview parent whose destruction ends the saver
+    Colormap colormap = 0;
+    Cursor blankCursor = 0;
+    GLXContext context = nullptr;
+    bool keyboardGrabbed = false;
+    Atom wmProtocols = 0;
+    Atom wmDeleteWindow = 0;
+    int width = 0;
+    int height = 0;
+    // First mouse position seen; negative until one is seen.
+    int mouseX = -1;
+    int mouseY = -1;
+    XErrorHandler previousErrorHandler = nullptr;
+};
+SaverWindowState g_win;
+
+// Last X error code seen by the trap; main thread only (Xlib calls the
+// handler on the thread that made the request).
+int g_lastXError = 0;
+
+extern "C" int TrapXError(Display*, XErrorEvent* e) {
+    g_lastXError = e->error_code;
+    return 0;
+}
+
+// Runs the requests made so far and returns the error the first of them
+// raised, 0 when none.
+int SyncAndTakeError() {
+    XSync(g_win.display, False);
+    int e = g_lastXError;
+    g_lastXError = 0;
+    return e;
+}
+
+// The attributes of a window that may not exist (any more); the error of a
+// missing one is consumed here so that it cannot fail a later request.
+bool QueryWindow(Window w, XWindowAttributes& wa) {
+    bool ok = XGetWindowAttributes(g_win.display, w, &wa) != 0;
+    return SyncAndTakeError() == 0 && ok;
+}
+
+// Nearest double-buffered RGBA visual to 24-bit colour, 8-bit alpha and a
+// 32-bit depth buffer: relax depth, then alpha, as the server allows.
+XVisualInfo* ChooseOwnVisual(Display* d, int screen) {
+    const int depths[] = {32, 24, 16};
+    for (int alpha : {8, 0}) {
+        for (int depth : depths) {
+            int attrs[] = {GLX_RGBA,
+                           GLX_DOUBLEBUFFER,
+                           GLX_RED_SIZE,
+                           8,
+                           GLX_GREEN_SIZE,
+                           8,
+                           GLX_BLUE_SIZE,
+                           8,
+                           GLX_ALPHA_SIZE,
+                           alpha,
+                           GLX_DEPTH_SIZE,
+                           depth,
+                           None};
+            if (XVisualInfo* vi = glXChooseVisual(d, screen, attrs)) return vi;
+        }
+    }
+    return nullptr;
+}
+
+XVisualInfo* VisualOfWindow(Display* d, const XWindowAttributes& wa) {
+    XVisualInfo tmpl{};
+    tmpl.visualid = XVisualIDFromVisual(wa.visual);
+    int n = 0;
+    return XGetVisualInfo(d, VisualIDMask, &tmpl, &n);
+}
+
+Cursor MakeBlankCursor(Display* d, Window w) {
+    char zero = 0;
+    Pixmap p = XCreateBitmapFromData(d, w, &zero, 1, 1);
+    XColor black{};
+    Cursor c = XCreatePixmapCursor(d, p, p, &black, &black, 0, 0);
+    XFreePixmap(d, p);
+    return c;
+}
+
+// The window XScreenSaver names, else the root window.
+Window ForeignWindowOf(const HostOptions& o, Display* d) {
+    if (o.hasWindowId) return static_cast<Window>(o.windowId);
+    uint64_t id = 0;
+    if (const char* env = std::getenv("XSCREENSAVER_WINDOW"); env && ParseWindowId(env, id))
+        return static_cast<Window>(id);
+    return DefaultRootWindow(d);
+}
+
+bool AttachToForeignWindow(Window w, XVisualInfo*& vi) {
+    Display* d = g_win.display;
+    XWindowAttributes wa{};
+    if (!QueryWindow(w, wa)) return false;
+    vi = VisualOfWindow(d, wa);
+    if (!vi) return false;
+    g_win.window = w;
+    g_win.width = wa.width;
+    g_win.height = wa.height;
+    long mask = ExposureMask | StructureNotifyMask;
+    XSelectInput(d, w, mask);
+    // Only one client may select ButtonPress on a window; keep out if taken.
+    XSelectInput(d, w, mask | ButtonPressMask);
+    if (SyncAndTakeError() == BadAccess) XSelectInput(d, w, mask);
+    SyncAndTakeError();
+    return true;
+}
+
+bool CreateOwnWindow(XVisualInfo* vi) {
+    Display* d = g_win.display;
+    int screen = vi->screen;
+    Window root = RootWindow(d, screen);
+    Window parent = root;
+    int width = kPreviewWidth;
+    int height = kPreviewHeight;
+    bool fullScreen = RunMode == Saver;
+    if (fullScreen) {
+        width = DisplayWidth(d, screen);
+        height = DisplayHeight(d, screen);
+    } else if (ParentWindow != 0) {
+        XWindowAttributes pa{};
+        Window p = static_cast<Window>(ParentWindow);
+        if (QueryWindow(p, pa) && pa.width > 0) {
+            parent = p;
+            width = pa.width;
+            height = pa.height;
+        }
+    }
+
+    g_win.colormap = XCreateColormap(d, root, vi->visual, AllocNone);
+    XSetWindowAttributes swa{};
+    swa.colormap = g_win.colormap;
+    swa.background_pixel = BlackPixel(d, screen);
+    swa.border_pixel = 0;
+    swa.override_redirect = fullScreen ? True : False;
+    swa.event_mask = KeyPressMask | KeyReleaseMask | ButtonPressMask | PointerMotionMask |
+                     ExposureMask | StructureNotifyMask;
+    g_win.window = XCreateWindow(
+        d, parent, 0, 0, width, height, 0, vi->depth, InputOutput, vi->visual,
+        CWColormap | CWBackPixel | CWBorderPixel | CWOverrideRedirect | CWEventMask, &swa);
+    if (SyncAndTakeError() || !g_win.window) return false;
+    g_win.createdByUs = true;
+    g_win.width = width;
+    g_win.height = height;
+
+    std::string title = Utf16ToUtf8(SaverApp.WindowTitle);
+    XStoreName(d, g_win.window, title.c_str());
+    std::string cls = Utf16ToUtf8(SaverApp.WindowClass);
+    XClassHint hint{cls.data(), cls.data()};
+    XSetClassHint(d, g_win.window, &hint);
+    XSetWMProtocols(d, g_win.window, &g_win.wmDeleteWindow, 1);
+    if (parent != root) {
+        XSelectInput(d, parent, StructureNotifyMask);
+        g_win.watchedParent = parent;
+    }
+    if (fullScreen) {
+        g_win.blankCursor = MakeBlankCursor(d, g_win.window);
+        XDefineCursor(d, g_win.window, g_win.blankCursor);
+    }
+    XMapRaised(d, g_win.window);
+    XEvent ev;
+    do {
+        XWindowEvent(d, g_win.window, StructureNotifyMask, &ev);
+    } while (ev.type != MapNotify);
+    if (fullScreen) {
+        for (int i = 0; i < kGrabAttempts && !g_win.keyboardGrabbed; ++i) {
+            g_win.keyboardGrabbed = XGrabKeyboard(d, g_win.window, True, GrabModeAsync,
+                                                  GrabModeAsync, CurrentTime) == GrabSuccess;
+            if (!g_win.keyboardGrabbed) SleepMillis(10);
+        }
+        XSetInputFocus(d, g_win.window, RevertToParent, CurrentTime);
+    }
+    SyncAndTakeError();
+    return true;
+}
+
+void Quit() {
+    PostQuit(0);
+}
+
+// The first-position rule: the first motion only records, the same
+// position does nothing, any other position ends the saver.
+void OnMouseMove(int x, int y) {
+    if (g_win.mouseX < 0 || g_win.mouseY < 0) {
+        g_win.mouseX = x;
+        g_win.mouseY = y;
+    } else if (x != g_win.mouseX || y != g_win.mouseY) {
+        Quit();
+    }
+}
+
+void OnResize(int width, int height) {
+    if (width == g_win.width && height == g_win.height) return;
+    g_win.width = width;
+    g_win.height = height;
+    SetPixelProjection(width, height);
+    RequestRedraw();
+}
+
+void HandleEvent(const XEvent& ev) {
+    bool saverInput = RunMode == Saver && g_win.createdByUs;
+    switch (ev.type) {
+        case KeyPress:
+        case KeyRelease:
+            if (saverInput) Quit();
+            break;
+        case ButtonPress:
+            // 4..7 are the wheel; they never end the saver.
+            if (saverInput && ev.xbutton.button >= Button1 && ev.xbutton.button <= Button3) Quit();
+            break;
+        case MotionNotify:
+            if (saverInput) OnMouseMove(ev.xmotion.x, ev.xmotion.y);
+            break;
+        case ClientMessage:
+            if (g_win.createdByUs && ev.xclient.message_type == g_win.wmProtocols &&
+                static_cast<Atom>(ev.xclient.data.l[0]) == g_win.wmDeleteWindow)
+                Quit();
+            break;
+        case DestroyNotify:
+            if (ev.xdestroywindow.window == g_win.window) {
+                g_win.windowGone = true;
+                Quit();
+            } else if (ev.xdestroywindow.window == g_win.watchedParent) {
+                Quit();
+            }
+            break;
+        case ConfigureNotify:
+            if (ev.xconfigure.window == g_win.window)
+                OnResize(ev.xconfigure.width, ev.xconfigure.height);
+            break;
+        case Expose:
+            if (ev.xexpose.count == 0) RequestRedraw();
+            break;
+        default:
+            break;
+    }
+}
+
+void ReleaseWindow() {
+    Display* d = g_win.display;
+    if (!d) return;
+    if (g_win.context) {
+        glXMakeCurrent(d, None, nullptr);
+        glXDestroyContext(d, g_win.context);
+    }
+    if (g_win.keyboardGrabbed) XUngrabKeyboard(d, CurrentTime);
+    if (g_win.createdByUs && !g_win.windowGone && g_win.window) XDestroyWindow(d, g_win.window);
+    if (g_win.blankCursor) XFreeCursor(d, g_win.blankCursor);
+    if (g_win.colormap) XFreeColormap(d, g_win.colormap);
+    SyncAndTakeError();
+    XSetErrorHandler(g_win.previousErrorHandler);
+    XCloseDisplay(d);
+    g_win = SaverWindowState{};
+}
+}  // namespace
+
+int CreateSaverWindow(const HostOptions& options) {
+    g_win = SaverWindowState{};
+    g_win.display = XOpenDisplay(nullptr);
+    if (!g_win.display) return 0;
+    Display* d = g_win.display;
+    g_win.previousErrorHandler = XSetErrorHandler(TrapXError);
+    g_win.wmProtocols = XInternAtom(d, "WM_PROTOCOLS", False);
+    g_win.wmDeleteWindow = XInternAtom(d, "WM_DELETE_WINDOW", False);
+
+    XVisualInfo* vi = nullptr;
+    bool ok;
+    if (options.hasWindowId || options.root) {
+        ok = AttachToForeignWindow(ForeignWindowOf(options, d), vi);
+    } else {
+        vi = ChooseOwnVisual(d, DefaultScreen(d));
+        ok = vi && CreateOwnWindow(vi);
+    }
+    if (ok) {
+        g_win.context = glXCreateContext(d, vi, nullptr, True);
+        ok = g_win.context && glXMakeCurrent(d, g_win.window, g_win.context) && !SyncAndTakeError();
+    }
+    if (vi) XFree(vi);
+    if (ok) {
+        SetPixelProjection(g_win.width, g_win.height);
+        ok = InitGlState() != 0;
+    }
+    if (!ok) {
+        DestroySaverWindow();
+        return 0;
+    }
+    return 1;
+}
+
+void DestroySaverWindow() {
+    ReleaseWindow();
+    // The slot textures went with the context.
+    SlideSlots[0] = SlideSlots[1] = SlideSlot{};
+    std::lock_guard<std::mutex> lock(PhotoListLock);
+    FreePhotoList(PhotoList);
+    PhotoList = nullptr;
+}
+
+bool PumpSaverWindow() {
+    if (!g_win.display || !XPending(g_win.display)) return false;
+    XEvent ev;
+    XNextEvent(g_win.display, &ev);
+    HandleEvent(ev);
+    return true;
+}
+
+void PresentFrame() {
+    if (g_win.display && !g_win.windowGone) glXSwapBuffers(g_win.display, g_win.window);
+}
+
+ScreenExtent ScreenSize() {
+    if (!g_win.display || !g_win.window) return {};
+    XWindowAttributes wa{};
+    if (!QueryWindow(g_win.window, wa) || !wa.screen) return {};
+    return {WidthOfScreen(wa.screen), HeightOfScreen(wa.screen)};
+}

@@ -37,7 +37,7 @@ struct CanvasPoint {
 };
 
 class Canvas {
-public:
+  public:
     virtual ~Canvas() = default;
     virtual void FillRect(int x, int y, int w, int h, uint32_t argb) = 0;
     // Linear gradient from `topArgb` at y to `bottomArgb` at y + h, repeated
@@ -52,6 +52,5 @@ public:
     virtual void DrawText(std::u16string_view text, const OverlayFont& font, float x, float y,
                           float w, float h, uint32_t argb, TextAlign align) = 0;
     // A cardinal spline through the points with tension 0.5.
-    virtual void DrawCurve(const CanvasPoint* points, int count, float penWidth,
-                           uint32_t argb) = 0;
+    virtual void DrawCurve(const CanvasPoint* points, int count, float penWidth, uint32_t argb) = 0;
 };

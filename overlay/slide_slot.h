@@ -11,10 +11,10 @@ struct BitmapDescription {
 };
 
 struct SlideSlot {
-    uint32_t texture = 0;        // GL texture name, made by the slideshow
-    float contentWidth = 0;      // picture size on the 2048 x 2048 canvas
+    uint32_t texture = 0;    // GL texture name, made by the slideshow
+    float contentWidth = 0;  // picture size on the 2048 x 2048 canvas
     float contentHeight = 0;
-    BitmapDescription bitmap;    // of the last upload
+    BitmapDescription bitmap;  // of the last upload
 };
 
 extern SlideSlot SlideSlots[2];

@@ -30,7 +30,9 @@ PhotoEntry* EntryAt(const PhotoListRecord* list, int32_t i) {
 }
 }  // namespace
 
-void SetScanCacheClosingSteps(void (*steps)()) { g_closingSteps = steps; }
+void SetScanCacheClosingSteps(void (*steps)()) {
+    g_closingSteps = steps;
+}
 
 bool ReadFindData(const std::u16string& name, FindData& out) {
     PathText path;

@@ -13,9 +13,9 @@
 
 // The directory-search record; only the last-write time is the sort key.
 struct FindData {
-    std::u16string name;         // file name without folder
+    std::u16string name;  // file name without folder
     uint64_t size = 0;
-    int64_t lastWriteTime = 0;   // UTC file time
+    int64_t lastWriteTime = 0;  // UTC file time
 };
 
 struct PhotoEntry {

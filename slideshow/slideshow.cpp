@@ -1,10 +1,300 @@
-// Placeholder until the scheduler arrives.
+// The slideshow scheduler.
+//
+// UpdateSlideshow advances an explicit state machine measured in tick counts
+// (Start -> NoPhotos / OnePhoto / Showing -> Fading -> Advance -> Showing);
+// DrawFrame draws the slots of the current state and advances the fades,
+// which count frames (51 per fade). Decoding and uploading happen only in
+// Start, NoPhotos, OnePhoto and Advance, once each.
+//
+// Static frames: a slide on show without a fade looks the same frame after
+// frame. DrawFrame describes each frame as data (which slots, with which
+// contents and opacities, in which viewport) and skips the clear, the draw
+// and the present when that description equals the last one presented. On a
+// software renderer redrawing a still slide 50 times a second costs a core.
 #include "slideshow/slideshow.h"
 
-#include "base/clock.h"
+#include <algorithm>
 
-void UpdateSlideshow() {}
+#include "base/clock.h"
+#include "host/saver_app.h"
+#include "overlay/slide_slot.h"
+#include "slideshow/photo_list.h"
+#include "slideshow/slideshow_hooks.h"
+
+int32_t SlideState = Start;
+int FrontSlot = 0;
+int32_t PhotoIndex = 0;
+float FadeLevel = 0;
+bool IntroFade = true;
+uint32_t ShowStart = 0;
+
+namespace {
+constexpr int kFramePauseMillis = 20;
+constexpr float kPercent = 100.0f;
+
+// Main thread only, like the rest of the scheduler.
+const SlideshowOps* g_ops = nullptr;
+
+// What one frame shows. Slot contents are told apart by a counter bumped at
+// every fill of the slot.
+struct FrameItem {
+    int slot = 0;
+    uint32_t contents = 0;
+    float alpha = 0;
+    bool operator==(const FrameItem&) const = default;
+};
+struct FrameView {
+    int width = 0;
+    int height = 0;
+    int count = 0;
+    FrameItem items[2];
+    bool operator==(const FrameView&) const = default;
+};
+
+uint32_t g_slotContents[2] = {};
+FrameView g_lastPresented;
+bool g_redrawRequested = true;
+
+void NoteSlotFilled(int slot) {
+    ++g_slotContents[slot];
+}
+
+// Loads list entry k into slot s (no photo when k has left the list).
+void LoadEntry(int32_t k, int s) {
+    PathText path;
+    bool found = PhotoPathAt(k, path);
+    g_ops->loadPhoto(found ? &path : nullptr, s);
+    NoteSlotFilled(s);
+}
+
+int OtherSlot() {
+    return 1 - FrontSlot;
+}
+
+// Adds FadeStep the way a 32-bit float does; true once the fade is over
+// (FadeLevel then starts again at 0).
+bool StepFade() {
+    FadeLevel = static_cast<float>(FadeLevel + SaverApp.FadeStep);
+    if (FadeLevel > 1.0f) {
+        FadeLevel = 0;
+        return true;
+    }
+    return false;
+}
+
+void StepStart() {
+    g_ops->renewTexture(0);
+    g_ops->renewTexture(1);
+    FadeLevel = 0;
+    FrontSlot = 0;
+    PhotoIndex = 0;
+    IntroFade = true;
+    int32_t n = PhotoCount();
+    if (n == 0) {
+        SlideState = NoPhotos;
+    } else if (n == 1) {
+        LoadEntry(0, 0);
+        SlideState = OnePhoto;
+    } else {
+        PhotoIndex = static_cast<int32_t>(TickCount() % static_cast<uint32_t>(n));
+        LoadEntry(PhotoIndex, 0);
+        PhotoIndex = (PhotoIndex + 1) % n;
+        LoadEntry(PhotoIndex, 1);
+        SlideState = Showing;
+    }
+    AfterSlideshowStart(n);
+}
+
+void StepNoPhotos() {
+    int32_t n = PhotoCount();
+    if (n >= 2) {
+        LoadEntry(0, 0);
+        LoadEntry(1, 1);
+        PhotoIndex = 1;
+        SlideState = Showing;
+    } else if (n == 1) {
+        LoadEntry(0, 0);
+        SlideState = OnePhoto;
+    }
+}
+
+void StepOnePhoto() {
+    if (PhotoCount() >= 2) {
+        LoadEntry(1, 1);
+        PhotoIndex = 1;
+        SlideState = Showing;
+    }
+}
+
+void StepShowing() {
+    uint32_t now = TickCount();
+    if (ShowStart == 0) {
+        ShowStart = now;
+        return;
+    }
+    if (static_cast<int32_t>(now - ShowStart) > SaverApp.SlideMillis) {
+        ShowStart = 0;
+        SlideState = Fading;
+        return;
+    }
+    WhileSlideOnShow();
+}
+
+// The next photo goes into the slot that has just faded out. Above the
+// cache limit each change deletes the oldest photo; the list then moves
+// down by one under PhotoIndex, which therefore stays.
+void LoadNextPhoto(int slot) {
+    int32_t n = PhotoCount();
+    if (n > SaverApp.CacheLimit && PhotoIndex > 0) {
+        RemoveOldestPhoto();
+        n = PhotoCount();
+    } else {
+        ++PhotoIndex;
+    }
+    // Only a list emptied behind the scheduler's back gives 0 here.
+    PhotoIndex = n > 0 ? PhotoIndex % n : 0;
+    LoadEntry(PhotoIndex, slot);
+}
+
+void StepAdvance() {
+    if (RescanBeforeAdvance()) return;
+    g_ops->renewTexture(FrontSlot);
+    if (FillInterlude(FrontSlot)) {
+        NoteSlotFilled(FrontSlot);
+    } else {
+        LoadNextPhoto(FrontSlot);
+    }
+    FrontSlot = OtherSlot();
+    SlideState = Showing;
+}
+
+void AddItem(FrameView& view, int slot, float alpha) {
+    view.items[view.count++] = FrameItem{slot, g_slotContents[slot], alpha};
+}
+
+// The slots this frame shows, advancing the fades and the states they end.
+FrameView ComposeFrame(int width, int height) {
+    FrameView view;
+    view.width = width;
+    view.height = height;
+    switch (SlideState) {
+        case OnePhoto:
+        case Showing:
+            if (IntroFade) {
+                AddItem(view, FrontSlot, FadeLevel);
+                if (StepFade()) IntroFade = false;
+            } else {
+                AddItem(view, FrontSlot, 1.0f);
+            }
+            break;
+        case Fading:
+            AddItem(view, FrontSlot, 1.0f - FadeLevel);
+            if (!FadeToBlack()) AddItem(view, OtherSlot(), FadeLevel);
+            if (StepFade()) SlideState = Advance;
+            break;
+        case Advance:
+            if (!FadeToBlack()) AddItem(view, OtherSlot(), 1.0f);
+            break;
+        default:  // Start, NoPhotos: a black screen
+            break;
+    }
+    return view;
+}
+
+void OnCacheScanned() {
+    AfterCacheScan();
+    SlideState = Start;
+}
+}  // namespace
+
+bool ComputeSlotGeometry(float w, float h, int W, int H, SlotGeometry& out) {
+    if (!(w > 0) || !(h > 0) || W <= 0 || H <= 0) return false;
+    const float fw = static_cast<float>(W);
+    const float fh = static_cast<float>(H);
+    const float sx = fw * kPercent / w;
+    const float sy = fh * kPercent / h;
+    const float k = std::min(sx, sy);
+    const float q = static_cast<float>(SaverApp.TextureSize) * k / kPercent;
+    const float dw = w * k / kPercent;
+    const float dh = h * k / kPercent;
+    out.x0 = (fw - q) * 0.5f;
+    out.y0 = (fh - q) * 0.5f;
+    out.x1 = fw - out.x0;
+    out.y1 = fh - out.y0;
+    const double planes[4][4] = {{1, 0, 0, (dw - fw) * 0.5f},
+                                 {-1, 0, 0, (fw + dw) * 0.5f},
+                                 {0, 1, 0, (dh - fh) * 0.5f},
+                                 {0, -1, 0, (fh + dh) * 0.5f}};
+    std::copy(&planes[0][0], &planes[0][0] + 16, &out.planes[0][0]);
+    return true;
+}
+
+void AttachSlideshow(const SlideshowOps& ops) {
+    g_ops = &ops;
+    g_redrawRequested = true;
+    SetScanCacheClosingSteps(OnCacheScanned);
+}
+
+void UpdateSlideshow() {
+    if (!g_ops) return;
+    switch (SlideState) {
+        case Start:
+            StepStart();
+            break;
+        case NoPhotos:
+            StepNoPhotos();
+            break;
+        case OnePhoto:
+            StepOnePhoto();
+            break;
+        case Showing:
+            StepShowing();
+            break;
+        case Fading:  // DrawFrame runs the cross-fade and moves on to Advance
+            break;
+        case Advance:
+            StepAdvance();
+            break;
+        default:
+            break;
+    }
+}
+
+void DrawSlot(int slot, float alpha, int W, int H) {
+    const SlideSlot& s = SlideSlots[slot];
+    SlotGeometry g;
+    if (ComputeSlotGeometry(s.contentWidth, s.contentHeight, W, H, g))
+        g_ops->drawQuad(slot, alpha, g);
+}
+
 int DrawFrame() {
-    SleepMillis(20);
-    return 0;
+    if (!g_ops) {
+        SleepMillis(kFramePauseMillis);
+        return 0;
+    }
+    int width = 0, height = 0;
+    g_ops->viewportSize(width, height);
+    FrameView view = ComposeFrame(width, height);
+    bool present = g_redrawRequested || !(view == g_lastPresented);
+    if (present) {
+        g_ops->clear();
+        for (int i = 0; i < view.count; ++i)
+            DrawSlot(view.items[i].slot, view.items[i].alpha, width, height);
+        g_lastPresented = view;
+        g_redrawRequested = false;
+    }
+    g_ops->pause(kFramePauseMillis);
+    return present ? 1 : 0;
+}
+
+void RequestRedraw() {
+    g_redrawRequested = true;
+}
+
+void ReleaseSlotTextures() {
+    if (!g_ops) return;
+    for (int slot = 0; slot < 2; ++slot) {
+        g_ops->deleteTexture(slot);
+        NoteSlotFilled(slot);
+    }
 }

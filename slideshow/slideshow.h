@@ -1,7 +1,44 @@
 // The slideshow scheduler: one step per idle turn, one frame per step.
+//
+// State (process-wide, main thread only; the hooks of slideshow_hooks.h
+// may read and set it from inside the steps):
 #pragma once
+
+#include <cstdint>
+
+#include "slideshow/slideshow_ops.h"
+
+enum SlideStateValue : int32_t {
+    Start = 0,
+    NoPhotos = 1,
+    OnePhoto = 2,
+    Showing = 3,
+    Fading = 4,
+    Advance = 5
+};
+
+extern int32_t SlideState;
+extern int FrontSlot;       // the slot on show; the other holds the next slide
+extern int32_t PhotoIndex;  // list index of the photo most recently loaded
+extern float FadeLevel;     // 0..1, shared by the intro fade and the cross-fades
+extern bool IntroFade;      // the first slide after Start is still fading in
+extern uint32_t ShowStart;  // tick count when the slide's display time began; 0 = not yet
+
+// Installs the GL work (or a test's recording of it) and makes every cache
+// scan restart the show. Called by InitGlState before the first scan.
+void AttachSlideshow(const SlideshowOps& ops);
 
 void UpdateSlideshow();
 // Draws one frame into the back buffer and pauses 20 ms; false when the
 // frame equals the one last presented and need not be shown again.
 int DrawFrame();
+// Draws slot `slot` with opacity `alpha` in a viewport of W x H: scaled to
+// fill the viewport in one direction, centred, clipped to the picture. A
+// slot of 0 x 0 draws nothing.
+void DrawSlot(int slot, float alpha, int W, int H);
+
+// The next frame is drawn and presented even if it equals the last one
+// (the window was exposed or resized).
+void RequestRedraw();
+// Deletes both slot textures (before a rescan; Start makes new ones).
+void ReleaseSlotTextures();

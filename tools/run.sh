@@ -1,8 +1,50 @@
 #!/usr/bin/env bash
-# Installs what the saver needs, builds it and runs it.
+# Installs what the saver needs, builds it, starts the local demo site on a
+# free loopback port and runs the saver against it.
+#   With a display: the full-screen saver (any key, click or mouse move ends it).
+#   Without one: a minute under Xvfb, with a screenshot every few seconds.
+# Extra arguments go to the saver (for example /C for the setup dialog).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh run
 cmake -S . -B build-run -G Ninja -DSKYREEL_TESTS=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build-run --target skyreel
-exec build-run/skyreel /C "$@"
+cmake --build build-run --target skyreel skyreel-demo-site skyreel-screenshot
+
+work=$(mktemp -d /tmp/skyreel-demo.XXXXXX)
+pids=()
+cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; }
+trap cleanup EXIT
+
+build-run/skyreel-demo-site > "$work/site.log" &
+pids+=($!)
+for _ in $(seq 100); do grep -q '^listening on ' "$work/site.log" && break; sleep 0.1; done
+site=$(sed -n 's/^listening on //p' "$work/site.log" | head -n1)
+[ -n "$site" ] || { echo "the demo site did not start" >&2; exit 1; }
+echo "demo site: $site"
+
+# The demo keeps its own data folder, so a real cache is never touched.
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
+mkdir -p "$HOME"
+args=(--site "$site" --slide-ms "${SLIDE_MS:-2500}")
+
+if [ -n "${DISPLAY:-}" ]; then
+  build-run/skyreel "${args[@]}" "${@:-/S}"
+  exit 0
+fi
+
+shots="$work/screenshots"
+mkdir -p "$shots"
+Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(cat "$work/display")"
+build-run/skyreel "${args[@]}" "${@:-/S}" &
+saver=$!
+pids+=($saver)
+for i in $(seq -w 1 20); do
+  sleep 3
+  build-run/skyreel-screenshot "$shots/shot-$i.png" || true
+done
+kill -TERM "$saver" 2>/dev/null || true
+wait "$saver" 2>/dev/null || true
+echo "screenshots: $shots"

@@ -1,0 +1,138 @@
+#include "overlay/overlay_texture.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <unordered_map>
+
+#include "host/saver_app.h"
+#include "host/saver_window.h"
+#include "overlay/texture_upload.h"
+
+namespace {
+constexpr uint32_t kOpaqueBlack = 0xFF000000u;
+constexpr int kBytesPerPixel = 4;
+
+// The shared canvas and its bottom-up copy, made on first use and kept for
+// the life of the process, and where canvas and textures may hold anything
+// but black. Main thread only.
+struct OverlayTextureState {
+    std::unique_ptr<ImageCanvas> (*maker)(int, int) = CreateImageCanvas;
+    std::unique_ptr<ImageCanvas> canvas;
+    std::unique_ptr<uint8_t[]> bottomUp;
+    CanvasRect canvasInked;
+    std::unordered_map<uint32_t, CanvasRect> textureInked;
+};
+OverlayTextureState g_texture;
+
+int Side() {
+    return SaverApp.TextureSize;
+}
+
+CanvasRect WholeCanvas() {
+    return {0, 0, Side(), Side()};
+}
+
+CanvasRect Clamped(CanvasRect r) {
+    const int side = Side();
+    return {std::clamp(r.left, 0, side), std::clamp(r.top, 0, side), std::clamp(r.right, 0, side),
+            std::clamp(r.bottom, 0, side)};
+}
+
+CanvasRect Union(const CanvasRect& a, const CanvasRect& b) {
+    if (a.empty()) return b;
+    if (b.empty()) return a;
+    return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+            std::max(a.bottom, b.bottom)};
+}
+
+bool EnsureCanvas() {
+    if (g_texture.canvas && g_texture.bottomUp) return true;
+    const int side = Side();
+    if (!g_texture.canvas) {
+        g_texture.canvas = g_texture.maker(side, side);
+        g_texture.canvasInked = WholeCanvas();  // a new canvas holds anything
+    }
+    if (!g_texture.bottomUp) {
+        size_t bytes = static_cast<size_t>(side) * side * kBytesPerPixel;
+        g_texture.bottomUp.reset(new (std::nothrow) uint8_t[bytes]);
+    }
+    return g_texture.canvas && g_texture.bottomUp;
+}
+
+// Copies part `r` of the canvas into the same part of the bottom-up copy.
+void CopyBottomUp(const CanvasRect& r) {
+    const int side = Side();
+    const size_t rowBytes = static_cast<size_t>(side) * kBytesPerPixel;
+    const size_t offset = static_cast<size_t>(r.left) * kBytesPerPixel;
+    const size_t length = static_cast<size_t>(r.right - r.left) * kBytesPerPixel;
+    const auto* top = reinterpret_cast<const uint8_t*>(g_texture.canvas->Pixels());
+    for (int y = r.top; y < r.bottom; ++y)
+        std::memcpy(
+            g_texture.bottomUp.get() + static_cast<size_t>(side - 1 - y) * rowBytes + offset,
+            top + static_cast<size_t>(y) * rowBytes + offset, length);
+}
+}  // namespace
+
+ImageCanvas* ClearedTextureCanvas() {
+    if (!EnsureCanvas()) return nullptr;
+    const CanvasRect& r = g_texture.canvasInked;
+    if (!r.empty())
+        g_texture.canvas->ClearRect(r.left, r.top, r.right - r.left, r.bottom - r.top,
+                                    kOpaqueBlack);
+    g_texture.canvasInked = CanvasRect{};
+    return g_texture.canvas.get();
+}
+
+void UploadTextureCanvas(int slot, uint32_t texture, float contentWidth, float contentHeight,
+                         CanvasRect drawn) {
+    SlideSlot& s = SlideSlots[slot];
+    if (!EnsureCanvas()) {
+        const uint8_t black[kBytesPerPixel] = {0, 0, 0, 0xFF};
+        UploadBgraTexture(texture, black, 1, 1);
+        g_texture.textureInked.erase(texture);
+        s.contentWidth = 0;
+        s.contentHeight = 0;
+        s.bitmap = BitmapDescription{};
+        return;
+    }
+    const int side = Side();
+    drawn = Clamped(drawn);
+    g_texture.canvasInked = Union(g_texture.canvasInked, drawn);
+    // The texture's old picture must be overwritten too; a texture without
+    // a canvas-sized image takes the whole canvas.
+    auto known = g_texture.textureInked.find(texture);
+    bool partial = known != g_texture.textureInked.end() && TextureHoldsImage(texture, side, side);
+    CanvasRect region = partial ? Union(known->second, drawn) : WholeCanvas();
+    if (partial && !region.empty()) {
+        CopyBottomUp(region);
+        UploadBgraTextureRegion(texture, g_texture.bottomUp.get(), side, region.left,
+                                side - region.bottom, region.right - region.left,
+                                region.bottom - region.top);
+    } else if (!partial) {
+        CopyBottomUp(region);
+        UploadBgraTexture(texture, g_texture.bottomUp.get(), side, side);
+    }
+    g_texture.textureInked[texture] = drawn;
+    s.contentWidth = contentWidth;
+    s.contentHeight = contentHeight;
+    s.bitmap = BitmapDescription{side, side, side * kBytesPerPixel, 32};
+}
+
+void MakeOverlayTexture(int slotIndex, OverlayPainter painter) {
+    const int side = Side();
+    ScreenExtent screen = ScreenSize();
+    const int w = std::min(screen.width, side);
+    const int h = std::min(screen.height, side);
+    ImageCanvas* canvas = ClearedTextureCanvas();
+    if (canvas && painter)
+        painter(*canvas, (side - w) / 2, (side - h) / 2, (side + w) / 2, (side + h) / 2);
+    UploadTextureCanvas(slotIndex, SlideSlots[slotIndex].texture,
+                        canvas ? static_cast<float>(w) : 0.0f,
+                        canvas ? static_cast<float>(h) : 0.0f);
+}
+
+void SetTextureCanvasMaker(std::unique_ptr<ImageCanvas> (*maker)(int, int)) {
+    g_texture.maker = maker ? maker : CreateImageCanvas;
+    g_texture.canvas.reset();
+}

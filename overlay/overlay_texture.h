@@ -1,0 +1,43 @@
+// OverlayTexture: the 2048 x 2048 canvas that photos and painted overlays
+// share on their way into a slot's texture, and the upload.
+//
+// The canvas and its bottom-up pixel copy are made once and kept for the
+// life of the process: filling fresh memory costs about 3 ms per MiB on
+// these machines, against a fraction of that for memory already in use.
+// Likewise only the parts that can differ are cleared, copied and uploaded:
+// the canvas remembers where it was drawn on, and each texture where its
+// picture lies; the rest of both is black already.
+// Main thread only, with the GL context current.
+#pragma once
+
+#include <memory>
+
+#include "overlay/image_canvas.h"
+#include "overlay/slide_slot.h"
+
+// Paints an overlay: black canvas, content rectangle centred and sized like
+// the screen (each side capped at 2048), the painter, then the upload into
+// SlideSlots[slotIndex].texture with content size and description recorded.
+void MakeOverlayTexture(int slotIndex, OverlayPainter painter);
+
+// A part of the canvas, right and bottom exclusive.
+struct CanvasRect {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    bool empty() const { return right <= left || bottom <= top; }
+};
+
+// The shared canvas filled with opaque black, or null when the canvas or
+// its pixel copy cannot be made.
+ImageCanvas* ClearedTextureCanvas();
+// Uploads the shared canvas into `texture` and records content size and
+// bitmap description in SlideSlots[slot]. `drawn` is where the caller drew
+// since ClearedTextureCanvas (everything when left out). Without a canvas
+// the texture gets a single black texel and the slot a content size of
+// 0 x 0, which draws nothing.
+void UploadTextureCanvas(int slot, uint32_t texture, float contentWidth, float contentHeight,
+                         CanvasRect drawn = {0, 0, 1 << 30, 1 << 30});
+
+// Test seam: makes the shared canvas with `maker` from now on (null
+// restores CreateImageCanvas) and drops the one made so far. A maker that
+// returns null stands for a canvas that cannot be made.
+void SetTextureCanvasMaker(std::unique_ptr<ImageCanvas> (*maker)(int width, int height));

@@ -1,0 +1,25 @@
+// Photo decoding backend.
+//
+// Implemented (Linux): photo_decode_turbojpeg.cpp: JPEG through TurboJPEG
+// with DCT scaling; any other format a ".jpg" really holds through
+// gdk-pixbuf. Missing: the Win32 backend.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+
+#include "overlay/canvas.h"
+
+// A photo whose header claims more pixels is treated as undecodable: it
+// could only be a decompression bomb.
+constexpr uint64_t kMaxPhotoPixels = 100'000'000;
+// Larger files are not read into memory at all.
+constexpr uint64_t kMaxPhotoFileBytes = 256ull << 20;
+
+// Decodes the photo in `file` into `out` at the smallest size the decoder
+// makes cheaply that is not below FitPhotoToCanvas of its own size (the
+// caller scales the rest of the way). `width` and `height` receive the
+// photo's own size. `out` keeps its storage across calls. False when the
+// file cannot be read or decoded.
+bool DecodePhoto(const std::filesystem::path& file, Picture& out, uint32_t& width,
+                 uint32_t& height);

@@ -1,0 +1,290 @@
+// The real scheduler over a real photo cache, with the GL work recorded
+// instead of drawn.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "base/clock.h"
+#include "base/platform.h"
+#include "base/text.h"
+#include "host/process_state.h"
+#include "host/saver_app.h"
+#include "overlay/slide_slot.h"
+#include "slideshow/photo_list.h"
+#include "slideshow/slideshow.h"
+#include "support/temp_dir.h"
+
+namespace {
+constexpr int kViewWidth = 1920;
+constexpr int kViewHeight = 1080;
+constexpr int kFadeFrames = 51;
+
+struct Drawn {
+    int slot;
+    float alpha;
+};
+
+// What the scheduler asked of the GL side. Main thread only.
+struct Recording {
+    std::vector<std::string> loads;  // "<slot>:<file name>" or "<slot>:none"
+    std::vector<Drawn> drawn;        // quads of the last frame
+    int clears = 0;
+    int renewals = 0;
+    int lastPause = 0;
+};
+Recording rec;
+
+void RecordRenew(int slot) {
+    ++rec.renewals;
+    if (SlideSlots[slot].texture == 0) SlideSlots[slot].texture = 10 + slot;
+}
+void RecordDelete(int slot) {
+    SlideSlots[slot] = SlideSlot{};
+}
+void RecordLoad(const PathText* path, int slot) {
+    std::string name = "none";
+    if (path) name = ToPath(path->view()).filename().string();
+    rec.loads.push_back(std::to_string(slot) + ":" + name);
+    SlideSlots[slot].contentWidth = path ? 640.0f : 0.0f;
+    SlideSlots[slot].contentHeight = path ? 480.0f : 0.0f;
+}
+void RecordViewport(int& w, int& h) {
+    w = kViewWidth;
+    h = kViewHeight;
+}
+void RecordClear() {
+    ++rec.clears;
+    rec.drawn.clear();
+}
+void RecordQuad(int slot, float alpha, const SlotGeometry&) {
+    rec.drawn.push_back({slot, alpha});
+}
+void RecordPause(int ms) {
+    rec.lastPause = ms;
+}
+
+const SlideshowOps kRecordingOps = {RecordRenew, RecordDelete, RecordLoad, RecordViewport,
+                                    RecordClear, RecordQuad,   RecordPause};
+
+std::string Photo(int i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "p%03d.jpg", i);
+    return name;
+}
+
+class Scheduler : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        rec = Recording{};
+        SlideSlots[0] = SlideSlots[1] = SlideSlot{};
+        AttachSlideshow(kRecordingOps);
+        SetManualTickCount(tick);
+    }
+    void TearDown() override {
+        ResetClocks();
+        std::lock_guard<std::mutex> lock(PhotoListLock);
+        FreePhotoList(PhotoList);
+        PhotoList = nullptr;
+    }
+    // Photo i is older than photo i + 1.
+    void WritePhotos(int count) {
+        for (int i = 0; i < count; ++i) WritePhoto(i);
+    }
+    void WritePhoto(int i) {
+        WriteFileBytes(dir / Photo(i), "jpeg");
+        SetFileLastWriteTime(dir / Photo(i),
+                             kFileTimeUnixEpoch + (1'600'000'000LL + i) * kFileTimeTicksPerSecond);
+    }
+    void AppendPhotoFile(int i) {
+        WritePhoto(i);
+        FindData data;
+        ASSERT_TRUE(ReadFindData(Utf8ToUtf16(Photo(i)), data));
+        std::lock_guard<std::mutex> lock(PhotoListLock);
+        AppendPhoto(MakePhotoEntry(data));
+    }
+    void SetTick(uint32_t t) {
+        tick = t;
+        SetManualTickCount(t);
+    }
+    // Runs frames until the state leaves `state` or `limit` frames passed;
+    // returns the number of frames drawn.
+    int FramesWhile(int32_t state, int limit = 1000) {
+        int frames = 0;
+        while (SlideState == state && frames < limit) {
+            DrawFrame();
+            ++frames;
+        }
+        return frames;
+    }
+    // One whole slide change from Showing: display time, cross-fade, Advance.
+    void Transition() {
+        ASSERT_EQ(SlideState, Showing);
+        UpdateSlideshow();  // arms ShowStart
+        SetTick(tick + static_cast<uint32_t>(SaverApp.SlideMillis) + 1);
+        UpdateSlideshow();
+        ASSERT_EQ(SlideState, Fading);
+        ASSERT_EQ(FramesWhile(Fading), kFadeFrames);
+        UpdateSlideshow();
+        ASSERT_EQ(SlideState, Showing);
+    }
+
+    TempDataFolder dir;
+    uint32_t tick = 777;
+};
+}  // namespace
+
+TEST_F(Scheduler, WalksEveryStateFromAnEmptyCache) {
+    ScanCache();
+    EXPECT_EQ(SlideState, Start);
+    UpdateSlideshow();
+    EXPECT_EQ(SlideState, NoPhotos);
+    EXPECT_EQ(rec.renewals, 2);
+    EXPECT_TRUE(rec.loads.empty());
+    EXPECT_EQ(DrawFrame(), 1);  // the black screen, once
+    EXPECT_TRUE(rec.drawn.empty());
+    EXPECT_EQ(rec.lastPause, 20);
+    EXPECT_EQ(DrawFrame(), 0);
+
+    // The first photo fades in over 51 frames and then stays.
+    AppendPhotoFile(0);
+    UpdateSlideshow();
+    EXPECT_EQ(SlideState, OnePhoto);
+    EXPECT_EQ(rec.loads, std::vector<std::string>{"0:p000.jpg"});
+    std::vector<float> alphas;
+    for (int i = 0; i < kFadeFrames; ++i) {
+        EXPECT_EQ(DrawFrame(), 1);
+        ASSERT_EQ(rec.drawn.size(), 1u);
+        alphas.push_back(rec.drawn[0].alpha);
+    }
+    EXPECT_EQ(alphas.front(), 0.0f);
+    EXPECT_GT(alphas.back(), 0.99f);
+    EXPECT_LT(alphas.back(), 1.0f);
+    EXPECT_FALSE(IntroFade);
+    EXPECT_EQ(DrawFrame(), 1);  // first frame at full opacity
+    EXPECT_EQ(rec.drawn[0].alpha, 1.0f);
+    EXPECT_EQ(DrawFrame(), 0);  // a still slide is not presented again
+    UpdateSlideshow();
+    EXPECT_EQ(SlideState, OnePhoto);  // no transition with one photo
+    RequestRedraw();
+    EXPECT_EQ(DrawFrame(), 1);
+
+    // A second photo starts the show.
+    AppendPhotoFile(1);
+    UpdateSlideshow();
+    EXPECT_EQ(SlideState, Showing);
+    EXPECT_EQ(PhotoIndex, 1);
+    EXPECT_EQ(rec.loads.back(), "1:p001.jpg");
+
+    UpdateSlideshow();
+    EXPECT_EQ(ShowStart, tick);
+    SetTick(tick + 10000);  // exactly the display time: not yet
+    UpdateSlideshow();
+    EXPECT_EQ(SlideState, Showing);
+    SetTick(tick + 1);
+    UpdateSlideshow();
+    EXPECT_EQ(SlideState, Fading);
+    EXPECT_EQ(ShowStart, 0u);
+
+    // The cross-fade: outgoing slot first at 1 - f, incoming over it at f.
+    DrawFrame();
+    ASSERT_EQ(rec.drawn.size(), 2u);
+    EXPECT_EQ(rec.drawn[0].slot, 0);
+    EXPECT_EQ(rec.drawn[0].alpha, 1.0f);
+    EXPECT_EQ(rec.drawn[1].slot, 1);
+    EXPECT_EQ(rec.drawn[1].alpha, 0.0f);
+    EXPECT_EQ(FramesWhile(Fading), kFadeFrames - 1);
+    EXPECT_EQ(SlideState, Advance);
+    ASSERT_EQ(rec.drawn.size(), 2u);
+    EXPECT_NEAR(rec.drawn[1].alpha, 1.0f, 0.02f);
+
+    EXPECT_EQ(DrawFrame(), 1);  // Advance shows the incoming slot alone
+    ASSERT_EQ(rec.drawn.size(), 1u);
+    EXPECT_EQ(rec.drawn[0].slot, 1);
+
+    UpdateSlideshow();
+    EXPECT_EQ(SlideState, Showing);
+    EXPECT_EQ(FrontSlot, 1);
+    EXPECT_EQ(PhotoIndex, 0);
+    EXPECT_EQ(rec.loads.back(), "0:p000.jpg");  // wraps to the first photo
+}
+
+TEST_F(Scheduler, StartsAtTheTickCountModuloTheCountAndWraps) {
+    WritePhotos(10);
+    ScanCache();
+    SetTick(12345);
+    UpdateSlideshow();
+    EXPECT_EQ(rec.loads, (std::vector<std::string>{"0:p005.jpg", "1:p006.jpg"}));
+
+    rec.loads.clear();
+    ScanCache();
+    SetTick(9);
+    UpdateSlideshow();
+    EXPECT_EQ(rec.loads, (std::vector<std::string>{"0:p009.jpg", "1:p000.jpg"}));
+    EXPECT_TRUE(IntroFade);
+    EXPECT_EQ(FrontSlot, 0);
+    Transition();
+    EXPECT_EQ(rec.loads.back(), "0:p001.jpg");
+}
+
+TEST_F(Scheduler, ChangesAboveTheCacheLimitDeleteTheOldestPhoto) {
+    WritePhotos(105);
+    ScanCache();
+    SetTick(103);  // starts at entries 103 and 104
+    UpdateSlideshow();
+    EXPECT_EQ(PhotoIndex, 104);
+
+    // PhotoIndex above 0: the oldest goes and the index stays (104 % 104).
+    Transition();
+    EXPECT_EQ(PhotoCount(), 104);
+    EXPECT_FALSE(std::filesystem::exists(dir / Photo(0)));
+    EXPECT_EQ(PhotoIndex, 0);
+    EXPECT_EQ(rec.loads.back(), "0:p001.jpg");
+
+    // PhotoIndex 0: nothing is deleted at this change.
+    Transition();
+    EXPECT_EQ(PhotoCount(), 104);
+    EXPECT_EQ(rec.loads.back(), "1:p002.jpg");
+
+    for (int i = 0; i < 6; ++i) Transition();
+    EXPECT_EQ(PhotoCount(), 100);
+    for (int i = 0; i <= 4; ++i) EXPECT_FALSE(std::filesystem::exists(dir / Photo(i)));
+    EXPECT_TRUE(std::filesystem::exists(dir / Photo(5)));
+    // Every change since the last deletion moves on by one photo.
+    std::string last = rec.loads.back();
+    Transition();
+    EXPECT_EQ(PhotoCount(), 100);
+    EXPECT_NE(rec.loads.back(), last);
+}
+
+TEST_F(Scheduler, ARescanRestartsTheShowFromStart) {
+    WritePhotos(2);
+    ScanCache();
+    SetTick(0);
+    UpdateSlideshow();
+    std::filesystem::remove(dir / Photo(0));
+    ScanCache();  // the list now holds one photo
+    UpdateSlideshow();
+    EXPECT_EQ(SlideState, OnePhoto);
+    EXPECT_EQ(rec.loads.back(), "0:p001.jpg");
+}
+
+TEST(SlotGeometry, ScalesToFillOneDirectionAndClipsToThePicture) {
+    SlotGeometry g;
+    ASSERT_TRUE(ComputeSlotGeometry(1024, 683, 1920, 1080, g));
+    // k = 1080 * 100 / 683 (about 158.1); the picture is about 1619 x 1080.
+    const double left = -g.planes[0][3];
+    const double right = g.planes[1][3];
+    EXPECT_NEAR(right - left, 1619.2, 0.1);
+    EXPECT_NEAR(left + right, 1920.0, 0.01);
+    EXPECT_NEAR(g.planes[2][3], 0.0, 0.01);
+    EXPECT_NEAR(g.planes[3][3], 1080.0, 0.01);
+    EXPECT_NEAR(g.x1 - g.x0, 3238.4, 0.2);
+    EXPECT_NEAR(g.y1 - g.y0, 3238.4, 0.2);
+    EXPECT_NEAR(g.x0 + g.x1, 1920.0, 0.01);
+
+    EXPECT_FALSE(ComputeSlotGeometry(0, 0, 1920, 1080, g));
+    EXPECT_FALSE(ComputeSlotGeometry(1024, 683, 0, 0, g));
+}
