@@ -65,16 +65,16 @@ void RemoveFile(std::u16string_view path) {
     std::filesystem::remove(ToPath(path), ec);
 }
 
-// The transfer thread's release of an abandoned job: the waiter may still be
-// closing the file under the lock, so wait for it to leave first.
-void ReleaseAbandoned(FetchJob* job) {
+// Releases a job handed over by the other side, which may still be inside
+// its last step under the lock (the waiter closing the file, the transfer
+// thread notifying the end), so wait for it to leave first.
+void ReleaseJob(FetchJob* job) {
     { std::lock_guard<std::mutex> wait(job->fileLock); }
     delete job;
 }
 
-// The transfer thread's way out: Running -> `final`, waking the waiter. The
-// waiter needs the lock to see the change, so it cannot release the job
-// while the notification is still being made. False when abandoned first.
+// The transfer thread's way out: Running -> `final`, waking the waiter.
+// False when the waiter abandoned the job first.
 bool EndJob(FetchJob* job, int32_t final) {
     std::lock_guard<std::mutex> lock(job->fileLock);
     int32_t running = Running;
@@ -91,7 +91,7 @@ void EndFailed(FetchJob* job, bool removeTarget) {
         std::lock_guard<std::mutex> lock(job->fileLock);
         if (job->state.load() == Running) RemoveFile(job->path.view());
     }
-    if (!EndJob(job, Failed)) ReleaseAbandoned(job);
+    if (!EndJob(job, Failed)) ReleaseJob(job);
 }
 
 // Opens the target while the job runs; false when abandoned (file untouched).
@@ -130,7 +130,7 @@ void RunTransfer(FetchJob* job) {
     Transfer* t = TransportOpen(job->url.view(), cancel);
     if (JobAbandoned(job)) {
         TransportClose(t);
-        ReleaseAbandoned(job);
+        ReleaseJob(job);
         return;
     }
     if (!t) return EndFailed(job, false);
@@ -145,7 +145,7 @@ void RunTransfer(FetchJob* job) {
     bool opened = false;
     if (!OpenTarget(job, opened)) {
         TransportClose(t);
-        ReleaseAbandoned(job);
+        ReleaseJob(job);
         return;
     }
     bool complete = false;
@@ -172,7 +172,7 @@ void RunTransfer(FetchJob* job) {
 
     bool success = complete && !writeFailed && job->bytesReceived.load() > 0;
     if (!success) return EndFailed(job, true);
-    if (!EndJob(job, Succeeded)) ReleaseAbandoned(job);
+    if (!EndJob(job, Succeeded)) ReleaseJob(job);
 }
 
 // The waiter's way out: marks the job Abandoned and closes the target under
@@ -213,7 +213,7 @@ bool FetchToFile(std::u16string_view url, std::u16string_view path) {
         int64_t now = CalendarSecondsNow();
         int32_t state = job->state.load();
         if (state != Running) {
-            delete job;
+            ReleaseJob(job);
             return state == Succeeded;
         }
         bool giveUp = StopRequested.load() || now - job->lastActivity.load() > kInactivitySeconds ||

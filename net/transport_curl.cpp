@@ -19,6 +19,7 @@
 #include "base/text.h"
 #include "net/transport.h"
 
+// Used by the one transfer thread that opened it, and by no other.
 struct Transfer {
     CURL* easy = nullptr;
     CURLM* multi = nullptr;
@@ -36,6 +37,8 @@ namespace {
 constexpr int kPollMillis = 50;
 constexpr std::size_t kStagingLimit = 64 * 1024;
 
+// curl_global_init runs once per process (never cleaned up: transfer threads
+// may outlive everything else); g_globalReady is written inside call_once.
 std::once_flag g_globalInit;
 bool g_globalReady = false;
 

@@ -1,8 +1,10 @@
 #include "net/http_fetcher.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <future>
 #include <string>
@@ -121,6 +123,22 @@ TEST_F(Fetch, FailuresAfterTheFileDeleteIt) {
     server.Serve("/fine", "fine");
     EXPECT_FALSE(FetchToFile(server.Url("/fine"), FromPath(dir / "no-such-folder" / "x")));
     EXPECT_FALSE(fs::exists(dir / "no-such-folder"));
+}
+
+// Bytes that do not reach the disk make the download fail, not succeed short.
+TEST_F(Fetch, AFailedWriteIsAFailure) {
+    server.Serve("/big", Bytes(200'000));
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto previous = std::signal(SIGXFSZ, SIG_IGN);  // writes past the limit fail instead
+    rlimit small = saved;
+    small.rlim_cur = 50'000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    bool result = FetchToFile(server.Url("/big"), Target());
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_FALSE(result);
+    EXPECT_FALSE(fs::exists(TargetPath()));
 }
 
 TEST_F(Fetch, OverlongUrlOrPathIsRefusedBeforeAnyRequest) {
