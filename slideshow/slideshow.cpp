@@ -159,7 +159,9 @@ void LoadNextPhoto(int slot) {
 void StepAdvance() {
     if (RescanBeforeAdvance()) return;
     g_ops->renewTexture(FrontSlot);
-    if (FillInterlude(FrontSlot)) {
+    Interlude interlude = NextInterlude();
+    if (interlude != Interlude::NextPhoto) {
+        g_ops->paintInterlude(interlude, FrontSlot);
         NoteSlotFilled(FrontSlot);
     } else {
         LoadNextPhoto(FrontSlot);

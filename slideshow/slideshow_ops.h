@@ -6,6 +6,7 @@
 #pragma once
 
 #include "base/fixed_text.h"
+#include "slideshow/slideshow_hooks.h"
 
 // Where a slot lands on the screen, in pixels (origin top left).
 struct SlotGeometry {
@@ -28,6 +29,8 @@ struct SlideshowOps {
     void (*deleteTexture)(int slot);
     // LoadPhotoTexture into the slot's texture; `path` null for no photo.
     void (*loadPhoto)(const PathText* path, int slot);
+    // Paints a weather panel or the version notice into the slot's texture.
+    void (*paintInterlude)(Interlude what, int slot);
     void (*viewportSize)(int& width, int& height);
     // Clears to black and resets the model-view matrix.
     void (*clear)();

@@ -5,6 +5,7 @@
 #include "overlay/slide_slot.h"
 #include "slideshow/photo_texture.h"
 #include "slideshow/slideshow_ops.h"
+#include "slideshow/triggers.h"
 
 namespace {
 void RenewTexture(int slot) {
@@ -56,5 +57,5 @@ void DrawQuad(int slot, float alpha, const SlotGeometry& g) {
 }
 }  // namespace
 
-const SlideshowOps kGlSlideshowOps = {RenewTexture, DeleteTexture, LoadPhoto,  ViewportSize,
-                                      Clear,        DrawQuad,      SleepMillis};
+const SlideshowOps kGlSlideshowOps = {RenewTexture, DeleteTexture, LoadPhoto, PaintInterlude,
+                                      ViewportSize, Clear,         DrawQuad,  SleepMillis};

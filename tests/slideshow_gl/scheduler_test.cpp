@@ -10,11 +10,16 @@
 #include "base/clock.h"
 #include "base/platform.h"
 #include "base/text.h"
+#include "harvest/gallery_refresh.h"
 #include "host/process_state.h"
 #include "host/saver_app.h"
+#include "net/endpoints.h"
 #include "overlay/slide_slot.h"
+#include "settings/settings.h"
 #include "slideshow/photo_list.h"
 #include "slideshow/slideshow.h"
+#include "slideshow/triggers.h"
+#include "support/http_test_server.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -51,6 +56,12 @@ void RecordLoad(const PathText* path, int slot) {
     SlideSlots[slot].contentWidth = path ? 640.0f : 0.0f;
     SlideSlots[slot].contentHeight = path ? 480.0f : 0.0f;
 }
+void RecordInterlude(Interlude what, int slot) {
+    static const char* const kNames[] = {"none", "current", "forecast", "notice"};
+    rec.loads.push_back(std::to_string(slot) + ":" + kNames[static_cast<int>(what)]);
+    SlideSlots[slot].contentWidth = 1920.0f;
+    SlideSlots[slot].contentHeight = 1080.0f;
+}
 void RecordViewport(int& w, int& h) {
     w = kViewWidth;
     h = kViewHeight;
@@ -66,8 +77,8 @@ void RecordPause(int ms) {
     rec.lastPause = ms;
 }
 
-const SlideshowOps kRecordingOps = {RecordRenew, RecordDelete, RecordLoad, RecordViewport,
-                                    RecordClear, RecordQuad,   RecordPause};
+const SlideshowOps kRecordingOps = {RecordRenew,    RecordDelete, RecordLoad, RecordInterlude,
+                                    RecordViewport, RecordClear,  RecordQuad, RecordPause};
 
 std::string Photo(int i) {
     char name[16];
@@ -82,8 +93,16 @@ class Scheduler : public ::testing::Test {
         SlideSlots[0] = SlideSlots[1] = SlideSlot{};
         AttachSlideshow(kRecordingOps);
         SetManualTickCount(tick);
+        // Background work started by the show talks to this server only.
+        ASSERT_TRUE(SetSiteOverride(server.BaseUrl()));
+        Triggers = TriggerState{};
+        NewPhotosFlag = false;
+        LastRefreshTime = FileTimeNow();
+        Settings = SettingsRecord{};
+        Settings.weather_loc_id.Assign(u"RSXX0091");
     }
     void TearDown() override {
+        ASSERT_TRUE(WaitBackgroundThreads(10000));
         ResetClocks();
         std::lock_guard<std::mutex> lock(PhotoListLock);
         FreePhotoList(PhotoList);
@@ -131,9 +150,24 @@ class Scheduler : public ::testing::Test {
         ASSERT_EQ(SlideState, Showing);
     }
 
+    // The slide loaded at each of `n` transitions, without its slot.
+    std::vector<std::string> Slides(int n) {
+        std::vector<std::string> out;
+        for (int i = 0; i < n; ++i) {
+            Transition();
+            out.push_back(rec.loads.back().substr(2));
+        }
+        return out;
+    }
+
+    HttpTestServer server;
     TempDataFolder dir;
     uint32_t tick = 777;
 };
+
+std::string NextPhoto(const std::string& name, int count) {
+    return Photo((std::stoi(name.substr(1, 3)) + 1) % count);
+}
 }  // namespace
 
 TEST_F(Scheduler, WalksEveryStateFromAnEmptyCache) {
@@ -269,6 +303,114 @@ TEST_F(Scheduler, ARescanRestartsTheShowFromStart) {
     UpdateSlideshow();
     EXPECT_EQ(SlideState, OnePhoto);
     EXPECT_EQ(rec.loads.back(), "0:p001.jpg");
+}
+
+TEST_F(Scheduler, EveryTwentiethChangeBringsBothPanelsThenTheNotice) {
+    WritePhotos(10);
+    StoreNewVersion(u"1.1");
+    SetTick(3);
+    ScanCache();
+    UpdateSlideshow();  // Start: slots hold p003 and p004
+    std::vector<std::string> slides = Slides(25);
+    EXPECT_EQ(slides[19], "current");
+    EXPECT_EQ(slides[20], "forecast");
+    EXPECT_EQ(slides[21], "notice");
+    // The photos go on where they stopped, as if the interludes had not been.
+    std::string last = "p004.jpg";
+    for (int i = 0; i < 25; ++i) {
+        if (i >= 19 && i <= 21) continue;
+        EXPECT_EQ(slides[i], NextPhoto(last, 10)) << "transition " << i + 1;
+        last = slides[i];
+    }
+    EXPECT_EQ(Triggers.TransitionCount, 25);
+}
+
+TEST_F(Scheduler, WithoutWeatherTheNoticeAloneTakesEveryTwentiethChange) {
+    WritePhotos(5);
+    Settings.show_weather = 0;
+    StoreNewVersion(u"2.0");
+    ScanCache();
+    UpdateSlideshow();
+    std::vector<std::string> slides = Slides(41);
+    for (int i = 0; i < 41; ++i)
+        EXPECT_EQ(slides[i] == "notice", i == 19 || i == 39) << "transition " << i + 1;
+}
+
+TEST_F(Scheduler, NoNoticeWithoutANewerVersionOrWhenSwitchedOff) {
+    WritePhotos(3);
+    Settings.show_weather = 0;
+    for (auto version : {u"", u"1.0", u"1.0", u"3.0"}) {
+        StoreNewVersion(version);
+        Settings.show_newver = std::u16string_view(version) == u"3.0" ? 0 : 1;
+        ScanCache();
+        UpdateSlideshow();
+        std::vector<std::string> slides = Slides(20);
+        EXPECT_NE(slides[19], "notice");
+        EXPECT_TRUE(std::string(slides[19]).rfind("p00", 0) == 0) << slides[19];
+    }
+    StoreNewVersion(u"1.0");
+    EXPECT_FALSE(NewerVersionKnown());
+    StoreNewVersion(u"1.0 ");
+    EXPECT_TRUE(NewerVersionKnown());
+}
+
+TEST_F(Scheduler, NewPhotosFadeTheSlideToBlackAndRestartTheShow) {
+    WritePhotos(3);
+    ScanCache();
+    UpdateSlideshow();
+    UpdateSlideshow();  // arms ShowStart
+    SetTick(tick + static_cast<uint32_t>(SaverApp.SlideMillis) + 1);
+    UpdateSlideshow();
+    ASSERT_EQ(SlideState, Fading);
+    WritePhoto(3);
+    NewPhotosFlag = true;  // a harvest pass stored a photo
+    const int outgoing = FrontSlot;
+    while (SlideState == Fading) {
+        DrawFrame();
+        for (const Drawn& d : rec.drawn) EXPECT_EQ(d.slot, outgoing);
+    }
+    DrawFrame();  // Advance: nothing shows
+    EXPECT_TRUE(rec.drawn.empty());
+    UpdateSlideshow();  // the rescan
+    EXPECT_FALSE(NewPhotosFlag);
+    EXPECT_EQ(PhotoCount(), 4);
+    EXPECT_EQ(SlideState, Start);
+    UpdateSlideshow();
+    EXPECT_EQ(SlideState, Showing);
+    EXPECT_TRUE(IntroFade);
+}
+
+TEST_F(Scheduler, HarvestStartsAtStartBelowTwentyPhotos) {
+    const std::string gallery = "/search/photo.search";
+    WritePhotos(19);
+    ScanCache();
+    UpdateSlideshow();
+    ASSERT_TRUE(WaitBackgroundThreads(10000));
+    EXPECT_EQ(server.RequestCount(gallery), 1);
+    WritePhoto(19);
+    ScanCache();
+    UpdateSlideshow();
+    ASSERT_TRUE(WaitBackgroundThreads(10000));
+    EXPECT_EQ(server.RequestCount(gallery), 1);
+    EXPECT_GE(server.RequestCount("/weather/local/RSXX0091"), 2);  // weather checked each time
+}
+
+TEST_F(Scheduler, PeriodicCheckRefreshesAStalePageWhileASlideIsOnShow) {
+    const std::string gallery = "/search/photo.search";
+    WritePhotos(20);
+    ScanCache();
+    UpdateSlideshow();
+    UpdateSlideshow();    // arms ShowStart
+    LastRefreshTime = 0;  // no saved page: stale
+    UpdateSlideshow();    // the first check only arms its timer
+    SetTick(tick + 5000);
+    UpdateSlideshow();
+    ASSERT_TRUE(WaitBackgroundThreads(10000));
+    EXPECT_EQ(server.RequestCount(gallery), 0);
+    SetTick(tick + 1);
+    UpdateSlideshow();
+    ASSERT_TRUE(WaitBackgroundThreads(10000));
+    EXPECT_EQ(server.RequestCount(gallery), 1);
 }
 
 TEST(SlotGeometry, ScalesToFillOneDirectionAndClipsToThePicture) {

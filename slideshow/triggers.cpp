@@ -1,0 +1,120 @@
+#include "slideshow/triggers.h"
+
+#include "base/clock.h"
+#include "harvest/gallery_refresh.h"
+#include "overlay/overlay_texture.h"
+#include "settings/settings.h"
+#include "slideshow/photo_list.h"
+#include "slideshow/slideshow.h"
+#include "update/version_notice.h"
+#include "weather/weather_feed.h"
+#include "weather/weather_panels.h"
+
+TriggerState Triggers;
+
+void ResetTriggersAtStart() {
+    Triggers.TransitionCount = 0;
+    Triggers.NoticeQueued = Triggers.FirstPanelQueued = Triggers.SecondPanelQueued = false;
+}
+
+bool HarvestWantedAtStart(int32_t photoCount) {
+    return photoCount < kHarvestBelowPhotos;
+}
+
+bool PeriodicCheckFires(uint32_t now) {
+    if (Triggers.LastRefreshCheck == 0) {
+        Triggers.LastRefreshCheck = now;
+        return false;
+    }
+    if (static_cast<int32_t>(now - Triggers.LastRefreshCheck) <=
+        static_cast<int32_t>(kPeriodicCheckMillis))
+        return false;
+    Triggers.LastRefreshCheck = now;
+    return true;
+}
+
+Interlude ChooseInterlude(bool showWeather, bool showNewVersion, bool newerVersionKnown) {
+    TriggerState& t = Triggers;
+    t.NoticeQueued = false;
+    ++t.TransitionCount;
+    bool notice = newerVersionKnown && showNewVersion;
+    if (t.SecondPanelQueued) {
+        t.FirstPanelQueued = t.SecondPanelQueued = false;
+        if (notice) {
+            t.NoticeQueued = true;
+            return Interlude::Notice;
+        }
+    }
+    if (t.FirstPanelQueued) {
+        t.FirstPanelQueued = false;
+        t.SecondPanelQueued = true;
+        return Interlude::ForecastPanel;
+    }
+    if (t.TransitionCount % kInterludeEvery == 0) {
+        if (showWeather) {
+            t.FirstPanelQueued = true;
+            t.SecondPanelQueued = false;
+            return Interlude::CurrentPanel;
+        }
+        if (notice) {
+            t.NoticeQueued = true;
+            return Interlude::Notice;
+        }
+    }
+    return Interlude::NextPhoto;
+}
+
+void AfterCacheScan() {
+    NoteSavedPage();
+    WeatherCheck();
+}
+
+void AfterSlideshowStart(int32_t photoCount) {
+    ResetTriggersAtStart();
+    if (HarvestWantedAtStart(photoCount)) StartHarvest();
+    WeatherCheck();
+}
+
+void WhileSlideOnShow() {
+    if (!PeriodicCheckFires(TickCount())) return;
+    if (RefreshDue()) StartHarvest();
+    WeatherCheck();
+}
+
+bool RescanBeforeAdvance() {
+    if (!NewPhotosFlag.load()) return false;
+    NewPhotosFlag = false;
+    ReleaseSlotTextures();
+    ScanCache();  // its closing steps send the show back to Start
+    return true;
+}
+
+Interlude NextInterlude() {
+    int32_t showWeather, showNewVersion;
+    {
+        std::lock_guard<std::mutex> lock(SettingsLock);
+        showWeather = Settings.show_weather;
+        showNewVersion = Settings.show_newver;
+    }
+    return ChooseInterlude(showWeather != 0, showNewVersion != 0, NewerVersionKnown());
+}
+
+bool FadeToBlack() {
+    return NewPhotosFlag.load();
+}
+
+void PaintInterlude(Interlude what, int slotIndex) {
+    switch (what) {
+        case Interlude::CurrentPanel:
+            MakeOverlayTexture(slotIndex, DrawCurrentPanel);
+            break;
+        case Interlude::ForecastPanel:
+            MakeOverlayTexture(slotIndex, DrawForecastPanel);
+            break;
+        case Interlude::Notice:
+            DrawVersionNotice(slotIndex);
+            break;
+        case Interlude::NextPhoto:
+            break;
+    }
+}
