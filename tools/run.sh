@@ -2,7 +2,9 @@
 # Installs what the saver needs, builds it, starts the local demo site on a
 # free loopback port and runs the saver against it.
 #   With a display: the full-screen saver (any key, click or mouse move ends it).
-#   Without one: a minute under Xvfb, with a screenshot every few seconds.
+#   Without one: about a minute and a half under Xvfb (the first harvest
+#   takes ~40 s, two seconds per photo; then twenty changes bring the
+#   panels), with a screenshot every few seconds.
 # Extra arguments go to the saver (for example /C for the setup dialog).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -25,10 +27,10 @@ echo "demo site: $site"
 # The demo keeps its own data folder, so a real cache is never touched.
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
 mkdir -p "$HOME"
-args=(--site "$site" --slide-ms "${SLIDE_MS:-2500}")
+args=(--site "$site")
 
 if [ -n "${DISPLAY:-}" ]; then
-  build-run/skyreel "${args[@]}" "${@:-/S}"
+  build-run/skyreel "${args[@]}" --slide-ms "${SLIDE_MS:-4000}" "${@:-/S}"
   exit 0
 fi
 
@@ -38,10 +40,10 @@ Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp 3>"$work/display" >"$work/
 pids+=($!)
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(cat "$work/display")"
-build-run/skyreel "${args[@]}" "${@:-/S}" &
+build-run/skyreel "${args[@]}" --slide-ms "${SLIDE_MS:-500}" "${@:-/S}" &
 saver=$!
 pids+=($saver)
-for i in $(seq -w 1 20); do
+for i in $(seq -w 1 30); do
   sleep 3
   build-run/skyreel-screenshot "$shots/shot-$i.png" || true
 done
