@@ -1,8 +1,9 @@
 // Transport: the seam between the portable download logic (http_fetcher.cpp)
 // and the HTTP library of the platform. One backend file per platform:
 //   transport_curl.cpp (Linux, libcurl)
+//   transport_wininet.cpp (Win32, WinInet)
 //
-// Implemented:
+// Implemented (curl / WinInet):
 //   [x] TransportOpen   request with the fixed user agent, no cache, redirects
 //                       followed, proxy from the environment; returns once the
 //                       final response's headers are in
@@ -10,8 +11,8 @@
 //   [x] TransportRead   at most kTransportReadSize bytes per call
 //   [x] TransportClose
 //   [x] abandonment noticed within ~50 ms while waiting for the network
-// Missing:
-//   [ ] transport_wininet.cpp (Win32)
+//       (WinInet: between its blocking calls)
+// Missing: nothing.
 #pragma once
 
 #include <cstddef>
