@@ -17,7 +17,7 @@ pids=()
 cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; }
 trap cleanup EXIT
 
-build-run/skyreel-demo-site > "$work/site.log" &
+build-run/tools/demo-site/skyreel-demo-site > "$work/site.log" &
 pids+=($!)
 for _ in $(seq 100); do grep -q '^listening on ' "$work/site.log" && break; sleep 0.1; done
 site=$(sed -n 's/^listening on //p' "$work/site.log" | head -n1)
@@ -45,7 +45,7 @@ saver=$!
 pids+=($saver)
 for i in $(seq -w 1 30); do
   sleep 3
-  build-run/skyreel-screenshot "$shots/shot-$i.png" || true
+  build-run/tools/skyreel-screenshot "$shots/shot-$i.png" || true
 done
 kill -TERM "$saver" 2>/dev/null || true
 wait "$saver" 2>/dev/null || true
