@@ -253,4 +253,32 @@ TEST_F(EndToEnd, SecondRunFindsTheCacheFreshAndDownloadsNothing) {
     EXPECT_TRUE(paths.empty()) << paths;
 }
 
+TEST_F(EndToEnd, SigtermDuringADownloadEndsTheSaverWithinASecond) {
+    TempDir home;
+    HttpTestServer server;
+    // The gallery page's headers come, its body never does.
+    server.Silence("/search/photo.search", 100000);
+    SaverProcess saver(home.path(), xvfb_->display(),
+                       {"--site", Utf16ToUtf8(server.BaseUrl()), "--slide-ms", kSlideMillis, "/S"},
+                       home / "saver.log");
+    ASSERT_TRUE(saver.started());
+    // An empty cache starts the harvest at once.
+    const auto start = Clock::now();
+    while (server.RequestCount("/search/photo.search") == 0 &&
+           Clock::now() - start < std::chrono::seconds(30)) {
+        ASSERT_TRUE(saver.Running()) << ReadFileBytes(home / "saver.log");
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ASSERT_EQ(server.RequestCount("/search/photo.search"), 1);
+    // Time for the page file to be opened.
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+
+    ASSERT_TRUE(saver.Running()) << ReadFileBytes(home / "saver.log");
+    SaverProcess::Ending end = saver.Stop(SIGTERM, 10000);
+    EXPECT_EQ(end.exitCode, 0) << ReadFileBytes(home / "saver.log");
+    EXPECT_LE(end.millis, kStopMillis);
+    // The unfinished page is not kept as if it were the gallery.
+    EXPECT_FALSE(fs::exists(DataFolderOf(home.path()) / "index.htm"));
+}
+
 }  // namespace
