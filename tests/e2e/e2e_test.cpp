@@ -2,7 +2,8 @@
 // a fresh HOME against the real demo site. The first run harvests the
 // cache, learns the new version, caches the weather and shows photos, the
 // two weather panels and the notice; SIGTERM ends it. The second run, on
-// the same HOME, finds everything fresh and downloads nothing.
+// the same HOME, finds everything fresh and downloads nothing. A third run
+// is stopped while its first download hangs.
 //
 // The screen is read back every 100 ms; a frame counts only when it equals
 // the one read before, so a cross-fade in progress is not classified.
@@ -12,7 +13,6 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
-#include <memory>
 #include <set>
 #include <string>
 #include <thread>
