@@ -133,6 +133,10 @@ void StepShowing() {
         return;
     }
     if (static_cast<int32_t>(now - ShowStart) > SaverApp.SlideMillis) {
+        // A display time shorter than the intro fade waits for its end:
+        // the cross-fade would otherwise start from the intro's level, the
+        // intro would never end and every later slide would stay dim.
+        if (IntroFade) return;
         ShowStart = 0;
         SlideState = Fading;
         return;

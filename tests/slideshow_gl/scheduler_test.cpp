@@ -138,9 +138,13 @@ class Scheduler : public ::testing::Test {
         }
         return frames;
     }
+    void FramesWhileIntroFade() {
+        for (int frames = 0; IntroFade && frames <= kFadeFrames; ++frames) DrawFrame();
+    }
     // One whole slide change from Showing: display time, cross-fade, Advance.
     void Transition() {
         ASSERT_EQ(SlideState, Showing);
+        FramesWhileIntroFade();
         UpdateSlideshow();  // arms ShowStart
         SetTick(tick + static_cast<uint32_t>(SaverApp.SlideMillis) + 1);
         UpdateSlideshow();
@@ -263,6 +267,40 @@ TEST_F(Scheduler, StartsAtTheTickCountModuloTheCountAndWraps) {
     EXPECT_EQ(rec.loads.back(), "0:p001.jpg");
 }
 
+TEST_F(Scheduler, ADisplayTimeShorterThanTheIntroFadeWaitsForItsEnd) {
+    struct SlideTime {
+        int32_t saved = SaverApp.SlideMillis;
+        ~SlideTime() { SaverApp.SlideMillis = saved; }
+    } restore;
+    SaverApp.SlideMillis = 400;
+    WritePhotos(3);
+    ScanCache();
+    UpdateSlideshow();
+    UpdateSlideshow();  // arms ShowStart
+    DrawFrame();
+    SetTick(tick + 401);
+    UpdateSlideshow();
+    EXPECT_EQ(SlideState, Showing);
+    FramesWhileIntroFade();
+    EXPECT_FALSE(IntroFade);
+    EXPECT_EQ(SlideState, Showing);
+    UpdateSlideshow();
+    EXPECT_EQ(SlideState, Fading);
+    // The cross-fade starts from the whole slide, and the next slide stays
+    // at full opacity once it is in.
+    DrawFrame();
+    ASSERT_EQ(rec.drawn.size(), 2u);
+    EXPECT_EQ(rec.drawn[0].alpha, 1.0f);
+    EXPECT_EQ(rec.drawn[1].alpha, 0.0f);
+    EXPECT_EQ(FramesWhile(Fading), kFadeFrames - 1);
+    UpdateSlideshow();
+    EXPECT_EQ(SlideState, Showing);
+    RequestRedraw();
+    DrawFrame();
+    ASSERT_EQ(rec.drawn.size(), 1u);
+    EXPECT_EQ(rec.drawn[0].alpha, 1.0f);
+}
+
 TEST_F(Scheduler, ChangesAboveTheCacheLimitDeleteTheOldestPhoto) {
     WritePhotos(105);
     ScanCache();
@@ -358,6 +396,7 @@ TEST_F(Scheduler, NewPhotosFadeTheSlideToBlackAndRestartTheShow) {
     WritePhotos(3);
     ScanCache();
     UpdateSlideshow();
+    FramesWhileIntroFade();
     UpdateSlideshow();  // arms ShowStart
     SetTick(tick + static_cast<uint32_t>(SaverApp.SlideMillis) + 1);
     UpdateSlideshow();

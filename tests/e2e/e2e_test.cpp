@@ -1,0 +1,284 @@
+// The real program end to end: skyreel runs full-screen on its own Xvfb with
+// a fresh HOME against the real demo site. The first run harvests the
+// cache, learns the new version, caches the weather and shows photos, the
+// two weather panels and the notice; SIGTERM ends it. The second run, on
+// the same HOME, finds everything fresh and downloads nothing. A third run
+// is stopped while its first download hangs.
+//
+// The screen is read back every 100 ms; a frame counts only when it equals
+// the one read before, so a cross-fade in progress is not classified.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "base/text.h"
+#include "demo/demo_site_process.h"
+#include "e2e/saver_process.h"
+#include "e2e/screen_frames.h"
+#include "overlay/resource_images.h"
+#include "support/http_test_server.h"
+#include "support/temp_dir.h"
+#include "support/xvfb.h"
+#include "update/version_notice_layout.h"
+#include "weather/weather_feed.h"
+#include "weather/weather_scanner.h"
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int kScreenWidth = 1280;
+constexpr int kScreenHeight = 720;
+constexpr const char* kSlideMillis = "400";
+constexpr int kCachedPhotos = 20;
+// The first run: about 40 s of harvest, a restart, then 20 slides.
+constexpr auto kFirstRunLimit = std::chrono::seconds(170);
+// The saver must end within a second of SIGTERM.
+constexpr int kStopMillis = 1000;
+
+fs::path DataFolderOf(const fs::path& home) {
+    return home / "Pictures" / "Velmora" / "SkyreelSaver";
+}
+
+std::set<std::string> FilesEndingIn(const fs::path& folder, const std::string& suffix) {
+    std::set<std::string> names;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(folder, ec)) {
+        std::string name = e.path().filename().string();
+        if (name.size() >= suffix.size() &&
+            name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
+            names.insert(name);
+    }
+    return names;
+}
+
+// The cached feed scanned as the saver scans it; empty when there is none.
+WeatherReport CachedWeather(const fs::path& folder) {
+    WeatherReport report;
+    std::error_code ec;
+    if (!fs::exists(folder / "weather.xml", ec)) return report;
+    WeatherScanner scanner;
+    FeedWeatherBytes(scanner, report, ReadFileBytes(folder / "weather.xml"));
+    return report;
+}
+
+std::u16string FromUtf16Le(const std::string& bytes) {
+    std::u16string text(bytes.size() / 2, u'\0');
+    for (size_t i = 0; i < text.size(); ++i)
+        text[i] = char16_t(uint8_t(bytes[2 * i]) | uint8_t(bytes[2 * i + 1]) << 8);
+    return text;
+}
+
+// The value of `key` in key=value lines; empty when the key is missing.
+std::u16string SettingValue(std::u16string_view text, std::u16string_view key) {
+    while (!text.empty()) {
+        size_t end = std::min(text.find(u'\n'), text.size());
+        std::u16string_view line = text.substr(0, end);
+        if (line.size() > key.size() && line.substr(0, key.size()) == key &&
+            line[key.size()] == u'=')
+            return std::u16string(line.substr(key.size() + 1));
+        text.remove_prefix(std::min(end + 1, text.size()));
+    }
+    return {};
+}
+
+std::string Describe(const std::vector<SlideKind>& kinds) {
+    std::string s;
+    for (SlideKind k : kinds) s += std::string(s.empty() ? "" : ", ") + SlideKindName(k);
+    return s.empty() ? "nothing" : s;
+}
+
+// The slides seen, in order, each run of equal frames once; black and
+// unclear frames (fades, a photo still loading) are left out.
+class SlideWatcher {
+  public:
+    SlideWatcher(const std::string& display, fs::path dataFolder)
+        : screen_(display), folder_(std::move(dataFolder)) {
+        if (const Picture* sign = GetResourceImage(kWarningSignId)) {
+            signWidth_ = sign->width;
+            signHeight_ = sign->height;
+        }
+    }
+    bool ready() const { return screen_.connected() && signWidth_ > 0; }
+
+    // One read; classifies the frame when it equals the previous one.
+    void Look() {
+        ScreenFrame frame = screen_.Read();
+        if (!frame.rgb.empty() && frame == last_) {
+            if (!WeatherReportComplete(report_)) report_ = CachedWeather(folder_);
+            SlideKind kind = ClassifyFrame(frame, report_, signWidth_, signHeight_);
+            if (kind != SlideKind::Unclear && kind != SlideKind::Black &&
+                (seen_.empty() || seen_.back() != kind))
+                seen_.push_back(kind);
+        }
+        last_ = std::move(frame);
+    }
+    const std::vector<SlideKind>& seen() const { return seen_; }
+
+    // True when `pattern` appears in the slides seen, each after the other.
+    bool SawInOrder(const std::vector<SlideKind>& pattern) const {
+        return std::search(seen_.begin(), seen_.end(), pattern.begin(), pattern.end()) !=
+               seen_.end();
+    }
+
+  private:
+    ScreenReader screen_;
+    fs::path folder_;
+    WeatherReport report_;
+    int signWidth_ = 0;
+    int signHeight_ = 0;
+    ScreenFrame last_;
+    std::vector<SlideKind> seen_;
+};
+
+// One screen and one HOME for both runs: the second run needs the cache the
+// first one filled.
+class EndToEnd : public testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        xvfb_ = new XvfbServer(kScreenWidth, kScreenHeight);
+        home_ = new TempDir();
+    }
+    static void TearDownTestSuite() {
+        delete home_;
+        delete xvfb_;
+    }
+    void SetUp() override { ASSERT_TRUE(xvfb_->running()); }
+
+    static fs::path Home() { return home_->path(); }
+    static fs::path Data() { return DataFolderOf(Home()); }
+    static std::string Log(const char* name) { return ReadFileBytes(Home() / name); }
+
+    static XvfbServer* xvfb_;
+    static TempDir* home_;
+};
+XvfbServer* EndToEnd::xvfb_ = nullptr;
+TempDir* EndToEnd::home_ = nullptr;
+
+const std::vector<SlideKind> kInterludes = {SlideKind::Photo, SlideKind::CurrentPanel,
+                                            SlideKind::ForecastPanel, SlideKind::Notice,
+                                            SlideKind::Photo};
+
+TEST_F(EndToEnd, FirstRunHarvestsShowsPanelsAndNoticeAndEndsOnSigterm) {
+    DemoSiteProcess site;
+    ASSERT_GT(site.port(), 0) << site.firstLine();
+    SaverProcess saver(Home(), xvfb_->display(),
+                       {"--site", site.url(), "--slide-ms", kSlideMillis, "/S"},
+                       Home() / "first-run.log");
+    ASSERT_TRUE(saver.started());
+    SlideWatcher watcher(xvfb_->display(), Data());
+    ASSERT_TRUE(watcher.ready());
+
+    const auto start = Clock::now();
+    while (Clock::now() - start < kFirstRunLimit && !watcher.SawInOrder(kInterludes)) {
+        ASSERT_TRUE(saver.Running()) << "the saver ended early:\n" << Log("first-run.log");
+        watcher.Look();
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+
+    // The first harvest pass stored its 20 photos, and nothing else is left.
+    std::set<std::string> photos = FilesEndingIn(Data(), ".jpg");
+    EXPECT_EQ(photos.size(), size_t(kCachedPhotos));
+    for (const std::string& name : photos) EXPECT_GT(fs::file_size(Data() / name), 1000u) << name;
+    EXPECT_TRUE(FilesEndingIn(Data(), ".tmp").empty());
+    EXPECT_TRUE(fs::exists(Data() / "index.htm"));
+
+    // The settings file is UTF-16LE and holds the version of the update reply.
+    std::string settingsBytes = ReadFileBytes(Data() / "settings.cfg");
+    ASSERT_FALSE(settingsBytes.empty());
+    EXPECT_EQ(settingsBytes.size() % 2, 0u);
+    std::u16string settings = FromUtf16Le(settingsBytes);
+    EXPECT_EQ(SettingValue(settings, u"newver"), u"1.1") << Utf16ToUtf8(settings);
+
+    // The weather feed is cached, complete, for the default location.
+    WeatherReport weather = CachedWeather(Data());
+    EXPECT_TRUE(WeatherReportComplete(weather)) << ReadFileBytes(Data() / "weather.xml");
+
+    EXPECT_TRUE(watcher.SawInOrder(kInterludes)) << "slides seen: " << Describe(watcher.seen());
+
+    ASSERT_TRUE(saver.Running()) << Log("first-run.log");
+    SaverProcess::Ending end = saver.Stop(SIGTERM, 10000);
+    EXPECT_EQ(end.exitCode, 0) << Log("first-run.log");
+    EXPECT_LE(end.millis, kStopMillis);
+}
+
+TEST_F(EndToEnd, SecondRunFindsTheCacheFreshAndDownloadsNothing) {
+    ASSERT_EQ(FilesEndingIn(Data(), ".jpg").size(), size_t(kCachedPhotos))
+        << "needs the cache of the first run";
+    const std::set<std::string> photos = FilesEndingIn(Data(), ".jpg");
+    const auto pageTime = fs::last_write_time(Data() / "index.htm");
+    // A partial download left by a run that was killed.
+    WriteFileBytes(Data() / "12_3456789.jpg.tmp", std::string(500, 'x'));
+
+    HttpTestServer server;
+    SaverProcess saver(Home(), xvfb_->display(),
+                       {"--site", Utf16ToUtf8(server.BaseUrl()), "--slide-ms", kSlideMillis, "/S"},
+                       Home() / "second-run.log");
+    ASSERT_TRUE(saver.started());
+    SlideWatcher watcher(xvfb_->display(), Data());
+    ASSERT_TRUE(watcher.ready());
+
+    // Long enough for the periodic check to fire at least once (it arms
+    // with the first slide and fires more than 5 s later).
+    const auto start = Clock::now();
+    while (Clock::now() - start < std::chrono::seconds(14)) {
+        ASSERT_TRUE(saver.Running()) << "the saver ended early:\n" << Log("second-run.log");
+        watcher.Look();
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ASSERT_TRUE(saver.Running()) << Log("second-run.log");
+    SaverProcess::Ending end = saver.Stop(SIGTERM, 10000);
+    EXPECT_EQ(end.exitCode, 0) << Log("second-run.log");
+    EXPECT_LE(end.millis, kStopMillis);
+
+    EXPECT_TRUE(watcher.SawInOrder({SlideKind::Photo}))
+        << "slides seen: " << Describe(watcher.seen());
+    EXPECT_TRUE(FilesEndingIn(Data(), ".tmp").empty());
+    EXPECT_EQ(FilesEndingIn(Data(), ".jpg"), photos);
+    EXPECT_EQ(fs::last_write_time(Data() / "index.htm"), pageTime);
+    // Nothing at all: the page is fresh, 20 photos are cached (so no
+    // harvest and no update query) and the weather feed is fresh.
+    std::string paths;
+    for (const auto& r : server.Requests()) paths += r.path + "\n";
+    EXPECT_EQ(server.RequestCount("/search/photo.search"), 0) << paths;
+    EXPECT_EQ(paths.find("/aviation-photos/"), std::string::npos) << paths;
+    EXPECT_TRUE(paths.empty()) << paths;
+}
+
+TEST_F(EndToEnd, SigtermDuringADownloadEndsTheSaverWithinASecond) {
+    TempDir home;
+    HttpTestServer server;
+    // The gallery page's headers come, its body never does.
+    server.Silence("/search/photo.search", 100000);
+    SaverProcess saver(home.path(), xvfb_->display(),
+                       {"--site", Utf16ToUtf8(server.BaseUrl()), "--slide-ms", kSlideMillis, "/S"},
+                       home / "saver.log");
+    ASSERT_TRUE(saver.started());
+    // An empty cache starts the harvest at once.
+    const auto start = Clock::now();
+    while (server.RequestCount("/search/photo.search") == 0 &&
+           Clock::now() - start < std::chrono::seconds(30)) {
+        ASSERT_TRUE(saver.Running()) << ReadFileBytes(home / "saver.log");
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ASSERT_EQ(server.RequestCount("/search/photo.search"), 1);
+    // Time for the page file to be opened.
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+
+    ASSERT_TRUE(saver.Running()) << ReadFileBytes(home / "saver.log");
+    SaverProcess::Ending end = saver.Stop(SIGTERM, 10000);
+    EXPECT_EQ(end.exitCode, 0) << ReadFileBytes(home / "saver.log");
+    EXPECT_LE(end.millis, kStopMillis);
+    // The unfinished page is not kept as if it were the gallery.
+    EXPECT_FALSE(fs::exists(DataFolderOf(home.path()) / "index.htm"));
+}
+
+}  // namespace

@@ -1,0 +1,78 @@
+#include "e2e/saver_process.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+SaverProcess::SaverProcess(const std::filesystem::path& home, const std::string& display,
+                           const std::vector<std::string>& args,
+                           const std::filesystem::path& logFile) {
+    std::vector<std::string> argv = {SKYREEL_BINARY};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<std::string> env = {"HOME=" + home.string(),
+                                    "XDG_CONFIG_HOME=" + (home / ".config").string(),
+                                    "DISPLAY=" + display, "PATH=/usr/bin:/bin"};
+    // Built before the fork: the child only calls async-signal-safe functions.
+    std::vector<char*> argp, envp;
+    for (auto& a : argv) argp.push_back(a.data());
+    for (auto& e : env) envp.push_back(e.data());
+    argp.push_back(nullptr);
+    envp.push_back(nullptr);
+    std::string log = logFile.string();
+    pid_ = fork();
+    if (pid_ == 0) {
+        // The saver dies with the test, even when the test itself crashes.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+        if (fd >= 0) {
+            dup2(fd, STDOUT_FILENO);
+            dup2(fd, STDERR_FILENO);
+            close(fd);
+        }
+        execve(argp[0], argp.data(), envp.data());
+        _exit(127);
+    }
+}
+
+SaverProcess::~SaverProcess() {
+    if (pid_ > 0 && !ended_) Stop(SIGKILL, 10000);
+}
+
+bool SaverProcess::Running() {
+    if (pid_ <= 0 || ended_) return false;
+    if (waitpid(pid_, &status_, WNOHANG) == pid_) ended_ = true;
+    return !ended_;
+}
+
+SaverProcess::Ending SaverProcess::Stop(int signal, int timeoutMillis) {
+    Ending e;
+    if (pid_ <= 0) return e;
+    auto start = std::chrono::steady_clock::now();
+    auto elapsed = [&] {
+        return int(std::chrono::duration_cast<std::chrono::milliseconds>(
+                       std::chrono::steady_clock::now() - start)
+                       .count());
+    };
+    if (!ended_) kill(pid_, signal);
+    while (!ended_ && elapsed() < timeoutMillis) {
+        if (waitpid(pid_, &status_, WNOHANG) == pid_) {
+            ended_ = true;
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    e.millis = elapsed();
+    if (!ended_) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, &status_, 0);
+        ended_ = true;
+        return e;
+    }
+    if (WIFEXITED(status_)) e.exitCode = WEXITSTATUS(status_);
+    return e;
+}

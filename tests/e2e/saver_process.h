@@ -1,0 +1,37 @@
+// Runs the real skyreel binary for an end-to-end test: a child process with
+// its own HOME, XDG_CONFIG_HOME and DISPLAY, killed when the object goes so
+// that a failed assertion never leaves a saver running.
+#pragma once
+
+#include <sys/types.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+class SaverProcess {
+  public:
+    // Starts skyreel with `args`; its output goes to `logFile`.
+    SaverProcess(const std::filesystem::path& home, const std::string& display,
+                 const std::vector<std::string>& args, const std::filesystem::path& logFile);
+    ~SaverProcess();
+    SaverProcess(const SaverProcess&) = delete;
+    SaverProcess& operator=(const SaverProcess&) = delete;
+
+    bool started() const { return pid_ > 0; }
+    // True while the process has not ended (an ended one is reaped).
+    bool Running();
+
+    struct Ending {
+        int exitCode = -1;  // -1: killed by a signal or did not end in time
+        int millis = 0;     // from the signal to the end
+    };
+    // Sends `signal` and waits up to `timeoutMillis`; a process still
+    // running then is killed.
+    Ending Stop(int signal, int timeoutMillis);
+
+  private:
+    pid_t pid_ = -1;
+    int status_ = 0;
+    bool ended_ = false;
+};
