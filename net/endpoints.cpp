@@ -1,6 +1,5 @@
 #include "net/endpoints.h"
 
-#include <mutex>
 
 #include "base/text.h"
 
