@@ -1,6 +1,5 @@
 #include "net/endpoints.h"
 
-
 #include "base/text.h"
 
 namespace {
