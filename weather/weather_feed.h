@@ -24,7 +24,7 @@ void WeatherCheck();
 // false: the file may be half written, and the report on show stays.
 bool LoadWeatherCache();
 
-// Weather thread only. Downloads the feed for the stored location into the
+// Run by the weather thread. Downloads the feed for the stored location into the
 // cache file and loads it; true when both succeeded and the report is
 // complete and fresh. A location id holding anything but ASCII letters,
 // digits, "-" and "_" (or an empty one) fails like a failed download.
