@@ -35,7 +35,7 @@ bool HarvestWantedAtStart(int32_t photoCount);
 // (the first call only arms it; then more than 5000 ms apart).
 bool PeriodicCheckFires(uint32_t now);
 // After the outgoing slot's texture was recreated at Advance: counts the
-// transition and says what fills the slot .
+// transition and says what fills the slot.
 Interlude ChooseInterlude(bool showWeather, bool showNewVersion, bool newerVersionKnown);
 
 // --- effects ---------------------------------------------------------------

@@ -26,7 +26,7 @@ ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
 step "TSan"
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSKYREEL_SANITIZE=thread >/dev/null
 cmake --build build-tsan -j "$jobs"
-TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/tools/tsan.supp" \
   ctest --test-dir build-tsan --output-on-failure -j "$jobs" -L threaded
 
 step "MinGW-w64 + wine"

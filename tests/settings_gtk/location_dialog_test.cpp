@@ -95,6 +95,19 @@ class LocationDialogTest : public SetupDialogTest {
     std::string LocationLabel() const {
         return gtk_label_get_text(GTK_LABEL(Find("location_name")));
     }
+    // The location dialog has closed with this place taken.
+    void ExpectPlaceTaken(const char16_t* name, const char16_t* id) const {
+        EXPECT_EQ(FindWindow(kLocationTitle), nullptr);
+        EXPECT_EQ(PendingLocation.name.view(), name);
+        EXPECT_EQ(PendingLocation.id.view(), id);
+        EXPECT_EQ(LocationLabel(), Utf16ToUtf8(name));
+    }
+    // The location dialog has closed without taking a place.
+    void ExpectNothingTaken() const {
+        EXPECT_EQ(FindWindow(kLocationTitle), nullptr);
+        EXPECT_TRUE(PendingLocation.name.empty());
+        EXPECT_EQ(LocationLabel(), "Saint-Petersburg, Russia");
+    }
     bool NoDownloadLeft() const {
         for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
             if (entry.path().filename().string().rfind("weather_search", 0) == 0) return false;
@@ -129,10 +142,7 @@ TEST_F(LocationDialogTest, SearchShowsTheWaitingLineThenThePlaces) {
 
     gtk_button_clicked(GTK_BUTTON(In(dialog, "ok")));
     PumpEvents();
-    EXPECT_EQ(FindWindow(kLocationTitle), nullptr);
-    EXPECT_EQ(PendingLocation.name.view(), u"New York, NY");
-    EXPECT_EQ(PendingLocation.id.view(), u"USNY0996");
-    EXPECT_EQ(LocationLabel(), "New York, NY");
+    ExpectPlaceTaken(u"New York, NY", u"USNY0996");
 }
 
 TEST_F(LocationDialogTest, TheTextReachesTheServiceWhole) {
@@ -164,9 +174,7 @@ TEST_F(LocationDialogTest, FailuresAndEmptyAnswersShowTheirLine) {
                              nullptr, FALSE);
     gtk_button_clicked(GTK_BUTTON(In(dialog, "ok")));
     PumpEvents();
-    EXPECT_EQ(FindWindow(kLocationTitle), nullptr);
-    EXPECT_TRUE(PendingLocation.name.empty());
-    EXPECT_EQ(LocationLabel(), "Saint-Petersburg, Russia");
+    ExpectNothingTaken();
 }
 
 TEST_F(LocationDialogTest, AnUnreachableServiceShowsTheConnectionLine) {
@@ -208,10 +216,7 @@ TEST_F(LocationDialogTest, ADoubleClickOnAPlaceActsAsOk) {
     gtk_tree_view_row_activated(GTK_TREE_VIEW(In(dialog, "places")), second, nullptr);
     gtk_tree_path_free(second);
     PumpEvents();
-    EXPECT_EQ(FindWindow(kLocationTitle), nullptr);
-    EXPECT_EQ(PendingLocation.name.view(), u"London, United Kingdom");
-    EXPECT_EQ(PendingLocation.id.view(), u"UKXX0085");
-    EXPECT_EQ(LocationLabel(), "London, United Kingdom");
+    ExpectPlaceTaken(u"London, United Kingdom", u"UKXX0085");
 }
 
 TEST_F(LocationDialogTest, CancelKeepsThePendingLocation) {
@@ -220,9 +225,7 @@ TEST_F(LocationDialogTest, CancelKeepsThePendingLocation) {
     ASSERT_TRUE(SearchEnded(dialog));
     PressKey(dialog, GDK_KEY_Escape);
     PumpEvents();
-    EXPECT_EQ(FindWindow(kLocationTitle), nullptr);
-    EXPECT_TRUE(PendingLocation.name.empty());
-    EXPECT_EQ(LocationLabel(), "Saint-Petersburg, Russia");
+    ExpectNothingTaken();
 }
 
 TEST_F(LocationDialogTest, ASearchLeftRunningByAClosedDialogIsDropped) {
