@@ -21,9 +21,11 @@
 #include "base/clock.h"
 #include "base/text.h"
 #include "host/command_line.h"
-#include "host/process_state.h"
-#include "host/saver_app.h"
-#include "host/saver_window.h"
+#include "base/process_state.h"
+#include "base/saver_app.h"
+#include "host/run_mode.h"
+#include "host/triggers.h"
+#include "host/saver_host.h"
 #include "overlay/slide_slot.h"
 #include "slideshow/photo_list.h"
 #include "slideshow/photo_texture.h"
@@ -148,7 +150,7 @@ int main() {
     // Cross-fade frames without the pause.
     SlideshowOps fast = kGlSlideshowOps;
     fast.pause = NoPause;
-    AttachSlideshow(fast);
+    AttachSlideshow(fast, kTriggerHooks);
     std::vector<double> fade;
     for (int i = 0; i < 200; ++i) {
         SlideState = Fading;
@@ -188,7 +190,7 @@ int main() {
                 fadeMax, fadeMax / fadeMedian);
 
     // CPU while one slide stays on show, with the pause.
-    AttachSlideshow(kGlSlideshowOps);
+    AttachSlideshow(kGlSlideshowOps, kTriggerHooks);
     SlideState = Showing;
     IntroFade = false;
     auto runFor = [](double seconds, bool redrawEveryFrame) {

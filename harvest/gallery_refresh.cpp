@@ -7,16 +7,17 @@
 #include "base/fixed_text.h"
 #include "base/platform.h"
 #include "base/text.h"
-#include "harvest/gallery_table.h"
+#include "settings/gallery_table.h"
 #include "harvest/photo_harvest.h"
-#include "host/process_state.h"
-#include "host/saver_app.h"
+#include "base/process_state.h"
+#include "base/saver_app.h"
 #include "net/http_fetcher.h"
 #include "settings/settings.h"
 #include "update/update_query.h"
 
 std::atomic<int64_t> LastRefreshTime{0};
 std::atomic<bool> NewPhotosFlag{false};
+std::mutex HarvestStartLock;
 
 namespace {
 constexpr char16_t kPageName[] = u"index.htm";

@@ -6,11 +6,14 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 
 // Time of the last refresh as UTC file time; 0 before any. Written by the
 // harvest thread (end of a pass) and by NoteSavedPage (drawing thread), read
 // by RefreshDue; a single value read and written whole.
 extern std::atomic<int64_t> LastRefreshTime;
+// Held around the creation of the harvest thread.
+extern std::mutex HarvestStartLock;
 // Raised by a pass that stored a photo; cleared by the slideshow.
 extern std::atomic<bool> NewPhotosFlag;
 

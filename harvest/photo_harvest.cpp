@@ -17,7 +17,7 @@
 #include "base/clock.h"
 #include "base/fixed_text.h"
 #include "base/text.h"
-#include "host/process_state.h"
+#include "base/process_state.h"
 #include "net/endpoints.h"
 #include "net/http_fetcher.h"
 #include "slideshow/photo_list.h"

@@ -3,7 +3,10 @@
 #include <charconv>
 
 #include "base/text.h"
-#include "host/process_state.h"
+#include "host/run_mode.h"
+
+int32_t RunMode = Saver;
+uint64_t ParentWindow = 0;
 
 CommandLineMode ParseRunMode(std::u16string_view commandLine) {
     CommandLineMode m;

@@ -14,12 +14,13 @@
 #include "base/platform.h"
 #include "base/text.h"
 #include "host/command_line.h"
-#include "host/process_state.h"
-#include "host/saver_app.h"
-#include "host/saver_window.h"
+#include "host/run_mode.h"
+#include "base/process_state.h"
+#include "base/saver_app.h"
+#include "host/saver_host.h"
 #include "net/endpoints.h"
 #include "settings/settings.h"
-#include "settings/setup_dialog.h"
+#include "setup/setup_dialog.h"
 #include "slideshow/slideshow.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "host/host_main.h"
-#include "host/process_state.h"
+#include "base/process_state.h"
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);

@@ -1,23 +1,23 @@
-// The saver window and its OpenGL context (Saver and Preview modes).
-// Backends: saver_window_x11.cpp (and later saver_window_win32.cpp); the GL
-// state shared by every backend lives in gl_state_gl.cpp.
+// The saver window backend: one window with a current OpenGL context
+// (Saver and Preview modes). It only creates, shows and destroys platform
+// objects and forwards input to the portable rule (saver_input.h); the cache
+// scan, the GL state and the photo list are the host's (saver_host.h).
 //
 // Implemented (X11 / Win32):
-//   [x]/[ ] CreateSaverWindow, DestroySaverWindow, InitGlState
-//   [x]/[ ] PumpSaverWindow (input rules), PresentFrame, ScreenSize
+//   [x]/[ ] OpenSaverWindow, CloseSaverWindow: own window (full screen or
+//           preview child), context current, pixel projection
+//   [x]/[ ] PumpSaverWindow (input through JudgeInput), PresentFrame, ScreenSize
 //   [x]/[ ] foreign windows (--window-id, --root) following their size
-// Missing: the Win32 backend.
 #pragma once
-
-#include <cstdint>
 
 struct HostOptions;
 
-// Creates the window, makes its GL context current, sets the pixel
-// projection and runs InitGlState (which scans the cache). 0 on failure,
-// after releasing whatever was made.
-int CreateSaverWindow(const HostOptions& options);
-void DestroySaverWindow();
+// Creates (or, for --window-id and --root, attaches to) the window, makes its
+// GL context current on the calling thread and sets the pixel projection.
+// False after releasing whatever was made.
+bool OpenSaverWindow(const HostOptions& options);
+// Releases what OpenSaverWindow made; a foreign window is left as it was.
+void CloseSaverWindow();
 // Handles one pending window event; false when none was waiting.
 bool PumpSaverWindow();
 // Shows the frame just drawn (SwapBuffers).
@@ -29,10 +29,3 @@ struct ScreenExtent {
 };
 // Size of the screen the saver window is on; 0 x 0 without a window.
 ScreenExtent ScreenSize();
-
-// Shared by the backends (gl_state_gl.cpp), with the context current:
-// viewport and projection so that one unit is one pixel, origin top left.
-void SetPixelProjection(int width, int height);
-// Scans the cache into the photo list, then sets the fixed GL state.
-// 0 when the scan fails.
-int InitGlState();

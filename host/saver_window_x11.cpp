@@ -3,7 +3,8 @@
 // Three kinds of window, one state record:
 //  - Saver: an override-redirect window over the whole screen (above panels),
 //    keyboard grabbed, cursor hidden; keys, buttons 1..3 and a moved mouse
-//    end the saver.
+//    end the saver (saver_input.h decides). X sends no motion event when
+//    the window maps, so the pointer's position then is the first one seen.
 //  - Preview: a child of ParentWindow sized to it, input swallowed; the
 //    close request or the parent's destruction ends it. Without a usable
 //    parent a plain top-level window of kPreviewWidth x kPreviewHeight.
@@ -20,14 +21,17 @@
 #include <cstdlib>
 #include <string>
 
+#include <X11/keysym.h>
+
 #include "base/clock.h"
+#include "base/process_state.h"
+#include "base/saver_app.h"
 #include "base/text.h"
 #include "host/command_line.h"
-#include "host/process_state.h"
-#include "host/saver_app.h"
+#include "host/run_mode.h"
+#include "host/saver_input.h"
 #include "host/saver_window.h"
-#include "overlay/slide_slot.h"
-#include "slideshow/photo_list.h"
+#include "overlay/gl_renderer.h"
 #include "slideshow/slideshow.h"
 
 namespace {
@@ -50,9 +54,8 @@ struct SaverWindowState {
     Atom wmDeleteWindow = 0;
     int width = 0;
     int height = 0;
-    // First mouse position seen; negative until one is seen.
-    int mouseX = -1;
-    int mouseY = -1;
+    bool endsByInput = false;  // Saver mode in a window of our own
+    InputRuleState input;
     XErrorHandler previousErrorHandler = nullptr;
 };
 SaverWindowState g_win;
@@ -212,60 +215,79 @@ bool CreateOwnWindow(XVisualInfo* vi) {
                                                   GrabModeAsync, CurrentTime) == GrabSuccess;
             if (!g_win.keyboardGrabbed) SleepMillis(10);
         }
-        XSetInputFocus(d, g_win.window, RevertToParent, CurrentTime);
     }
+    // Every mode gives the window of its own the keyboard focus.
+    XSetInputFocus(d, g_win.window, RevertToParent, CurrentTime);
     SyncAndTakeError();
     return true;
 }
 
-void Quit() {
-    PostQuit(0);
+void Forward(const SaverInput& in) {
+    if (JudgeInput(g_win.input, g_win.endsByInput, in) == InputVerdict::Quit) PostQuit(0);
 }
 
-// The first-position rule: the first motion only records, the same
-// position does nothing, any other position ends the saver.
-void OnMouseMove(int x, int y) {
-    if (g_win.mouseX < 0 || g_win.mouseY < 0) {
-        g_win.mouseX = x;
-        g_win.mouseY = y;
-    } else if (x != g_win.mouseX || y != g_win.mouseY) {
-        Quit();
-    }
+// The pointer's position in the window when it is shown: the first position
+// the mouse rule sees, so that the first real move of one pixel counts.
+void TakeFirstMousePosition() {
+    Window root = 0, child = 0;
+    int rootX = 0, rootY = 0, x = 0, y = 0;
+    unsigned int mask = 0;
+    if (XQueryPointer(g_win.display, g_win.window, &root, &child, &rootX, &rootY, &x, &y, &mask))
+        Forward({InputKind::MouseMove, x, y});
+    SyncAndTakeError();
+}
+
+// A key is a system key, as Win32 counts them, while Alt is held, and F10
+// and the Alt keys themselves are system keys.
+SaverInput KeyInput(const XKeyEvent& key) {
+    KeySym sym = XLookupKeysym(const_cast<XKeyEvent*>(&key), 0);
+    bool alt = (key.state & Mod1Mask) != 0;
+    bool system = alt || sym == XK_F10 || sym == XK_Alt_L || sym == XK_Alt_R ||
+                  sym == XK_Meta_L || sym == XK_Meta_R;
+    SaverInput in{system ? InputKind::SystemKey : InputKind::Key};
+    // No window manager turns Alt+F4 into a close request over the saver.
+    in.closes = key.type == KeyPress && alt && sym == XK_F4;
+    return in;
+}
+
+SaverInput ButtonInput(unsigned int button) {
+    // 4..7 are the wheel, 8 and 9 the side buttons, which Win32 does not
+    // deliver as button-down messages either.
+    if (button >= Button1 && button <= Button3) return {InputKind::Button};
+    return {InputKind::Wheel};
 }
 
 void OnResize(int width, int height) {
     if (width == g_win.width && height == g_win.height) return;
     g_win.width = width;
     g_win.height = height;
-    SetPixelProjection(width, height);
+    GlSetPixelProjection(width, height);
     RequestRedraw();
 }
 
-void HandleEvent(const XEvent& ev) {
-    bool saverInput = RunMode == Saver && g_win.createdByUs;
+void HandleEvent(XEvent& ev) {
     switch (ev.type) {
         case KeyPress:
         case KeyRelease:
-            if (saverInput) Quit();
+            Forward(KeyInput(ev.xkey));
             break;
         case ButtonPress:
-            // 4..7 are the wheel; they never end the saver.
-            if (saverInput && ev.xbutton.button >= Button1 && ev.xbutton.button <= Button3) Quit();
+            Forward(ButtonInput(ev.xbutton.button));
             break;
         case MotionNotify:
-            if (saverInput) OnMouseMove(ev.xmotion.x, ev.xmotion.y);
+            Forward({InputKind::MouseMove, ev.xmotion.x, ev.xmotion.y});
             break;
         case ClientMessage:
             if (g_win.createdByUs && ev.xclient.message_type == g_win.wmProtocols &&
                 static_cast<Atom>(ev.xclient.data.l[0]) == g_win.wmDeleteWindow)
-                Quit();
+                Forward({InputKind::CloseRequest});
             break;
         case DestroyNotify:
             if (ev.xdestroywindow.window == g_win.window) {
                 g_win.windowGone = true;
-                Quit();
+                Forward({InputKind::WindowGone});
             } else if (ev.xdestroywindow.window == g_win.watchedParent) {
-                Quit();
+                Forward({InputKind::WindowGone});
             }
             break;
         case ConfigureNotify:
@@ -298,10 +320,10 @@ void ReleaseWindow() {
 }
 }  // namespace
 
-int CreateSaverWindow(const HostOptions& options) {
+bool OpenSaverWindow(const HostOptions& options) {
     g_win = SaverWindowState{};
     g_win.display = XOpenDisplay(nullptr);
-    if (!g_win.display) return 0;
+    if (!g_win.display) return false;
     Display* d = g_win.display;
     g_win.previousErrorHandler = XSetErrorHandler(TrapXError);
     g_win.wmProtocols = XInternAtom(d, "WM_PROTOCOLS", False);
@@ -320,24 +342,18 @@ int CreateSaverWindow(const HostOptions& options) {
         ok = g_win.context && glXMakeCurrent(d, g_win.window, g_win.context) && !SyncAndTakeError();
     }
     if (vi) XFree(vi);
-    if (ok) {
-        SetPixelProjection(g_win.width, g_win.height);
-        ok = InitGlState() != 0;
-    }
     if (!ok) {
-        DestroySaverWindow();
-        return 0;
+        CloseSaverWindow();
+        return false;
     }
-    return 1;
+    g_win.endsByInput = RunMode == Saver && g_win.createdByUs;
+    if (g_win.endsByInput) TakeFirstMousePosition();
+    GlSetPixelProjection(g_win.width, g_win.height);
+    return true;
 }
 
-void DestroySaverWindow() {
+void CloseSaverWindow() {
     ReleaseWindow();
-    // The slot textures went with the context.
-    SlideSlots[0] = SlideSlots[1] = SlideSlot{};
-    std::lock_guard<std::mutex> lock(PhotoListLock);
-    FreePhotoList(PhotoList);
-    PhotoList = nullptr;
 }
 
 bool PumpSaverWindow() {

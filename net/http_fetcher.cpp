@@ -26,7 +26,7 @@
 #include "base/clock.h"
 #include "base/fixed_text.h"
 #include "base/text.h"
-#include "host/process_state.h"
+#include "base/process_state.h"
 #include "net/transport.h"
 
 namespace {

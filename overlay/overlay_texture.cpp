@@ -5,9 +5,8 @@
 #include <new>
 #include <unordered_map>
 
-#include "host/saver_app.h"
-#include "host/saver_window.h"
-#include "overlay/texture_upload.h"
+#include "base/saver_app.h"
+#include "overlay/gl_renderer.h"
 
 namespace {
 constexpr uint32_t kOpaqueBlack = 0xFF000000u;
@@ -119,11 +118,10 @@ void UploadTextureCanvas(int slot, uint32_t texture, float contentWidth, float c
     s.bitmap = BitmapDescription{side, side, side * kBytesPerPixel, 32};
 }
 
-void MakeOverlayTexture(int slotIndex, OverlayPainter painter) {
+void MakeOverlayTexture(int slotIndex, int screenWidth, int screenHeight, OverlayPainter painter) {
     const int side = Side();
-    ScreenExtent screen = ScreenSize();
-    const int w = std::min(screen.width, side);
-    const int h = std::min(screen.height, side);
+    const int w = std::clamp(screenWidth, 0, side);
+    const int h = std::clamp(screenHeight, 0, side);
     ImageCanvas* canvas = ClearedTextureCanvas();
     if (canvas && painter)
         painter(*canvas, (side - w) / 2, (side - h) / 2, (side + w) / 2, (side + h) / 2);

@@ -16,9 +16,10 @@
 #include "overlay/slide_slot.h"
 
 // Paints an overlay: black canvas, content rectangle centred and sized like
-// the screen (each side capped at 2048), the painter, then the upload into
-// SlideSlots[slotIndex].texture with content size and description recorded.
-void MakeOverlayTexture(int slotIndex, OverlayPainter painter);
+// the screen of screenWidth x screenHeight (each side capped at 2048), the
+// painter, then the upload into SlideSlots[slotIndex].texture with content
+// size and description recorded.
+void MakeOverlayTexture(int slotIndex, int screenWidth, int screenHeight, OverlayPainter painter);
 
 // A part of the canvas, right and bottom exclusive.
 struct CanvasRect {

@@ -10,9 +10,9 @@
 #include "base/file_io.h"
 #include "base/platform.h"
 #include "base/text.h"
-#include "harvest/gallery_table.h"
-#include "host/process_state.h"
-#include "host/saver_app.h"
+#include "settings/gallery_table.h"
+#include "base/process_state.h"
+#include "base/saver_app.h"
 
 SettingsRecord Settings;
 std::mutex SettingsLock;

@@ -9,9 +9,10 @@
 
 #include "base/platform.h"
 #include "base/text.h"
-#include "host/process_state.h"
+#include "base/process_state.h"
 
 PhotoListRecord* PhotoList = nullptr;
+std::mutex PhotoListLock;
 
 namespace {
 constexpr int32_t kInitialCapacity = 200;

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 #include <string>
 
 #include "base/fixed_text.h"
@@ -31,6 +32,8 @@ struct PhotoListRecord {
 
 // The current list, absent until the first ScanCache.
 extern PhotoListRecord* PhotoList;
+// Guards every change of PhotoList and every read that can overlap one.
+extern std::mutex PhotoListLock;
 
 int ScanCache();
 PhotoEntry* MakePhotoEntry(const FindData& data);

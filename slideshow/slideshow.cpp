@@ -16,10 +16,9 @@
 #include <algorithm>
 
 #include "base/clock.h"
-#include "host/saver_app.h"
+#include "base/saver_app.h"
 #include "overlay/slide_slot.h"
 #include "slideshow/photo_list.h"
-#include "slideshow/slideshow_hooks.h"
 
 int32_t SlideState = Start;
 int FrontSlot = 0;
@@ -34,6 +33,7 @@ constexpr float kPercent = 100.0f;
 
 // Main thread only, like the rest of the scheduler.
 const SlideshowOps* g_ops = nullptr;
+const SlideshowHooks* g_hooks = nullptr;
 
 // What one frame shows. Slot contents are told apart by a counter bumped at
 // every fill of the slot.
@@ -102,7 +102,7 @@ void StepStart() {
         LoadEntry(PhotoIndex, 1);
         SlideState = Showing;
     }
-    AfterSlideshowStart(n);
+    g_hooks->afterStart(n);
 }
 
 void StepNoPhotos() {
@@ -141,7 +141,7 @@ void StepShowing() {
         SlideState = Fading;
         return;
     }
-    WhileSlideOnShow();
+    g_hooks->whileOnShow();
 }
 
 // The next photo goes into the slot that has just faded out. Above the
@@ -161,11 +161,11 @@ void LoadNextPhoto(int slot) {
 }
 
 void StepAdvance() {
-    if (RescanBeforeAdvance()) return;
+    if (g_hooks->rescanBeforeAdvance()) return;
     g_ops->renewTexture(FrontSlot);
-    Interlude interlude = NextInterlude();
+    Interlude interlude = g_hooks->nextInterlude();
     if (interlude != Interlude::NextPhoto) {
-        g_ops->paintInterlude(interlude, FrontSlot);
+        g_hooks->paintInterlude(interlude, FrontSlot);
         NoteSlotFilled(FrontSlot);
     } else {
         LoadNextPhoto(FrontSlot);
@@ -195,11 +195,11 @@ FrameView ComposeFrame(int width, int height) {
             break;
         case Fading:
             AddItem(view, FrontSlot, 1.0f - FadeLevel);
-            if (!FadeToBlack()) AddItem(view, OtherSlot(), FadeLevel);
+            if (!g_hooks->fadeToBlack()) AddItem(view, OtherSlot(), FadeLevel);
             if (StepFade()) SlideState = Advance;
             break;
         case Advance:
-            if (!FadeToBlack()) AddItem(view, OtherSlot(), 1.0f);
+            if (!g_hooks->fadeToBlack()) AddItem(view, OtherSlot(), 1.0f);
             break;
         default:  // Start, NoPhotos: a black screen
             break;
@@ -208,7 +208,7 @@ FrameView ComposeFrame(int width, int height) {
 }
 
 void OnCacheScanned() {
-    AfterCacheScan();
+    g_hooks->afterCacheScan();
     SlideState = Start;
 }
 }  // namespace
@@ -235,8 +235,9 @@ bool ComputeSlotGeometry(float w, float h, int W, int H, SlotGeometry& out) {
     return true;
 }
 
-void AttachSlideshow(const SlideshowOps& ops) {
+void AttachSlideshow(const SlideshowOps& ops, const SlideshowHooks& hooks) {
     g_ops = &ops;
+    g_hooks = &hooks;
     g_redrawRequested = true;
     SetScanCacheClosingSteps(OnCacheScanned);
 }

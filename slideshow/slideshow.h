@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "slideshow/slideshow_hooks.h"
 #include "slideshow/slideshow_ops.h"
 
 enum SlideStateValue : int32_t {
@@ -24,9 +25,10 @@ extern float FadeLevel;     // 0..1, shared by the intro fade and the cross-fade
 extern bool IntroFade;      // the first slide after Start is still fading in
 extern uint32_t ShowStart;  // tick count when the slide's display time began; 0 = not yet
 
-// Installs the GL work (or a test's recording of it) and makes every cache
-// scan restart the show. Called by InitGlState before the first scan.
-void AttachSlideshow(const SlideshowOps& ops);
+// Installs the GL work (or a test's recording of it) and the hooks, and makes
+// every cache scan restart the show. Called by InitGlState before the first
+// scan. Both records must outlive the show.
+void AttachSlideshow(const SlideshowOps& ops, const SlideshowHooks& hooks);
 
 void UpdateSlideshow();
 // Draws one frame into the back buffer and pauses 20 ms; false when the

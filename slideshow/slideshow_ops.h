@@ -1,20 +1,12 @@
 // The GL work of the slideshow behind a small seam, so that tests can run
 // the real scheduler without a GL context and record what went where.
 //
-// Implemented: kGlSlideshowOps in slideshow_ops_gl.cpp (OpenGL 1.1, shared
-// by every window backend). Missing: nothing.
+// Implemented: kGlSlideshowOps in slideshow_ops.cpp, on the OpenGL 1.1
+// renderer every window backend shares. Missing: nothing.
 #pragma once
 
 #include "base/fixed_text.h"
-#include "slideshow/slideshow_hooks.h"
-
-// Where a slot lands on the screen, in pixels (origin top left).
-struct SlotGeometry {
-    float x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // the whole canvas square
-    // Clip planes (a, b, c, d) keeping a*x + b*y + c*z + d >= 0: they cut
-    // the canvas down to the picture.
-    double planes[4][4] = {};
-};
+#include "overlay/gl_renderer.h"
 
 // The scale, centring and clipping of a slot whose picture is w x h on the
 // canvas, in a W x H viewport, in 32-bit float arithmetic. False when the
@@ -29,8 +21,6 @@ struct SlideshowOps {
     void (*deleteTexture)(int slot);
     // LoadPhotoTexture into the slot's texture; `path` null for no photo.
     void (*loadPhoto)(const PathText* path, int slot);
-    // Paints a weather panel or the version notice into the slot's texture.
-    void (*paintInterlude)(Interlude what, int slot);
     void (*viewportSize)(int& width, int& height);
     // Clears to black and resets the model-view matrix.
     void (*clear)();

@@ -25,6 +25,6 @@ void VersionNoticePainter(Canvas& canvas, int left, int top, int right, int bott
     PaintVersionNotice(canvas, left, top, right, bottom, NewVersionText());
 }
 
-void DrawVersionNotice(int slotIndex) {
-    MakeOverlayTexture(slotIndex, VersionNoticePainter);
+void DrawVersionNotice(int slotIndex, int screenWidth, int screenHeight) {
+    MakeOverlayTexture(slotIndex, screenWidth, screenHeight, VersionNoticePainter);
 }

@@ -13,5 +13,6 @@ void PaintVersionNotice(Canvas& canvas, int left, int top, int right, int bottom
 // OverlayPainter-compatible: reads `newver` once, as one consistent copy.
 void VersionNoticePainter(Canvas& canvas, int left, int top, int right, int bottom);
 
-// Paints the notice into slide slot `slotIndex` (0 or 1).
-void DrawVersionNotice(int slotIndex);
+// Paints the notice into slide slot `slotIndex` (0 or 1), for a screen of
+// screenWidth x screenHeight.
+void DrawVersionNotice(int slotIndex, int screenWidth, int screenHeight);

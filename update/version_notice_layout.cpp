@@ -1,6 +1,6 @@
 #include "update/version_notice_layout.h"
 
-#include "host/saver_app.h"
+#include "base/saver_app.h"
 #include "net/endpoints.h"
 
 FixedText<100> VersionNoticeText(std::u16string_view newVersion) {

@@ -19,11 +19,13 @@
 #include "base/clock.h"
 #include "base/platform.h"
 #include "base/text.h"
-#include "host/process_state.h"
+#include "base/process_state.h"
 #include "net/endpoints.h"
 #include "net/http_fetcher.h"
 #include "settings/settings.h"
 #include "weather/weather_scanner.h"
+
+std::mutex WeatherStartLock;
 
 namespace {
 constexpr char16_t kCacheFileName[] = u"weather.xml";

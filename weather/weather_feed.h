@@ -11,8 +11,12 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 
 #include "weather/weather_report.h"
+
+// Held around the creation of the weather thread.
+extern std::mutex WeatherStartLock;
 
 // Main thread only. Reloads the cache file when the report is incomplete or
 // stale and, if it still is, starts the weather thread unless one runs.

@@ -20,7 +20,7 @@
 
 #include "base/text.h"
 #include "demo/demo_site_process.h"
-#include "harvest/gallery_table.h"
+#include "settings/gallery_table.h"
 #include "net/endpoints.h"
 #include "net/http_fetcher.h"
 #include "support/temp_dir.h"

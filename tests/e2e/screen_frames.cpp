@@ -13,7 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "host/saver_app.h"
+#include "base/saver_app.h"
 #include "update/version_notice_layout.h"
 #include "weather/weather_panel_layout.h"
 

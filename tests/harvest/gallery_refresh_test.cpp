@@ -1,8 +1,8 @@
 #include "harvest/gallery_refresh.h"
 
-#include "harvest/gallery_table.h"
+#include "settings/gallery_table.h"
 #include "harvest_fixture.h"
-#include "host/saver_app.h"
+#include "base/saver_app.h"
 #include "settings/settings.h"
 
 namespace fs = std::filesystem;

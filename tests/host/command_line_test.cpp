@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "host/command_line.h"
-#include "host/process_state.h"
+#include "host/run_mode.h"
 
 namespace {
 CommandLineMode Mode(const char16_t* s) { return ParseRunMode(s); }

@@ -13,7 +13,7 @@
 
 #include "base/clock.h"
 #include "base/text.h"
-#include "host/process_state.h"
+#include "base/process_state.h"
 #include "support/http_test_server.h"
 #include "support/temp_dir.h"
 

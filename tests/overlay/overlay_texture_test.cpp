@@ -10,8 +10,9 @@
 #include <vector>
 
 #include "host/command_line.h"
-#include "host/process_state.h"
-#include "host/saver_window.h"
+#include "base/process_state.h"
+#include "host/run_mode.h"
+#include "host/saver_host.h"
 #include "overlay/resource_images.h"
 #include "support/temp_dir.h"
 #include "support/xvfb.h"
@@ -63,7 +64,7 @@ TEST(OverlayTextureScreens, ContentRectangleFollowsTheScreenCappedAtTheCanvas) {
         ParentWindow = 0;
         ASSERT_EQ(CreateSaverWindow(HostOptions{}), 1);
         glGenTextures(1, &SlideSlots[1].texture);
-        MakeOverlayTexture(1, PaintWhite);
+        MakeOverlayTexture(1, c.w, c.h, PaintWhite);
         EXPECT_EQ(painted.left, c.expected.left);
         EXPECT_EQ(painted.top, c.expected.top);
         EXPECT_EQ(painted.right, c.expected.right);
@@ -92,12 +93,12 @@ TEST(OverlayTextureScreens, ContentRectangleFollowsTheScreenCappedAtTheCanvas) {
         // overlay paints again once a canvas can be made.
         SetTextureCanvasMaker(NoCanvas);
         painted = {};
-        MakeOverlayTexture(1, PaintWhite);
+        MakeOverlayTexture(1, c.w, c.h, PaintWhite);
         EXPECT_EQ(painted.right, 0);
         EXPECT_EQ(SlideSlots[1].contentWidth, 0.0f);
         EXPECT_EQ(SlideSlots[1].bitmap.width, 0);
         SetTextureCanvasMaker(nullptr);
-        MakeOverlayTexture(1, PaintWhite);
+        MakeOverlayTexture(1, c.w, c.h, PaintWhite);
         EXPECT_EQ(SlideSlots[1].contentHeight, static_cast<float>(c.h));
         DestroySaverWindow();
     }

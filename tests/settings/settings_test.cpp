@@ -3,8 +3,8 @@
 #include <filesystem>
 
 #include "base/text.h"
-#include "harvest/gallery_table.h"
-#include "host/saver_app.h"
+#include "settings/gallery_table.h"
+#include "base/saver_app.h"
 #include "settings/settings.h"
 #include "support/temp_dir.h"
 

@@ -7,7 +7,7 @@
 #include "base/clock.h"
 #include "base/platform.h"
 #include "base/text.h"
-#include "host/process_state.h"
+#include "base/process_state.h"
 #include "slideshow/photo_list.h"
 #include "support/temp_dir.h"
 

@@ -8,6 +8,7 @@
 #include <GL/gl.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,8 +18,9 @@
 
 #include "base/clock.h"
 #include "host/command_line.h"
-#include "host/process_state.h"
-#include "host/saver_window.h"
+#include "base/process_state.h"
+#include "host/run_mode.h"
+#include "host/saver_host.h"
 #include "support/temp_dir.h"
 #include "support/xvfb.h"
 
@@ -101,10 +103,18 @@ void Click(Display* d, unsigned button) {
     XTestFakeButtonEvent(d, button, False, CurrentTime);
 }
 
-void PressKey(Display* d) {
-    KeyCode k = XKeysymToKeycode(d, 'a');
+void PressKey(Display* d, KeySym sym = 'a') {
+    KeyCode k = XKeysymToKeycode(d, sym);
     XTestFakeKeyEvent(d, k, True, CurrentTime);
     XTestFakeKeyEvent(d, k, False, CurrentTime);
+}
+
+// Presses `sym` while Alt is held.
+void PressWithAlt(Display* d, KeySym sym) {
+    KeyCode alt = XKeysymToKeycode(d, XK_Alt_L);
+    XTestFakeKeyEvent(d, alt, True, CurrentTime);
+    PressKey(d, sym);
+    XTestFakeKeyEvent(d, alt, False, CurrentTime);
 }
 
 Window MakeWindow(Display* d, int w, int h, bool map) {
@@ -149,7 +159,11 @@ class SaverWindow : public ::testing::Test {
 };
 }  // namespace
 
-TEST_F(SaverWindow, SaverModeCoversTheScreenAndQuitsOnASecondPosition) {
+TEST_F(SaverWindow, SaverModeCoversTheScreenAndQuitsOnTheFirstMoveOfOnePixel) {
+    // X sends no motion when the window maps: the pointer's position then
+    // is the first one seen, so one real move of one pixel is enough.
+    XWarpPointer(other, None, DefaultRootWindow(other), 0, 0, 0, 0, 100, 100);
+    XSync(other, False);
     EXPECT_EQ(Run(Saver, 0, {},
                   [&] {
                       Window w = TopWindow(other);
@@ -160,13 +174,25 @@ TEST_F(SaverWindow, SaverModeCoversTheScreenAndQuitsOnASecondPosition) {
                       GLint viewport[4] = {};
                       glGetIntegerv(GL_VIEWPORT, viewport);
                       CHILD_CHECK(viewport[2] == kScreenWidth && viewport[3] == kScreenHeight);
-                      SendMotion(other, w, 100, 100);  // the first position only records
-                      Settle(other);
-                      CHILD_CHECK(!QuitPosted());
                       SendMotion(other, w, 100, 100);  // the same position does nothing
                       Settle(other);
                       CHILD_CHECK(!QuitPosted());
-                      SendMotion(other, w, 101, 100);  // one pixel away ends the saver
+                      XTestFakeMotionEvent(other, -1, 101, 100, CurrentTime);
+                      Settle(other);
+                      CHILD_CHECK(QuitPosted());
+                      return 0;
+                  }),
+              0);
+}
+
+TEST_F(SaverWindow, SystemKeysDoNotEndTheSaverButAltF4Does) {
+    EXPECT_EQ(Run(Saver, 0, {},
+                  [&] {
+                      PressWithAlt(other, 'a');
+                      PressKey(other, XK_F10);
+                      Settle(other);
+                      CHILD_CHECK(!QuitPosted());
+                      PressWithAlt(other, XK_F4);
                       Settle(other);
                       CHILD_CHECK(QuitPosted());
                       return 0;
@@ -219,6 +245,10 @@ TEST_F(SaverWindow, APreviewFillsItsParentSwallowsInputAndEndsOnClose) {
                       XWindowAttributes wa{};
                       XGetWindowAttributes(other, w, &wa);
                       CHILD_CHECK(wa.width == 300 && wa.height == 200);
+                      Window focus = 0;
+                      int revert = 0;
+                      XGetInputFocus(other, &focus, &revert);
+                      CHILD_CHECK(focus == w);  // a preview takes the keyboard too
                       XTestFakeMotionEvent(other, -1, 100, 120, CurrentTime);
                       XTestFakeMotionEvent(other, -1, 140, 150, CurrentTime);
                       Click(other, 1);

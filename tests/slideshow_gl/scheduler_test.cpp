@@ -11,14 +11,14 @@
 #include "base/platform.h"
 #include "base/text.h"
 #include "harvest/gallery_refresh.h"
-#include "host/process_state.h"
-#include "host/saver_app.h"
+#include "base/process_state.h"
+#include "base/saver_app.h"
 #include "net/endpoints.h"
 #include "overlay/slide_slot.h"
 #include "settings/settings.h"
 #include "slideshow/photo_list.h"
 #include "slideshow/slideshow.h"
-#include "slideshow/triggers.h"
+#include "host/triggers.h"
 #include "support/http_test_server.h"
 #include "support/temp_dir.h"
 
@@ -77,8 +77,14 @@ void RecordPause(int ms) {
     rec.lastPause = ms;
 }
 
-const SlideshowOps kRecordingOps = {RecordRenew,    RecordDelete, RecordLoad, RecordInterlude,
-                                    RecordViewport, RecordClear,  RecordQuad, RecordPause};
+const SlideshowOps kRecordingOps = {RecordRenew, RecordDelete, RecordLoad, RecordViewport,
+                                    RecordClear, RecordQuad,   RecordPause};
+// The saver's own triggers, with the interludes recorded instead of painted.
+const SlideshowHooks kRecordingHooks = [] {
+    SlideshowHooks hooks = kTriggerHooks;
+    hooks.paintInterlude = RecordInterlude;
+    return hooks;
+}();
 
 std::string Photo(int i) {
     char name[16];
@@ -91,7 +97,7 @@ class Scheduler : public ::testing::Test {
     void SetUp() override {
         rec = Recording{};
         SlideSlots[0] = SlideSlots[1] = SlideSlot{};
-        AttachSlideshow(kRecordingOps);
+        AttachSlideshow(kRecordingOps, kRecordingHooks);
         SetManualTickCount(tick);
         // Background work started by the show talks to this server only.
         ASSERT_TRUE(SetSiteOverride(server.BaseUrl()));

@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "base/text.h"
-#include "host/process_state.h"
+#include "base/process_state.h"
 
 TempDir::TempDir() {
     static std::atomic<int> counter{0};

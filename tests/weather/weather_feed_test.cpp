@@ -9,7 +9,7 @@
 
 #include "base/clock.h"
 #include "base/platform.h"
-#include "host/process_state.h"
+#include "base/process_state.h"
 #include "net/endpoints.h"
 #include "settings/settings.h"
 #include "support/http_test_server.h"

@@ -6,8 +6,9 @@
 #include <vector>
 
 #include "host/command_line.h"
-#include "host/process_state.h"
-#include "host/saver_window.h"
+#include "base/process_state.h"
+#include "host/run_mode.h"
+#include "host/saver_host.h"
 #include "overlay/overlay_texture.h"
 #include "settings/settings.h"
 #include "support/temp_dir.h"
@@ -19,6 +20,8 @@
 namespace {
 
 constexpr int kSide = 2048;
+constexpr int kScreenWidth = 1280;
+constexpr int kScreenHeight = 1024;
 
 // The slot's texture as 0xRRGGBB per canvas pixel, top row first (the
 // upload is bottom-up).
@@ -52,7 +55,7 @@ class PanelTextures : public ::testing::Test {
         PublishWeatherReport(WeatherReport{});
         StoreNewVersion(u"");
     }
-    XvfbServer server{1280, 1024};
+    XvfbServer server{kScreenWidth, kScreenHeight};
     TempDataFolder dir;
 };
 
@@ -60,7 +63,7 @@ TEST_F(PanelTextures, WeatherPanelsReadTheSharedReport) {
     WeatherReport r = SampleReport();
     r.LastUpdated.Assign(u"12/8/26 6:10 AM Local Time");  // twilight
     PublishWeatherReport(r);
-    MakeOverlayTexture(1, DrawCurrentPanel);
+    MakeOverlayTexture(1, kScreenWidth, kScreenHeight, DrawCurrentPanel);
     EXPECT_EQ(SlideSlots[1].contentWidth, 1280.0f);
     EXPECT_EQ(SlideSlots[1].contentHeight, 1024.0f);
     SlotPixels current(1);
@@ -73,7 +76,7 @@ TEST_F(PanelTextures, WeatherPanelsReadTheSharedReport) {
         missing.Days[0].DayIcon = 44;
         return missing;
     }());
-    MakeOverlayTexture(0, DrawForecastPanel);
+    MakeOverlayTexture(0, kScreenWidth, kScreenHeight, DrawForecastPanel);
     EXPECT_EQ(CurrentWeatherReport().Days[0].DayIcon, SampleReport().CurrentIcon);
     SlotPixels forecast(0);
     EXPECT_EQ(forecast.At(389, 1384) & 0xF0F0F0, 0x001030u & 0xF0F0F0);
@@ -82,7 +85,7 @@ TEST_F(PanelTextures, WeatherPanelsReadTheSharedReport) {
 
 TEST_F(PanelTextures, NoticeShowsTheStoredVersionBelowTheSign) {
     StoreNewVersion(u"1.2");
-    DrawVersionNotice(0);
+    DrawVersionNotice(0, kScreenWidth, kScreenHeight);
     EXPECT_EQ(SlideSlots[0].contentWidth, 1280.0f);
     SlotPixels notice(0);
     // Inside the triangle of the 240 x 200 sign at (904, 774), beside the

@@ -1,4 +1,4 @@
-#include "harvest/gallery_table.h"
+#include "settings/gallery_table.h"
 
 #include "net/endpoints.h"
 

@@ -1,4 +1,6 @@
-#include "slideshow/triggers.h"
+#include "host/triggers.h"
+
+#include "host/saver_window.h"
 
 #include "base/clock.h"
 #include "harvest/gallery_refresh.h"
@@ -64,6 +66,7 @@ Interlude ChooseInterlude(bool showWeather, bool showNewVersion, bool newerVersi
     return Interlude::NextPhoto;
 }
 
+namespace {
 void AfterCacheScan() {
     NoteSavedPage();
     WeatherCheck();
@@ -104,17 +107,23 @@ bool FadeToBlack() {
 }
 
 void PaintInterlude(Interlude what, int slotIndex) {
+    ScreenExtent screen = ScreenSize();
     switch (what) {
         case Interlude::CurrentPanel:
-            MakeOverlayTexture(slotIndex, DrawCurrentPanel);
+            MakeOverlayTexture(slotIndex, screen.width, screen.height, DrawCurrentPanel);
             break;
         case Interlude::ForecastPanel:
-            MakeOverlayTexture(slotIndex, DrawForecastPanel);
+            MakeOverlayTexture(slotIndex, screen.width, screen.height, DrawForecastPanel);
             break;
         case Interlude::Notice:
-            DrawVersionNotice(slotIndex);
+            DrawVersionNotice(slotIndex, screen.width, screen.height);
             break;
         case Interlude::NextPhoto:
             break;
     }
 }
+}  // namespace
+
+const SlideshowHooks kTriggerHooks = {AfterCacheScan,   AfterSlideshowStart, WhileSlideOnShow,
+                                      RescanBeforeAdvance, NextInterlude,    PaintInterlude,
+                                      FadeToBlack};

@@ -8,7 +8,7 @@
 
 #include "base/text.h"
 #include "net/endpoints.h"
-#include "settings/location_search.h"
+#include "setup/location_search.h"
 #include "support/http_test_server.h"
 #include "support/temp_dir.h"
 

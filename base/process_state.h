@@ -1,30 +1,23 @@
-// Process-wide state of the saver host. Owners and rules:
-//  - RunMode, ParentWindow, DataFolder: written once by the main thread during
-//    start-up, before any other thread exists; read-only afterwards.
+// Process-wide state below every subsystem. Owners and rules:
+//  - DataFolder: written once by the main thread during start-up, before any
+//    other thread exists; read-only afterwards.
 //  - StopRequested: raised once by the main thread at quit, polled by workers.
-//  - The three locks live for the whole process (static storage); the host
-//    waits for the background threads before it returns, so none outlives them.
 //  - The quit request is raised by the window, the dialog or a signal handler
 //    and read by the main loop.
+//  - The background-thread registry counts the threads started through it, so
+//    that the host can wait for them before it releases what they use.
+// The locks live with the data they guard (PhotoListLock in photo_list.h,
+// HarvestStartLock in gallery_refresh.h, WeatherStartLock in weather_feed.h).
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
-#include <mutex>
 
 #include "base/fixed_text.h"
 
-enum RunModeValue : int32_t { Saver = 0, Setup = 1, Preview = 2 };
-
-extern int32_t RunMode;
-extern uint64_t ParentWindow;  // an X window ID on Linux, an HWND on Win32
 extern PathText DataFolder;
 extern std::atomic<bool> StopRequested;
-
-extern std::mutex PhotoListLock;
-extern std::mutex HarvestStartLock;
-extern std::mutex WeatherStartLock;
 
 // DataFolder + separator + name, bounded like every path; false when it
 // does not fit in 259 characters.

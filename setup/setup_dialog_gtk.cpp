@@ -11,15 +11,15 @@
 #include <gtk/gtk.h>
 
 #include "base/text.h"
-#include "harvest/gallery_table.h"
-#include "host/process_state.h"
-#include "host/saver_app.h"
+#include "settings/gallery_table.h"
+#include "base/process_state.h"
+#include "base/saver_app.h"
 #include "net/endpoints.h"
-#include "settings/dialog_gtk.h"
-#include "settings/location_dialog_gtk.h"
-#include "settings/location_search.h"
+#include "setup/dialog_gtk.h"
+#include "setup/location_dialog_gtk.h"
+#include "setup/location_search.h"
 #include "settings/settings.h"
-#include "settings/setup_dialog.h"
+#include "setup/setup_dialog.h"
 #include "weather/weather_feed.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "settings/setup_dialog.h"
+#include "setup/setup_dialog.h"
 
 #include <gtest/gtest.h>
 
@@ -6,10 +6,10 @@
 
 #include "base/text.h"
 #include "dialog_driver.h"
-#include "harvest/gallery_table.h"
-#include "host/process_state.h"
-#include "host/saver_app.h"
-#include "settings/location_search.h"
+#include "settings/gallery_table.h"
+#include "base/process_state.h"
+#include "base/saver_app.h"
+#include "setup/location_search.h"
 #include "settings/settings.h"
 #include "setup_fixture.h"
 #include "support/temp_dir.h"

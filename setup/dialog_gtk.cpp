@@ -1,4 +1,4 @@
-#include "settings/dialog_gtk.h"
+#include "setup/dialog_gtk.h"
 
 #include <string>
 

@@ -7,10 +7,10 @@
 #include <string>
 
 #include "dialog_driver.h"
-#include "host/saver_app.h"
-#include "settings/location_search.h"
+#include "base/saver_app.h"
+#include "setup/location_search.h"
 #include "settings/settings.h"
-#include "settings/setup_dialog.h"
+#include "setup/setup_dialog.h"
 #include "support/temp_dir.h"
 
 inline constexpr char kSetupTitle[] = "Skyreel - Screensaver Setup";

@@ -1,4 +1,4 @@
-#include "slideshow/triggers.h"
+#include "host/triggers.h"
 
 #include <gtest/gtest.h>
 

@@ -2,13 +2,13 @@
 // XML: each place is an element starting with `<loc id="`, its code runs up
 // to the next double quote and its name is the element text after the next
 // ">" up to "</loc>". Anything else in the answer is skipped.
-#include "settings/location_search.h"
+#include "setup/location_search.h"
 
 #include <atomic>
 #include <filesystem>
 
 #include "base/text.h"
-#include "host/process_state.h"
+#include "base/process_state.h"
 #include "net/endpoints.h"
 #include "net/http_fetcher.h"
 

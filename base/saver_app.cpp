@@ -1,4 +1,4 @@
-#include "host/saver_app.h"
+#include "base/saver_app.h"
 
 SaverAppInfo SaverApp = {
     0.02f,

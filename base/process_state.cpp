@@ -1,18 +1,13 @@
-#include "host/process_state.h"
+#include "base/process_state.h"
 
 #include <condition_variable>
+#include <mutex>
 #include <thread>
 
 #include "base/platform.h"
 
-int32_t RunMode = Saver;
-uint64_t ParentWindow = 0;
 PathText DataFolder;
 std::atomic<bool> StopRequested{false};
-
-std::mutex PhotoListLock;
-std::mutex HarvestStartLock;
-std::mutex WeatherStartLock;
 
 bool DataFilePath(std::u16string_view name, PathText& out) {
     out = DataFolder;

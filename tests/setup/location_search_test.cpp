@@ -1,4 +1,4 @@
-#include "settings/location_search.h"
+#include "setup/location_search.h"
 
 #include <gtest/gtest.h>
 

@@ -9,16 +9,16 @@
 // States: idle (Search enabled) -> searching (Search and OK disabled, the
 // list shows the searching line) -> idle with places (OK enabled, first
 // place selected) or idle with a fixed line.
-#include "settings/location_dialog_gtk.h"
+#include "setup/location_dialog_gtk.h"
 
 #include <memory>
 #include <mutex>
 #include <string>
 
 #include "base/text.h"
-#include "host/process_state.h"
-#include "settings/dialog_gtk.h"
-#include "settings/location_search.h"
+#include "base/process_state.h"
+#include "setup/dialog_gtk.h"
+#include "setup/location_search.h"
 
 namespace {
 struct LocationDialog;

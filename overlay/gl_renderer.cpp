@@ -1,17 +1,87 @@
-#include <GL/gl.h>
+#include "overlay/gl_renderer.h"
 
-#include "overlay/texture_upload.h"
+#ifdef _WIN32
+#include <windows.h>  // the Windows gl.h needs its calling conventions
+#endif
+#include <GL/gl.h>
 
 #ifndef GL_BGRA
 #define GL_BGRA 0x80E1  // EXT_bgra; the Windows SDK's gl.h stops at 1.1
 #endif
 
 namespace {
+constexpr int kClipPlanes = 4;
+
 void SetLinearFilters() {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
 }
 }  // namespace
+
+void GlSetPixelProjection(int width, int height) {
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    // left, right, bottom, top: one unit is one pixel and y grows downwards.
+    glOrtho(0, width, height, 0, 0, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+void GlSetFixedState() {
+    glEnable(GL_TEXTURE_2D);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
+    glClearDepth(1.0);
+    glDisable(GL_DEPTH_TEST);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_BLEND);
+    glDepthFunc(GL_LEQUAL);
+}
+
+void GlViewportSize(int& width, int& height) {
+    GLint v[4] = {};
+    glGetIntegerv(GL_VIEWPORT, v);
+    width = v[2];
+    height = v[3];
+}
+
+void GlClearFrame() {
+    glClear(GL_COLOR_BUFFER_BIT);
+    glLoadIdentity();
+}
+
+uint32_t GlNewTexture() {
+    GLuint t = 0;
+    glGenTextures(1, &t);
+    return t;
+}
+
+void GlDeleteTexture(uint32_t texture) {
+    GLuint t = texture;
+    if (t != 0) glDeleteTextures(1, &t);
+}
+
+void GlDrawClippedQuad(uint32_t texture, float alpha, const SlotGeometry& g) {
+    glColor4f(1, 1, 1, alpha);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    // Given while the model-view matrix is the identity, so in pixels.
+    for (int i = 0; i < kClipPlanes; ++i) {
+        glClipPlane(GL_CLIP_PLANE0 + i, g.planes[i]);
+        glEnable(GL_CLIP_PLANE0 + i);
+    }
+    // Texture row 0 is the picture's bottom row (uploads are bottom-up).
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, 0);
+    glVertex2f(g.x0, g.y1);
+    glTexCoord2f(1, 0);
+    glVertex2f(g.x1, g.y1);
+    glTexCoord2f(1, 1);
+    glVertex2f(g.x1, g.y0);
+    glTexCoord2f(0, 1);
+    glVertex2f(g.x0, g.y0);
+    glEnd();
+    for (int i = kClipPlanes - 1; i >= 0; --i) glDisable(GL_CLIP_PLANE0 + i);
+}
 
 bool TextureHoldsImage(uint32_t texture, int width, int height) {
     if (texture == 0) return false;

@@ -4,7 +4,7 @@
 //
 // Main thread only, like the scheduler that calls these at its hooks. The
 // decisions are plain functions over the state below, so the schedule is
-// tested without GL; the Run* functions carry out the decisions.
+// tested without GL; kTriggerHooks carries them out.
 #pragma once
 
 #include <cstdint>
@@ -39,6 +39,7 @@ bool PeriodicCheckFires(uint32_t now);
 Interlude ChooseInterlude(bool showWeather, bool showNewVersion, bool newerVersionKnown);
 
 // --- effects ---------------------------------------------------------------
-// The hooks of slideshow_hooks.h carry out the decisions above. This paints
-// an interlude into a slot's texture (the GL side of the slideshow).
-void PaintInterlude(Interlude what, int slotIndex);
+// The slideshow's hooks over the decisions above: harvest and weather
+// checks, the rescan after new photos, and the interludes painted into a
+// slot's texture (sized for the screen of the saver window).
+extern const SlideshowHooks kTriggerHooks;

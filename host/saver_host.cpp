@@ -1,0 +1,34 @@
+#include "host/saver_host.h"
+
+#include <mutex>
+
+#include "host/triggers.h"
+#include "overlay/gl_renderer.h"
+#include "overlay/slide_slot.h"
+#include "slideshow/photo_list.h"
+#include "slideshow/slideshow.h"
+
+int InitGlState() {
+    AttachSlideshow(kGlSlideshowOps, kTriggerHooks);
+    if (!ScanCache()) return 0;
+    GlSetFixedState();
+    return 1;
+}
+
+int CreateSaverWindow(const HostOptions& options) {
+    if (!OpenSaverWindow(options)) return 0;
+    if (!InitGlState()) {
+        DestroySaverWindow();
+        return 0;
+    }
+    return 1;
+}
+
+void DestroySaverWindow() {
+    CloseSaverWindow();
+    // The slot textures went with the context.
+    SlideSlots[0] = SlideSlots[1] = SlideSlot{};
+    std::lock_guard<std::mutex> lock(PhotoListLock);
+    FreePhotoList(PhotoList);
+    PhotoList = nullptr;
+}

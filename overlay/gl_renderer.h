@@ -1,0 +1,48 @@
+// The OpenGL 1.1 renderer every window backend shares: the pixel
+// projection, the fixed state, slot textures, the clipped quad and the
+// texture uploads with the EXT_bgra source format. The only file with GL
+// headers; all of it runs on the main thread with the context current.
+//
+// Implemented (X11 / Win32): [x]/[x] everything below; the context itself
+// comes from the window backend (GLX / WGL).
+#pragma once
+
+#include <cstdint>
+
+// Viewport and projection so that one unit is one pixel, origin top left,
+// y growing downwards; the model-view matrix is left current and identity.
+void GlSetPixelProjection(int width, int height);
+// The fixed state the slideshow draws with: 2-D textures, clear colour
+// black with alpha 0.5, no depth test, alpha blending.
+void GlSetFixedState();
+// Size of the current viewport.
+void GlViewportSize(int& width, int& height);
+// Clears to black and resets the model-view matrix.
+void GlClearFrame();
+
+uint32_t GlNewTexture();
+void GlDeleteTexture(uint32_t texture);
+
+// Where a textured square lands on the screen, in pixels (origin top left).
+struct SlotGeometry {
+    float x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // the whole canvas square
+    // Clip planes (a, b, c, d) keeping a*x + b*y + c*z + d >= 0: they cut
+    // the canvas down to the picture.
+    double planes[4][4] = {};
+};
+// Draws `texture` over the square of `g` with opacity `alpha`, clipped by
+// its planes. Texture row 0 is the picture's bottom row.
+void GlDrawClippedQuad(uint32_t texture, float alpha, const SlotGeometry& g);
+
+// True when level 0 of `texture` already holds a GL_RGB image of this size,
+// whose storage an upload can refill (new storage is several times slower
+// on a software renderer).
+bool TextureHoldsImage(uint32_t texture, int width, int height);
+// Loads level 0 of `texture` as GL_RGB from width x height BGRA pixels,
+// bottom row first, with linear filters and no mipmaps.
+void UploadBgraTexture(uint32_t texture, const uint8_t* pixels, int width, int height);
+// Replaces the part (x, y, w, h) of a texture that holds an image of
+// width x height, taking it from the same part of such an image in
+// `pixels`; y counts from the bottom row.
+void UploadBgraTextureRegion(uint32_t texture, const uint8_t* pixels, int width, int x, int y,
+                             int w, int h);
