@@ -12,6 +12,9 @@ int64_t CalendarSecondsNow();
 void SleepMillis(int ms);
 
 constexpr int64_t kFileTimeTicksPerSecond = 10'000'000;
+constexpr int32_t kSecondsPerHour = 3600;
+constexpr int32_t kSecondsPerDay = 24 * kSecondsPerHour;
+constexpr int32_t kSecondsPerWeek = 7 * kSecondsPerDay;
 // File time of 1970-01-01 00:00:00 UTC.
 constexpr int64_t kFileTimeUnixEpoch = 116'444'736'000'000'000;
 

@@ -4,6 +4,7 @@
 #include <system_error>
 
 bool ReadWholeFile(const std::filesystem::path& p, std::string& out, std::size_t limit) {
+    out.clear();
     std::error_code ec;
     if (!std::filesystem::is_regular_file(p, ec)) return false;
     auto size = std::filesystem::file_size(p, ec);
@@ -13,7 +14,11 @@ bool ReadWholeFile(const std::filesystem::path& p, std::string& out, std::size_t
     out.assign(static_cast<std::size_t>(size), '\0');
     in.read(out.data(), static_cast<std::streamsize>(size));
     out.resize(static_cast<std::size_t>(in.gcount()));
-    return !in.bad();
+    if (in.bad()) {
+        out.clear();
+        return false;
+    }
+    return true;
 }
 
 bool WriteWholeFile(const std::filesystem::path& p, const std::string& bytes) {

@@ -6,8 +6,12 @@
 #include <filesystem>
 #include <string>
 
-// Reads a regular file of at most `limit` bytes; false for anything else.
+// No page, feed, reply or settings file the saver reads whole is larger.
+inline constexpr std::size_t kWholeFileLimit = 64u << 20;
+
+// Reads a regular file of at most `limit` bytes; false for anything else
+// (and `out` is then empty).
 bool ReadWholeFile(const std::filesystem::path& p, std::string& out,
-                   std::size_t limit = 64u << 20);
+                   std::size_t limit = kWholeFileLimit);
 // Creates or replaces the file with exactly `bytes`.
 bool WriteWholeFile(const std::filesystem::path& p, const std::string& bytes);

@@ -1,5 +1,7 @@
 #include "base/saver_app.h"
 
+#include "base/clock.h"
+
 SaverAppInfo SaverApp = {
     0.02f,
     u"VelmoraSkyreel",
@@ -11,7 +13,7 @@ SaverAppInfo SaverApp = {
 #endif
     10000,
     100,
-    604800,
+    kSecondsPerWeek,  // the interval of gallery 0, the default choice
     2048,
     u"1.0",
     u"skyreel",

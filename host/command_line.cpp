@@ -1,5 +1,6 @@
 #include "host/command_line.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "base/text.h"
@@ -43,32 +44,118 @@ bool ParseWindowId(std::string_view text, uint64_t& id) {
     return ec == std::errc() && end == text.data() + text.size() && id != 0;
 }
 
-const char kUsageText[] =
-    "Usage: skyreel [/S | /C[:ID] | /P ID] [options]\n"
-    "\n"
-    "Switches (any case, anywhere on the line):\n"
-    "  /S              run the saver full-screen (the default)\n"
-    "  /C[:ID]         show the setup dialog, optionally owned by X window ID\n"
-    "  /P ID           draw a preview inside X window ID\n"
-    "\n"
-    "Options (one or two dashes):\n"
-    "  --site URL      send every request to URL (http://host[:port]) instead of\n"
-    "                  the real services, keeping their paths; for the demo site\n"
-    "  --slide-ms N    show each slide for N milliseconds (default 10000)\n"
-    "  --window-id ID  draw into the existing X window ID (hex 0x... or decimal)\n"
-    "  --root          draw into $XSCREENSAVER_WINDOW, or else the root window\n"
-    "  --help          print this text\n";
+namespace {
+// One row per option: its name, the value it takes (null for none), the help
+// text and how it is stored. The parser and the help text both read this
+// table, so an option is added here and nowhere else.
+struct OptionRow {
+    const char* name;
+    const char* alias;      // a second accepted name, or null
+    const char* valueName;  // shown in the help text; null for a flag
+    const char* help;       // lines separated by "\n"
+    // Stores the value; false when it is not understood (`error` says why).
+    bool (*store)(HostOptions& o, const std::string& value);
+    const char* error;
+};
+
+constexpr int32_t kMaxSlideMillis = 24 * 3600 * 1000;
+
+bool StoreSite(HostOptions& o, const std::string& value) {
+    if (value.empty()) return false;
+    o.site = Utf8ToUtf16(value);
+    return true;
+}
+
+bool StoreSlideMillis(HostOptions& o, const std::string& value) {
+    int v = 0;
+    auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), v);
+    if (ec != std::errc() || end != value.data() + value.size() || v < 1 || v > kMaxSlideMillis)
+        return false;
+    o.slideMillis = v;
+    return true;
+}
+
+bool StoreWindowId(HostOptions& o, const std::string& value) {
+    if (!ParseWindowId(value, o.windowId)) return false;
+    o.hasWindowId = true;
+    return true;
+}
+
+bool StoreRoot(HostOptions& o, const std::string&) {
+    o.root = true;
+    return true;
+}
+
+bool StoreHelp(HostOptions& o, const std::string&) {
+    o.help = true;
+    return true;
+}
+
+bool StoreVersion(HostOptions& o, const std::string&) {
+    o.version = true;
+    return true;
+}
+
+constexpr OptionRow kOptions[] = {
+    {"site", nullptr, "URL",
+     "send every request to URL (http://host[:port]) instead of\n"
+     "the real services, keeping their paths; for the demo site",
+     StoreSite, "--site needs a URL"},
+    {"slide-ms", nullptr, "N", "show each slide for N milliseconds (default 10000)",
+     StoreSlideMillis, "--slide-ms needs a number of milliseconds"},
+    {"window-id", nullptr, "ID", "draw into the existing X window ID (hex 0x... or decimal)",
+     StoreWindowId, "--window-id needs a window ID"},
+    {"root", nullptr, nullptr, "draw into $XSCREENSAVER_WINDOW, or else the root window", StoreRoot,
+     nullptr},
+    {"version", nullptr, nullptr, "print the program's name and version", StoreVersion, nullptr},
+    {"help", "h", nullptr, "print this text", StoreHelp, nullptr},
+};
+
+const OptionRow* FindOption(const std::string& name) {
+    for (const OptionRow& row : kOptions)
+        if (name == row.name || (row.alias && name == row.alias)) return &row;
+    return nullptr;
+}
+
+bool IsOption(const std::string& a) {
+    return a.size() >= 2 && a[0] == '-' &&
+           ((a[1] >= 'a' && a[1] <= 'z') || (a[1] >= 'A' && a[1] <= 'Z') || a[1] == '-');
+}
+}  // namespace
+
+std::string UsageText() {
+    constexpr std::size_t kHelpColumn = 18;
+    std::string text =
+        "Usage: skyreel [/S | /C[:ID] | /P ID] [options]\n"
+        "\n"
+        "Switches (any case, anywhere on the line):\n"
+        "  /S              run the saver full-screen (the default)\n"
+        "  /C[:ID]         show the setup dialog, optionally owned by X window ID\n"
+        "  /P ID           draw a preview inside X window ID\n"
+        "\n"
+        "Options (one or two dashes):\n";
+    for (const OptionRow& row : kOptions) {
+        std::string head = std::string("  --") + row.name;
+        if (row.valueName) head += std::string(" ") + row.valueName;
+        head.resize(std::max(head.size() + 2, kHelpColumn), ' ');
+        std::string_view help = row.help;
+        for (bool first = true; !help.empty(); first = false) {
+            std::size_t nl = help.find('\n');
+            text += first ? head : std::string(kHelpColumn, ' ');
+            text += help.substr(0, nl);
+            text += '\n';
+            help = nl == std::string_view::npos ? std::string_view() : help.substr(nl + 1);
+        }
+    }
+    return text;
+}
 
 HostOptions ParseHostOptions(const std::vector<std::string>& args) {
     HostOptions o;
     std::string rest;
-    auto isOption = [](const std::string& a) {
-        return a.size() >= 2 && a[0] == '-' &&
-               ((a[1] >= 'a' && a[1] <= 'z') || (a[1] >= 'A' && a[1] <= 'Z') || a[1] == '-');
-    };
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (!isOption(a)) {
+        if (!IsOption(a)) {
             if (!rest.empty()) rest += ' ';
             rest += a;
             continue;
@@ -81,43 +168,20 @@ HostOptions ParseHostOptions(const std::vector<std::string>& args) {
             name.resize(eq);
             hasValue = true;
         }
-        auto takeValue = [&]() -> bool {
-            if (hasValue) return true;
-            if (i + 1 >= args.size()) return false;
-            value = args[++i];
-            return true;
-        };
-        if (name == "help" || name == "h") {
-            o.help = true;
-        } else if (name == "root") {
-            o.root = true;
-        } else if (name == "site") {
-            if (!takeValue() || value.empty()) {
-                o.error = "--site needs a URL";
-            } else {
-                o.site = Utf8ToUtf16(value);
-            }
-        } else if (name == "slide-ms") {
-            int v = 0;
-            auto [end, ec] =
-                takeValue() ? std::from_chars(value.data(), value.data() + value.size(), v)
-                            : std::from_chars_result{nullptr, std::errc::invalid_argument};
-            if (ec != std::errc() || end != value.data() + value.size() || v < 1 ||
-                v > 24 * 3600 * 1000) {
-                o.error = "--slide-ms needs a number of milliseconds";
-            } else {
-                o.slideMillis = v;
-            }
-        } else if (name == "window-id") {
-            if (!takeValue() || !ParseWindowId(value, o.windowId)) {
-                o.error = "--window-id needs a window ID";
-            } else {
-                o.hasWindowId = true;
-            }
-        } else {
+        const OptionRow* row = FindOption(name);
+        if (!row) {
             o.error = "unknown option " + a;
+            return o;
         }
-        if (!o.error.empty()) return o;
+        if (row->valueName && !hasValue && i + 1 < args.size()) {
+            value = args[++i];
+            hasValue = true;
+        }
+        bool ok = row->valueName ? hasValue && row->store(o, value) : !hasValue && row->store(o, value);
+        if (!ok) {
+            o.error = row->error ? row->error : std::string("--") + row->name + " takes no value";
+            return o;
+        }
     }
     o.mode = ParseRunMode(Utf8ToUtf16(rest));
     return o;

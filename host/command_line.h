@@ -24,14 +24,17 @@ struct HostOptions {
     uint64_t windowId = 0;
     bool root = false;            // --root
     bool help = false;            // --help
+    bool version = false;         // --version
     std::string error;            // set when the options are not understood
 };
 
-// argv[1..]: options of one or two dashes are taken out with their values;
-// what remains is joined with single blanks and read by ParseRunMode.
+// argv[1..]: options of one or two dashes are taken out with their values
+// ("--name value" or "--name=value"); what remains is joined with single
+// blanks and read by ParseRunMode.
 HostOptions ParseHostOptions(const std::vector<std::string>& args);
 
 // Window IDs as XScreenSaver writes them: hex "0x..." or decimal.
 bool ParseWindowId(std::string_view text, uint64_t& id);
 
-extern const char kUsageText[];
+// The switches and every option of the table, for --help.
+std::string UsageText();

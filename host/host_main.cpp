@@ -56,10 +56,19 @@ void RunSaverLoop() {
 
 int SaverMain(const std::vector<std::string>& args) {
     HostOptions options = ParseHostOptions(args);
-    if (!options.error.empty() || options.help) {
-        if (!options.error.empty()) std::fprintf(stderr, "skyreel: %s\n", options.error.c_str());
-        std::fputs(kUsageText, options.help && options.error.empty() ? stdout : stderr);
-        return options.error.empty() ? 0 : 1;
+    if (!options.error.empty()) {
+        std::fprintf(stderr, "skyreel: %s\n", options.error.c_str());
+        std::fputs(UsageText().c_str(), stderr);
+        return 1;
+    }
+    if (options.help) {
+        std::fputs(UsageText().c_str(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("%s %s\n", Utf16ToUtf8(SaverApp.AppId).c_str(),
+                    Utf16ToUtf8(SaverApp.Version).c_str());
+        return 0;
     }
     if (!options.site.empty() && !SetSiteOverride(options.site)) {
         std::fprintf(stderr, "skyreel: --site needs http://host[:port]\n");

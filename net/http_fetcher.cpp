@@ -249,16 +249,5 @@ bool FetchViaTempFile(std::u16string_view url, std::u16string_view path) {
 bool FetchIntoMemory(std::u16string_view url, std::u16string_view path, std::string& body) {
     body.clear();
     if (!FetchToFile(url, path)) return false;
-    std::error_code ec;
-    auto p = ToPath(path);
-    auto size = std::filesystem::file_size(p, ec);
-    if (ec || size > kFetchBodyLimit) return false;
-    std::ifstream in(p, std::ios::binary);
-    body.assign(static_cast<std::size_t>(size), '\0');
-    if (!in.read(body.data(), static_cast<std::streamsize>(size)) ||
-        in.gcount() != static_cast<std::streamsize>(size)) {
-        body.clear();
-        return false;
-    }
-    return true;
+    return ReadWholeFile(ToPath(path), body, kFetchBodyLimit);
 }

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/file_io.h"
+
 // Downloads `url` into `path` (created or overwritten). False leaves `path`
 // as it was when the failure came before the file was opened, else deleted.
 // URLs or paths over 259 characters are refused before anything starts.
@@ -26,4 +28,4 @@ bool FetchIntoMemory(std::u16string_view url, std::u16string_view path, std::str
 inline constexpr char16_t kFetchTempSuffix[] = u".tmp";
 
 // A body above this size is a failure: no download of the saver is that big.
-inline constexpr uint32_t kFetchBodyLimit = 64u << 20;
+inline constexpr uint32_t kFetchBodyLimit = kWholeFileLimit;

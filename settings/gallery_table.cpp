@@ -1,5 +1,6 @@
 #include "settings/gallery_table.h"
 
+#include "base/clock.h"
 #include "net/endpoints.h"
 
 #define SKYREEL_SEARCH_RANGE(range)                                                      \
@@ -13,23 +14,23 @@ const Gallery GalleryTable[kGalleryCount + 1] = {
      u"Updates are very rare, but the photo quality is really great.",
      u"/search/photo.search?viewsperday=month&page=1&page_limit=60&sort_order=views"
      u"&thumbnails=noinfo",
-     604800},
+     kSecondsPerWeek},
     {u"Best of last 6 months (1-2 new photos per month, 150K daily traffic)", u"top180",
      u"Most viewed photos among uploaded during last half of the year.\n"
      u"1-2 new files a month, average daily traffic is about 150K.",
-     SKYREEL_SEARCH_RANGE(u"halfyear"), 604800},
+     SKYREEL_SEARCH_RANGE(u"halfyear"), kSecondsPerWeek},
     {u"Best of last 30 days (1-2 new photos, 1M traffic per day)", u"top30",
      u"Most viewed photos among uploaded during last 30 days.\n"
      u"1-2 new files a day, average daily traffic is about 1M.",
-     SKYREEL_SEARCH_RANGE(u"month"), 86400},
+     SKYREEL_SEARCH_RANGE(u"month"), kSecondsPerDay},
     {u"Best of last 7 days (10-15 new photos, 15M traffic per day)", u"top7",
      u"Most viewed photos among uploaded during last 7 days.\n"
      u"10-15 new files a day, average daily traffic is about 15M.",
-     SKYREEL_SEARCH_RANGE(u"week"), 21600},
+     SKYREEL_SEARCH_RANGE(u"week"), 6 * kSecondsPerHour},
     {u"Best of last 24 hours (100-150 new photos, 60M traffic per day)", u"top1",
      u"Photos, which were most popular among the site visitors yesterday.\n"
      u"100-150 new, just taken photos a day, average daily traffic is about 50M",
-     SKYREEL_SEARCH_RANGE(u"day"), 10800},
+     SKYREEL_SEARCH_RANGE(u"day"), 3 * kSecondsPerHour},
     {nullptr, nullptr, nullptr, nullptr, 0},
 };
 

@@ -9,10 +9,10 @@
 
 #include "base/file_io.h"
 #include "base/platform.h"
-#include "base/text.h"
-#include "settings/gallery_table.h"
 #include "base/process_state.h"
 #include "base/saver_app.h"
+#include "base/text.h"
+#include "settings/gallery_table.h"
 
 SettingsRecord Settings;
 std::mutex SettingsLock;
@@ -20,7 +20,21 @@ std::mutex SettingsLock;
 namespace {
 constexpr std::u16string_view kFileName = u"settings.cfg";
 
-bool SettingsPath(PathText& out) { return DataFilePath(kFileName, out); }
+// The keys the writer adds when a caller does not pass them, in file order.
+enum StandardKey { kGuid, kNewVer, kShowWeather, kLocationId, kLocationName, kShowNewVer, kKeys };
+constexpr std::u16string_view kKeyNames[kKeys] = {
+    u"guid", u"newver", u"show_weather", u"weather_loc_id", u"weather_loc", u"show_newver"};
+
+// The standard key `key` names (any case), or kKeys for any other key.
+int StandardKeyOf(std::u16string_view key) {
+    int k = 0;
+    while (k < kKeys && !EqualsNoCase(key, kKeyNames[k])) ++k;
+    return k;
+}
+
+bool SettingsPath(PathText& out) {
+    return DataFilePath(kFileName, out);
+}
 
 std::u16string MakeGuid() {
     unsigned char b[16] = {};
@@ -48,7 +62,7 @@ void AppendEntry(std::u16string& text, std::u16string_view key, std::u16string_v
 }  // namespace
 
 void ApplyGalleryEntry(std::u16string_view key, std::u16string_view value) {
-    if (!EqualsNoCase(key, u"dloption")) return;
+    if (!EqualsNoCase(key, kGalleryKey)) return;
     int32_t v = ParseDecimal(value);
     if (v < 0 || v >= kGalleryCount) v = 0;
     Settings.dloption = v;
@@ -56,42 +70,35 @@ void ApplyGalleryEntry(std::u16string_view key, std::u16string_view value) {
 }
 
 bool WriteSettings(const std::vector<std::pair<std::u16string, std::u16string>>& pairs) {
-    static constexpr const char16_t* kStandard[] = {u"guid",           u"newver",
-                                                    u"show_weather",   u"weather_loc_id",
-                                                    u"weather_loc",    u"show_newver"};
     std::lock_guard<std::mutex> lock(SettingsLock);
-    bool passed[6] = {};
+    bool passed[kKeys + 1] = {};
     std::u16string text;
     for (const auto& [k, v] : pairs) {
         AppendEntry(text, k, v);
-        for (int i = 0; i < 6; ++i)
-            if (EqualsNoCase(k, kStandard[i])) passed[i] = true;
+        passed[StandardKeyOf(k)] = true;
     }
     SettingsRecord& s = Settings;
-    if (!passed[0]) {
-        if (s.guid.size() < 32) s.guid.Assign(MakeGuid());
-        AppendEntry(text, u"guid", s.guid.view());
+    auto add = [&](StandardKey k, std::u16string_view value) {
+        if (!passed[k]) AppendEntry(text, kKeyNames[k], value);
+    };
+    if (!passed[kGuid] && s.guid.size() < 32) s.guid.Assign(MakeGuid());
+    add(kGuid, s.guid.view());
+    add(kNewVer, s.newver.empty() ? SaverApp.Version : s.newver.view());
+    add(kShowWeather, s.show_weather ? u"1" : u"0");
+    if (!passed[kLocationId] && s.weather_loc_id.empty()) {
+        s.weather_loc_id.Assign(kDefaultLocationId);
+        s.weather_loc.Assign(kDefaultLocationName);
     }
-    if (!passed[1]) AppendEntry(text, u"newver", s.newver.empty() ? SaverApp.Version : s.newver.view());
-    if (!passed[2]) AppendEntry(text, u"show_weather", s.show_weather ? u"1" : u"0");
-    if (!passed[3]) {
-        if (s.weather_loc_id.empty()) {
-            s.weather_loc_id.Assign(kDefaultLocationId);
-            s.weather_loc.Assign(kDefaultLocationName);
-        }
-        AppendEntry(text, u"weather_loc_id", s.weather_loc_id.view());
-    }
-    if (!passed[4]) {
-        if (s.weather_loc.empty())
-            s.weather_loc.Assign(EqualsNoCase(s.weather_loc_id.view(), kDefaultLocationId)
-                                     ? kDefaultLocationName
-                                     : u"?");
-        AppendEntry(text, u"weather_loc", s.weather_loc.view());
-    }
-    if (!passed[5]) AppendEntry(text, u"show_newver", s.show_newver ? u"1" : u"0");
+    add(kLocationId, s.weather_loc_id.view());
+    if (!passed[kLocationName] && s.weather_loc.empty())
+        s.weather_loc.Assign(EqualsNoCase(s.weather_loc_id.view(), kDefaultLocationId)
+                                 ? kDefaultLocationName
+                                 : u"?");
+    add(kLocationName, s.weather_loc.view());
+    add(kShowNewVer, s.show_newver ? u"1" : u"0");
 
-    // The whole text fits 259 code units by the field widths; keep the bound.
-    if (text.size() > 259) text.resize(259);
+    // The whole text fits a path-sized buffer by the field widths; keep the bound.
+    if (text.size() > PathText::kCapacity) text.resize(PathText::kCapacity);
 
     PathText path;
     if (!SettingsPath(path)) return false;
@@ -105,7 +112,7 @@ bool WriteSettings(const std::vector<std::pair<std::u16string, std::u16string>>&
 }
 
 void SaveSettings() {
-    WriteSettings({{u"dloption", DecimalText(Settings.dloption)}});
+    WriteSettings({{std::u16string(kGalleryKey), DecimalText(Settings.dloption)}});
 }
 
 void LoadSettings() {
@@ -118,8 +125,9 @@ void LoadSettings() {
             // An odd final byte cannot form a code unit and is dropped.
             text.resize(bytes.size() / 2);
             for (std::size_t i = 0; i < text.size(); ++i)
-                text[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                                (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+                text[i] =
+                    static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                          (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
             haveText = !bytes.empty();
         }
     }
@@ -136,27 +144,36 @@ void LoadSettings() {
         std::size_t end = nl == std::u16string::npos ? text.size() : nl;
         std::u16string_view value(text.data() + eq + 1, end - eq - 1);
         SettingsRecord& s = Settings;
-        if (EqualsNoCase(key, u"guid")) {
-            s.guid.Assign(value);
-            guidSeen = true;
-        } else if (EqualsNoCase(key, u"newver")) {
-            s.newver.Assign(value);
-        } else if (EqualsNoCase(key, u"show_newver")) {
-            s.show_newver = ParseDecimal(value);
-        } else if (EqualsNoCase(key, u"show_weather")) {
-            s.show_weather = ParseDecimal(value);
-        } else if (EqualsNoCase(key, u"weather_loc")) {
-            s.weather_loc.Assign(value);
-        } else if (EqualsNoCase(key, u"weather_loc_id")) {
-            s.weather_loc_id.Assign(value);
-        } else {
-            ApplyGalleryEntry(key, value);
+        switch (StandardKeyOf(key)) {
+            case kGuid:
+                s.guid.Assign(value);
+                guidSeen = true;
+                break;
+            case kNewVer:
+                s.newver.Assign(value);
+                break;
+            case kShowWeather:
+                s.show_weather = ParseDecimal(value);
+                break;
+            case kLocationId:
+                s.weather_loc_id.Assign(value);
+                break;
+            case kLocationName:
+                s.weather_loc.Assign(value);
+                break;
+            case kShowNewVer:
+                s.show_newver = ParseDecimal(value);
+                break;
+            default:
+                ApplyGalleryEntry(key, value);
+                break;
         }
         if (nl == std::u16string::npos) break;
         cursor = nl + 1;
     }
     const SettingsRecord& s = Settings;
-    if (guidSeen && !s.newver.empty() && !s.weather_loc.empty() && !s.weather_loc_id.empty()) return;
+    if (guidSeen && !s.newver.empty() && !s.weather_loc.empty() && !s.weather_loc_id.empty())
+        return;
     SaveSettings();
 }
 

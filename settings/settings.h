@@ -28,6 +28,9 @@ struct SettingsRecord {
 extern SettingsRecord Settings;
 extern std::mutex SettingsLock;
 
+// The key of the chosen gallery's index.
+inline constexpr char16_t kGalleryKey[] = u"dloption";
+
 inline constexpr char16_t kDefaultLocationId[] = u"RSXX0091";
 inline constexpr char16_t kDefaultLocationName[] = u"Saint-Petersburg, Russia";
 

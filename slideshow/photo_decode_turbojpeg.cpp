@@ -5,26 +5,15 @@
 #include <gdk-pixbuf/gdk-pixbuf.h>
 #include <turbojpeg.h>
 
-#include <fstream>
-#include <vector>
+#include <string>
 
+#include "base/file_io.h"
 #include "slideshow/photo_decode.h"
 #include "slideshow/photo_texture.h"
 
 namespace {
 bool TooLarge(uint64_t width, uint64_t height) {
     return width == 0 || height == 0 || width * height > kMaxPhotoPixels;
-}
-
-bool ReadWholeFile(const std::filesystem::path& file, std::vector<unsigned char>& bytes) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return false;
-    in.seekg(0, std::ios::end);
-    std::streamoff size = in.tellg();
-    if (size <= 0 || static_cast<uint64_t>(size) > kMaxPhotoFileBytes) return false;
-    in.seekg(0);
-    bytes.resize(static_cast<size_t>(size));
-    return static_cast<bool>(in.read(reinterpret_cast<char*>(bytes.data()), size));
 }
 
 // The smallest DCT scaling (at most 1/1) that keeps both sides at or above
@@ -42,14 +31,13 @@ tjscalingfactor ChooseScale(int width, int height, int fitWidth, int fitHeight) 
     return best;
 }
 
-bool DecodeJpeg(const std::vector<unsigned char>& bytes, Picture& out, uint32_t& width,
-                uint32_t& height) {
+bool DecodeJpeg(const std::string& file, Picture& out, uint32_t& width, uint32_t& height) {
     static tjhandle handle = tjInitDecompress();  // main thread only, kept for reuse
-    if (!handle) return false;
+    if (!handle || file.empty()) return false;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(file.data());
+    const auto size = static_cast<unsigned long>(file.size());
     int w = 0, h = 0, subsamp = 0, colorspace = 0;
-    if (tjDecompressHeader3(handle, bytes.data(), static_cast<unsigned long>(bytes.size()), &w, &h,
-                            &subsamp, &colorspace) != 0)
-        return false;
+    if (tjDecompressHeader3(handle, bytes, size, &w, &h, &subsamp, &colorspace) != 0) return false;
     if (TooLarge(static_cast<uint64_t>(w), static_cast<uint64_t>(h))) return false;
     PhotoFit fit = FitPhotoToCanvas(static_cast<uint32_t>(w), static_cast<uint32_t>(h));
     tjscalingfactor scale =
@@ -58,9 +46,8 @@ bool DecodeJpeg(const std::vector<unsigned char>& bytes, Picture& out, uint32_t&
     const int sh = TJSCALED(h, scale);
     out.pixels.resize(static_cast<size_t>(sw) * static_cast<size_t>(sh));
     // BGRA bytes with alpha 0xFF are the canvas's premultiplied ARGB32.
-    if (tjDecompress2(handle, bytes.data(), static_cast<unsigned long>(bytes.size()),
-                      reinterpret_cast<unsigned char*>(out.pixels.data()), sw, sw * 4, sh,
-                      TJPF_BGRA, 0) != 0 &&
+    if (tjDecompress2(handle, bytes, size, reinterpret_cast<unsigned char*>(out.pixels.data()), sw,
+                      sw * 4, sh, TJPF_BGRA, 0) != 0 &&
         tjGetErrorCode(handle) != TJERR_WARNING)
         return false;
     out.width = sw;
@@ -109,8 +96,8 @@ bool DecodeOther(const std::filesystem::path& file, Picture& out, uint32_t& widt
 
 bool DecodePhoto(const std::filesystem::path& file, Picture& out, uint32_t& width,
                  uint32_t& height) {
-    static std::vector<unsigned char> bytes;  // main thread only, reused
-    if (!ReadWholeFile(file, bytes)) return false;
+    static std::string bytes;  // main thread only, reused
+    if (!ReadWholeFile(file, bytes, kMaxPhotoFileBytes) || bytes.empty()) return false;
     // What TurboJPEG cannot take (another format, or a JPEG it does not
     // convert, such as CMYK) may still be a picture gdk-pixbuf reads. Both
     // refuse oversized headers before decoding.

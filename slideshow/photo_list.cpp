@@ -22,8 +22,10 @@ constexpr int kMaxSortDepth = 100;
 int g_sortDepth = 0;  // main thread only, like every sort
 void (*g_closingSteps)() = nullptr;
 
-bool EndsWith(const std::u16string& s, std::u16string_view tail) {
-    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+// File patterns match without regard to case, as the file system of the
+// saver's first platform does: "C.JPG" is a photo, "A.JPG.TMP" a leftover.
+bool EndsWithNoCase(std::u16string_view s, std::u16string_view tail) {
+    return s.size() >= tail.size() && EqualsNoCase(s.substr(s.size() - tail.size()), tail);
 }
 
 PhotoEntry* EntryAt(const PhotoListRecord* list, int32_t i) {
@@ -120,7 +122,7 @@ int ScanCache() {
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         std::u16string name = it->path().filename().u16string();
         std::error_code fec;
-        if (EndsWith(name, u".jpg.tmp") && it->is_regular_file(fec)) fs::remove(it->path(), fec);
+        if (EndsWithNoCase(name, u".jpg.tmp") && it->is_regular_file(fec)) fs::remove(it->path(), fec);
     }
 
     auto* fresh = new PhotoListRecord;
@@ -134,7 +136,7 @@ int ScanCache() {
     ec.clear();
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         std::u16string name = it->path().filename().u16string();
-        if (!EndsWith(name, u".jpg")) continue;
+        if (!EndsWithNoCase(name, u".jpg")) continue;
         FindData data;
         if (!ReadFindData(name, data)) continue;
         std::lock_guard<std::mutex> lock(PhotoListLock);

@@ -62,3 +62,17 @@ TEST(HostOptions, BadOptionsAreRefused) {
     EXPECT_EQ(id, 123u);
     EXPECT_FALSE(ParseWindowId("0x1ffffffffffffffff", id));
 }
+
+TEST(HostOptions, VersionAndHelpComeFromTheOptionTable) {
+    EXPECT_TRUE(ParseHostOptions({"--version"}).version);
+    EXPECT_TRUE(ParseHostOptions({"-version"}).error.empty());
+    EXPECT_FALSE(ParseHostOptions({"--version=2"}).error.empty());  // a flag takes no value
+    EXPECT_FALSE(ParseHostOptions({"--root=yes"}).error.empty());
+    std::string usage = UsageText();
+    for (const char* line : {"  /P ID ", "  --site URL      send every request",
+                             "                  the real services", "  --slide-ms N    show",
+                             "  --window-id ID  draw", "  --root          draw",
+                             "  --version       print", "  --help          print"})
+        EXPECT_NE(usage.find(line), std::string::npos) << line;
+    EXPECT_EQ(usage.back(), '\n');
+}

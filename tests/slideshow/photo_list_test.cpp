@@ -56,6 +56,21 @@ TEST_F(PhotoCache, ScanListsJpgOldestFirstAndDeletesLeftovers) {
     EXPECT_TRUE(std::filesystem::exists(dir / "notes.txt"));
 }
 
+TEST_F(PhotoCache, PatternsMatchWithoutRegardToCase) {
+    Photo("C.JPG", 20);
+    Photo("d.Jpg", 10);
+    WriteFileBytes(dir / "A.JPG.TMP", "partial");
+    WriteFileBytes(dir / "b.jpg.Tmp", "partial");
+    WriteFileBytes(dir / "e.jpeg", "x");
+    EXPECT_EQ(ScanCache(), 1);
+    ASSERT_EQ(PhotoList->Count, 2);
+    EXPECT_EQ(NameAt(0), u"C.JPG");
+    EXPECT_EQ(NameAt(1), u"d.Jpg");
+    EXPECT_FALSE(std::filesystem::exists(dir / "A.JPG.TMP"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "b.jpg.Tmp"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "e.jpeg"));
+}
+
 TEST_F(PhotoCache, EmptyOrMissingFolderGivesAnEmptyList) {
     ScanCache();
     EXPECT_EQ(PhotoList->Count, 0);
