@@ -38,7 +38,9 @@ int64_t CalendarSecondsNow() {
     return SinceUnixEpoch100ns() / kFileTimeTicksPerSecond;
 }
 
-void SleepMillis(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void SleepMillis(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 void SetManualTickCount(uint32_t ms) {
     g_tick.value = ms;

@@ -12,7 +12,7 @@ template <std::size_t N>
 class FixedText {
     static_assert(N >= 1);
 
-public:
+  public:
     FixedText() = default;
     FixedText(std::u16string_view s) { Assign(s); }  // NOLINT: texts convert freely
 
@@ -51,7 +51,7 @@ public:
     friend bool operator==(const FixedText& a, const FixedText& b) { return a.view() == b.view(); }
     friend bool operator==(const FixedText& a, std::u16string_view b) { return a.view() == b; }
 
-private:
+  private:
     char16_t buf_[N] = {};
     std::size_t length_ = 0;
 };

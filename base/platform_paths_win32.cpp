@@ -1,6 +1,6 @@
 // Pictures folder on Win32: the shell's My Pictures folder.
-#include <windows.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include "base/platform.h"
 

@@ -34,8 +34,8 @@ std::optional<std::u16string> PicturesFolder() {
     if (!homeEnv || homeEnv[0] != '/') return {};
     std::string home = homeEnv;
     const char* cfg = std::getenv("XDG_CONFIG_HOME");
-    std::string dirs = (cfg && cfg[0] == '/' ? std::string(cfg) : home + "/.config") +
-                       "/user-dirs.dirs";
+    std::string dirs =
+        (cfg && cfg[0] == '/' ? std::string(cfg) : home + "/.config") + "/user-dirs.dirs";
     std::optional<std::string> found;
     std::ifstream in(dirs);
     std::string line;

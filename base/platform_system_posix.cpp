@@ -22,7 +22,7 @@ bool RandomBytes(void* out, std::size_t n) {
 }
 
 bool FileLastWriteTime(const std::filesystem::path& p, int64_t& fileTime) {
-    struct stat st{};
+    struct stat st {};
     if (stat(p.c_str(), &st) != 0) return false;
     fileTime = kFileTimeUnixEpoch + int64_t{st.st_mtim.tv_sec} * kFileTimeTicksPerSecond +
                st.st_mtim.tv_nsec / 100;
@@ -48,7 +48,7 @@ bool SetFileLastWriteTime(const std::filesystem::path& p, int64_t fileTime) {
 // The first four numbers of the kernel release ("6.1.0-18-amd64" gives
 // 6.1.0.18), missing ones as 0.
 std::u16string OsVersionText() {
-    struct utsname u{};
+    struct utsname u {};
     if (uname(&u) != 0) return u"Unknown";
     int n[4] = {0, 0, 0, 0};
     const char* s = u.release;

@@ -1,5 +1,5 @@
-#include <windows.h>
 #include <ntsecapi.h>
+#include <windows.h>
 
 #include <cstdio>
 

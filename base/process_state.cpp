@@ -27,8 +27,12 @@ void PostQuit(int exitCode) {
     int none = -1;
     g_quitCode.compare_exchange_strong(none, exitCode < 0 ? 0 : exitCode);
 }
-bool QuitPosted() { return g_quitCode.load() >= 0; }
-int QuitExitCode() { return g_quitCode.load() < 0 ? 0 : g_quitCode.load(); }
+bool QuitPosted() {
+    return g_quitCode.load() >= 0;
+}
+int QuitExitCode() {
+    return g_quitCode.load() < 0 ? 0 : g_quitCode.load();
+}
 
 void StartBackgroundThread(std::function<void()> body) {
     {

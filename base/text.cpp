@@ -80,13 +80,21 @@ std::u16string WidenLatin1(std::string_view s) {
     return out;
 }
 
-std::u16string AsciiToUtf16(std::string_view s) { return WidenLatin1(s); }
+std::u16string AsciiToUtf16(std::string_view s) {
+    return WidenLatin1(s);
+}
 
-std::filesystem::path ToPath(std::u16string_view s) { return std::filesystem::path(s); }
+std::filesystem::path ToPath(std::u16string_view s) {
+    return std::filesystem::path(s);
+}
 
-std::u16string FromPath(const std::filesystem::path& p) { return p.u16string(); }
+std::u16string FromPath(const std::filesystem::path& p) {
+    return p.u16string();
+}
 
-char16_t ToUpperAscii(char16_t c) { return (c >= u'a' && c <= u'z') ? c - 32 : c; }
+char16_t ToUpperAscii(char16_t c) {
+    return (c >= u'a' && c <= u'z') ? c - 32 : c;
+}
 
 std::u16string ToUpperAscii(std::u16string_view s) {
     std::u16string out(s);
@@ -121,7 +129,13 @@ int32_t ParseDecimalImpl(std::basic_string_view<Ch> s) {
 }
 }  // namespace
 
-int32_t ParseDecimal(std::u16string_view s) { return ParseDecimalImpl(s); }
-int32_t ParseDecimal(std::string_view s) { return ParseDecimalImpl(s); }
+int32_t ParseDecimal(std::u16string_view s) {
+    return ParseDecimalImpl(s);
+}
+int32_t ParseDecimal(std::string_view s) {
+    return ParseDecimalImpl(s);
+}
 
-std::u16string DecimalText(int64_t v) { return AsciiToUtf16(std::to_string(v)); }
+std::u16string DecimalText(int64_t v) {
+    return AsciiToUtf16(std::to_string(v));
+}

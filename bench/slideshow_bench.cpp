@@ -19,13 +19,13 @@
 #include <vector>
 
 #include "base/clock.h"
-#include "base/text.h"
-#include "host/command_line.h"
 #include "base/process_state.h"
 #include "base/saver_app.h"
+#include "base/text.h"
+#include "host/command_line.h"
 #include "host/run_mode.h"
-#include "host/triggers.h"
 #include "host/saver_host.h"
+#include "host/triggers.h"
 #include "overlay/slide_slot.h"
 #include "slideshow/photo_list.h"
 #include "slideshow/photo_texture.h"

@@ -16,8 +16,8 @@
 
 #include "base/clock.h"
 #include "base/fixed_text.h"
-#include "base/text.h"
 #include "base/process_state.h"
+#include "base/text.h"
 #include "net/endpoints.h"
 #include "net/http_fetcher.h"
 #include "slideshow/photo_list.h"

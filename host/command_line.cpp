@@ -177,7 +177,8 @@ HostOptions ParseHostOptions(const std::vector<std::string>& args) {
             value = args[++i];
             hasValue = true;
         }
-        bool ok = row->valueName ? hasValue && row->store(o, value) : !hasValue && row->store(o, value);
+        bool ok =
+            row->valueName ? hasValue && row->store(o, value) : !hasValue && row->store(o, value);
         if (!ok) {
             o.error = row->error ? row->error : std::string("--") + row->name + " takes no value";
             return o;

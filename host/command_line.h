@@ -7,7 +7,7 @@
 #include <vector>
 
 struct CommandLineMode {
-    int32_t runMode = 0;      // RunModeValue
+    int32_t runMode = 0;  // RunModeValue
     uint64_t parentWindow = 0;
 };
 
@@ -18,14 +18,14 @@ CommandLineMode ParseRunMode(std::u16string_view commandLine);
 
 struct HostOptions {
     CommandLineMode mode;
-    std::u16string site;          // --site URL, empty when not given
-    int32_t slideMillis = -1;     // --slide-ms N, -1 when not given
-    bool hasWindowId = false;     // --window-id ID
+    std::u16string site;       // --site URL, empty when not given
+    int32_t slideMillis = -1;  // --slide-ms N, -1 when not given
+    bool hasWindowId = false;  // --window-id ID
     uint64_t windowId = 0;
-    bool root = false;            // --root
-    bool help = false;            // --help
-    bool version = false;         // --version
-    std::string error;            // set when the options are not understood
+    bool root = false;     // --root
+    bool help = false;     // --help
+    bool version = false;  // --version
+    std::string error;     // set when the options are not understood
 };
 
 // argv[1..]: options of one or two dashes are taken out with their values

@@ -12,11 +12,11 @@
 
 #include "base/clock.h"
 #include "base/platform.h"
+#include "base/process_state.h"
+#include "base/saver_app.h"
 #include "base/text.h"
 #include "host/command_line.h"
 #include "host/run_mode.h"
-#include "base/process_state.h"
-#include "base/saver_app.h"
 #include "host/saver_host.h"
 #include "net/endpoints.h"
 #include "settings/settings.h"
@@ -28,7 +28,9 @@ namespace {
 // only matters when a thread is stuck in a system call.
 constexpr int kShutdownWaitMillis = 2000;
 
-extern "C" void OnQuitSignal(int) { PostQuit(0); }
+extern "C" void OnQuitSignal(int) {
+    PostQuit(0);
+}
 
 void MakeDataFolder() {
     std::u16string folder;

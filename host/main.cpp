@@ -2,8 +2,8 @@
 #include <string>
 #include <vector>
 
-#include "host/host_main.h"
 #include "base/process_state.h"
+#include "host/host_main.h"
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);

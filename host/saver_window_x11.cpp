@@ -17,11 +17,10 @@
 #include <GL/glx.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/keysym.h>
 
 #include <cstdlib>
 #include <string>
-
-#include <X11/keysym.h>
 
 #include "base/clock.h"
 #include "base/process_state.h"
@@ -242,8 +241,8 @@ void TakeFirstMousePosition() {
 SaverInput KeyInput(const XKeyEvent& key) {
     KeySym sym = XLookupKeysym(const_cast<XKeyEvent*>(&key), 0);
     bool alt = (key.state & Mod1Mask) != 0;
-    bool system = alt || sym == XK_F10 || sym == XK_Alt_L || sym == XK_Alt_R ||
-                  sym == XK_Meta_L || sym == XK_Meta_R;
+    bool system = alt || sym == XK_F10 || sym == XK_Alt_L || sym == XK_Alt_R || sym == XK_Meta_L ||
+                  sym == XK_Meta_R;
     SaverInput in{system ? InputKind::SystemKey : InputKind::Key};
     // No window manager turns Alt+F4 into a close request over the saver.
     in.closes = key.type == KeyPress && alt && sym == XK_F4;

@@ -1,9 +1,8 @@
 #include "host/triggers.h"
 
-#include "host/saver_window.h"
-
 #include "base/clock.h"
 #include "harvest/gallery_refresh.h"
+#include "host/saver_window.h"
 #include "overlay/overlay_texture.h"
 #include "settings/settings.h"
 #include "slideshow/photo_list.h"
@@ -124,6 +123,6 @@ void PaintInterlude(Interlude what, int slotIndex) {
 }
 }  // namespace
 
-const SlideshowHooks kTriggerHooks = {AfterCacheScan,   AfterSlideshowStart, WhileSlideOnShow,
-                                      RescanBeforeAdvance, NextInterlude,    PaintInterlude,
+const SlideshowHooks kTriggerHooks = {AfterCacheScan,      AfterSlideshowStart, WhileSlideOnShow,
+                                      RescanBeforeAdvance, NextInterlude,       PaintInterlude,
                                       FadeToBlack};

@@ -21,8 +21,8 @@ std::u16string g_override;
 bool ValidHost(std::u16string_view host) {
     if (host.empty() || host.size() > 200) return false;
     for (char16_t c : host) {
-        bool ok = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
-                  c == u'.' || c == u'-';
+        bool ok = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') ||
+                  (c >= u'0' && c <= u'9') || c == u'.' || c == u'-';
         if (!ok) return false;
     }
     return true;
@@ -60,10 +60,14 @@ std::string ThumbnailPrefix() {
     return Utf16ToUtf8(ServiceBase(Service::ImageServer)) + "/aviation-photos/small/";
 }
 
-std::u16string PhotoPrefix() { return ServiceBase(Service::ImageServer) + u"/aviation-photos/photos/"; }
+std::u16string PhotoPrefix() {
+    return ServiceBase(Service::ImageServer) + u"/aviation-photos/photos/";
+}
 
 std::u16string MakerAddress() {
     return ServiceBase(Service::MakerHome).substr(7) + u"/screensavers";
 }
 
-std::u16string MakerHomeUrl() { return ServiceBase(Service::MakerHome) + u"/screensavers"; }
+std::u16string MakerHomeUrl() {
+    return ServiceBase(Service::MakerHome) + u"/screensavers";
+}

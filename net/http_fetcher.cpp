@@ -25,8 +25,8 @@
 
 #include "base/clock.h"
 #include "base/fixed_text.h"
-#include "base/text.h"
 #include "base/process_state.h"
+#include "base/text.h"
 #include "net/transport.h"
 
 namespace {

@@ -3,10 +3,10 @@
 #include "base/clock.h"
 #include "net/endpoints.h"
 
-#define SKYREEL_SEARCH_RANGE(range)                                                      \
-    u"/search/photo.search?aircraft_genericsearch=&airlinesearch=&countrysearch="      \
-    u"&specialsearch=&daterange=" range                                                \
-    u"&keywords=&range=&sort_order=views+desc&page_limit=60&thumbnails=noinfo"
+#define SKYREEL_SEARCH_RANGE(range)                                               \
+    u"/search/photo.search?aircraft_genericsearch=&airlinesearch=&countrysearch=" \
+    u"&specialsearch=&"                                                           \
+    u"daterange=" range u"&keywords=&range=&sort_order=views+desc&page_limit=60&thumbnails=noinfo"
 
 const Gallery GalleryTable[kGalleryCount + 1] = {
     {u"Most popular photos (very rare updates, best quality)", u"topall",

@@ -6,7 +6,7 @@
 #include <string>
 
 struct Gallery {
-    const char16_t* title;        // shown in the setup dialog's list
+    const char16_t* title;  // shown in the setup dialog's list
     const char16_t* id;
     const char16_t* description;  // two lines separated by "\n"
     const char16_t* path;         // path and query on the photo site's web server

@@ -8,8 +8,8 @@
 #include <system_error>
 
 #include "base/platform.h"
-#include "base/text.h"
 #include "base/process_state.h"
+#include "base/text.h"
 
 PhotoListRecord* PhotoList = nullptr;
 std::mutex PhotoListLock;
@@ -122,7 +122,8 @@ int ScanCache() {
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         std::u16string name = it->path().filename().u16string();
         std::error_code fec;
-        if (EndsWithNoCase(name, u".jpg.tmp") && it->is_regular_file(fec)) fs::remove(it->path(), fec);
+        if (EndsWithNoCase(name, u".jpg.tmp") && it->is_regular_file(fec))
+            fs::remove(it->path(), fec);
     }
 
     auto* fresh = new PhotoListRecord;

@@ -1,7 +1,7 @@
 #include "slideshow/photo_texture.h"
 
-#include "base/text.h"
 #include "base/saver_app.h"
+#include "base/text.h"
 #include "overlay/image_canvas.h"
 #include "overlay/overlay_texture.h"
 #include "slideshow/photo_decode.h"

@@ -25,5 +25,5 @@ void DrawQuad(int slot, float alpha, const SlotGeometry& g) {
 }
 }  // namespace
 
-const SlideshowOps kGlSlideshowOps = {RenewTexture,  DeleteTexture, LoadPhoto, GlViewportSize,
+const SlideshowOps kGlSlideshowOps = {RenewTexture, DeleteTexture, LoadPhoto,  GlViewportSize,
                                       GlClearFrame, DrawQuad,      SleepMillis};

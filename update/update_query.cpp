@@ -13,9 +13,9 @@
 
 #include "base/fixed_text.h"
 #include "base/platform.h"
-#include "base/text.h"
 #include "base/process_state.h"
 #include "base/saver_app.h"
+#include "base/text.h"
 #include "net/endpoints.h"
 #include "net/http_fetcher.h"
 #include "settings/settings.h"

@@ -18,8 +18,8 @@
 
 #include "base/clock.h"
 #include "base/platform.h"
-#include "base/text.h"
 #include "base/process_state.h"
+#include "base/text.h"
 #include "net/endpoints.h"
 #include "net/http_fetcher.h"
 #include "settings/settings.h"

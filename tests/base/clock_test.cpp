@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "base/clock.h"
+
+#include <gtest/gtest.h>
 
 TEST(Clocks, ManualValuesAreReturnedUntilReset) {
     SetManualTickCount(0xFFFFFFF0u);

@@ -1,7 +1,8 @@
+#include "base/text.h"
+
 #include <gtest/gtest.h>
 
 #include "base/fixed_text.h"
-#include "base/text.h"
 
 TEST(FixedText, BoundedCopyAndAppendStopAtNMinusOne) {
     FixedText<5> t;
@@ -19,11 +20,15 @@ TEST(FixedText, BoundedCopyAndAppendStopAtNMinusOne) {
 }
 
 TEST(Text, Utf8RoundTripsAndRepairsGarbage) {
-    std::string s = "Gr\xC3\xBC\xC3\x9F" "e \xE2\x80\x94 \xF0\x9F\x9B\xA9";
+    std::string s =
+        "Gr\xC3\xBC\xC3\x9F"
+        "e \xE2\x80\x94 \xF0\x9F\x9B\xA9";
     EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16(s)), s);
-    EXPECT_EQ(Utf8ToUtf16("a\xFF" "b"), u"a\uFFFDb");
-    EXPECT_EQ(Utf8ToUtf16("\xE2\x80"), u"\uFFFD\uFFFD");      // truncated sequence
-    EXPECT_EQ(Utf8ToUtf16("\xC0\xAF"), u"\uFFFD\uFFFD");      // overlong slash
+    EXPECT_EQ(Utf8ToUtf16("a\xFF"
+                          "b"),
+              u"a\uFFFDb");
+    EXPECT_EQ(Utf8ToUtf16("\xE2\x80"), u"\uFFFD\uFFFD");            // truncated sequence
+    EXPECT_EQ(Utf8ToUtf16("\xC0\xAF"), u"\uFFFD\uFFFD");            // overlong slash
     EXPECT_EQ(Utf8ToUtf16("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");  // encoded surrogate
     EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");
     EXPECT_EQ(WidenLatin1("\xE9\x80"), std::u16string({0xE9, 0x80}));

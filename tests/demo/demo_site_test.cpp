@@ -20,9 +20,9 @@
 
 #include "base/text.h"
 #include "demo/demo_site_process.h"
-#include "settings/gallery_table.h"
 #include "net/endpoints.h"
 #include "net/http_fetcher.h"
+#include "settings/gallery_table.h"
 #include "support/temp_dir.h"
 #include "weather/weather_scanner.h"
 

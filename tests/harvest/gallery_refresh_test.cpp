@@ -1,8 +1,8 @@
 #include "harvest/gallery_refresh.h"
 
-#include "settings/gallery_table.h"
-#include "harvest_fixture.h"
 #include "base/saver_app.h"
+#include "harvest_fixture.h"
+#include "settings/gallery_table.h"
 #include "settings/settings.h"
 
 namespace fs = std::filesystem;

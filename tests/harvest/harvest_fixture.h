@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "base/clock.h"
+#include "base/process_state.h"
 #include "base/text.h"
 #include "harvest/photo_harvest.h"
-#include "base/process_state.h"
 #include "net/endpoints.h"
 #include "slideshow/photo_list.h"
 #include "support/http_test_server.h"

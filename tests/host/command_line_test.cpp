@@ -1,10 +1,13 @@
+#include "host/command_line.h"
+
 #include <gtest/gtest.h>
 
-#include "host/command_line.h"
 #include "host/run_mode.h"
 
 namespace {
-CommandLineMode Mode(const char16_t* s) { return ParseRunMode(s); }
+CommandLineMode Mode(const char16_t* s) {
+    return ParseRunMode(s);
+}
 }  // namespace
 
 TEST(RunMode, SwitchesAnywhereInAnyCase) {
@@ -69,10 +72,10 @@ TEST(HostOptions, VersionAndHelpComeFromTheOptionTable) {
     EXPECT_FALSE(ParseHostOptions({"--version=2"}).error.empty());  // a flag takes no value
     EXPECT_FALSE(ParseHostOptions({"--root=yes"}).error.empty());
     std::string usage = UsageText();
-    for (const char* line : {"  /P ID ", "  --site URL      send every request",
-                             "                  the real services", "  --slide-ms N    show",
-                             "  --window-id ID  draw", "  --root          draw",
-                             "  --version       print", "  --help          print"})
+    for (const char* line :
+         {"  /P ID ", "  --site URL      send every request", "                  the real services",
+          "  --slide-ms N    show", "  --window-id ID  draw", "  --root          draw",
+          "  --version       print", "  --help          print"})
         EXPECT_NE(usage.find(line), std::string::npos) << line;
     EXPECT_EQ(usage.back(), '\n');
 }

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "base/clock.h"
-#include "base/text.h"
 #include "base/process_state.h"
+#include "base/text.h"
 #include "support/http_test_server.h"
 #include "support/temp_dir.h"
 

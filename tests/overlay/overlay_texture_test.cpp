@@ -9,8 +9,8 @@
 #include <memory>
 #include <vector>
 
-#include "host/command_line.h"
 #include "base/process_state.h"
+#include "host/command_line.h"
 #include "host/run_mode.h"
 #include "host/saver_host.h"
 #include "overlay/resource_images.h"

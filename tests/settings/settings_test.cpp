@@ -1,11 +1,12 @@
+#include "settings/settings.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+#include "base/saver_app.h"
 #include "base/text.h"
 #include "settings/gallery_table.h"
-#include "base/saver_app.h"
-#include "settings/settings.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -27,7 +28,7 @@ std::u16string FromUtf16Le(const std::string& b) {
 }
 
 class SettingsFile : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         Settings = SettingsRecord{};
         SaverApp.RefreshSeconds = 604800;
@@ -47,7 +48,9 @@ TEST_F(SettingsFile, FirstStartWritesTheExactDefaultFile) {
     LoadSettings();
     std::string bytes = ReadFileBytes(File());
     ASSERT_EQ(bytes.size(), 298u);
-    EXPECT_EQ(bytes.substr(0, 22), std::string("d\0l\0o\0p\0t\0i\0o\0n\0=\0" "0\0\n\0", 22));
+    EXPECT_EQ(bytes.substr(0, 22), std::string("d\0l\0o\0p\0t\0i\0o\0n\0=\0"
+                                               "0\0\n\0",
+                                               22));
     std::u16string text = Read();
     std::u16string guid = text.substr(16, 32);
     for (char16_t c : guid) EXPECT_TRUE((c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F'));
@@ -74,9 +77,10 @@ TEST_F(SettingsFile, CompleteFileLoadsWithoutRewriting) {
 }
 
 TEST_F(SettingsFile, KeysInAnyCaseLaterEntriesWinAndValuesAreVerbatim) {
-    Write(u"GUID=0123456789ABCDEF0123456789ABCDEF\nNewVer=2.0\nnewver=2.5\r\n"
-          u"Weather_Loc_Id=AAAA0001\nweather_loc=Far away\r\nSHOW_WEATHER=2\nshow_newver=x\n"
-          u"dloption=4");
+    Write(
+        u"GUID=0123456789ABCDEF0123456789ABCDEF\nNewVer=2.0\nnewver=2.5\r\n"
+        u"Weather_Loc_Id=AAAA0001\nweather_loc=Far away\r\nSHOW_WEATHER=2\nshow_newver=x\n"
+        u"dloption=4");
     LoadSettings();
     EXPECT_EQ(Settings.newver.view(), u"2.5\r");
     EXPECT_EQ(Settings.weather_loc.view(), u"Far away\r");
@@ -107,8 +111,10 @@ TEST_F(SettingsFile, BadGalleryNumbersSelectGalleryZero) {
 
 TEST_F(SettingsFile, LongValuesAreCutAndGapsFilledOnSave) {
     std::u16string longName(150, u'n');
-    Write(u"guid=short\nnewver=1.2.3.4.5.6.7\nweather_loc_id=ABCDEFGHIJKLMNOPQRSTUVWXYZ\n"
-          u"weather_loc=" + longName);
+    Write(
+        u"guid=short\nnewver=1.2.3.4.5.6.7\nweather_loc_id=ABCDEFGHIJKLMNOPQRSTUVWXYZ\n"
+        u"weather_loc=" +
+        longName);
     LoadSettings();
     EXPECT_EQ(Settings.newver.view(), u"1.2.3.4.5");
     EXPECT_EQ(Settings.weather_loc_id.view(), u"ABCDEFGHIJKLMNOPQRS");
@@ -132,8 +138,9 @@ TEST_F(SettingsFile, IncompleteFilesAreRewrittenWithDefaults) {
 }
 
 TEST_F(SettingsFile, ByteOrderMarkHidesTheFirstEntryAndLinesWithoutEqualsJoinTheNextKey) {
-    Write(u"\uFEFFdloption=2\nguid=0123456789ABCDEF0123456789ABCDEF\njunk line\nnewver=1.3\n"
-          u"weather_loc_id=RSXX0091\nweather_loc=x");
+    Write(
+        u"\uFEFFdloption=2\nguid=0123456789ABCDEF0123456789ABCDEF\njunk line\nnewver=1.3\n"
+        u"weather_loc_id=RSXX0091\nweather_loc=x");
     LoadSettings();
     EXPECT_EQ(Settings.dloption, 0);
     EXPECT_TRUE(Settings.newver.empty());  // its key became "junk line\nnewver"

@@ -1,3 +1,5 @@
+#include "slideshow/photo_list.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -6,14 +8,13 @@
 
 #include "base/clock.h"
 #include "base/platform.h"
-#include "base/text.h"
 #include "base/process_state.h"
-#include "slideshow/photo_list.h"
+#include "base/text.h"
 #include "support/temp_dir.h"
 
 namespace {
 class PhotoCache : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override {
         std::lock_guard<std::mutex> lock(PhotoListLock);
         FreePhotoList(PhotoList);
@@ -22,8 +23,8 @@ protected:
     // A photo file whose last write lies `age` seconds before a fixed moment.
     void Photo(const std::string& name, int age) {
         WriteFileBytes(dir / name, "jpeg");
-        SetFileLastWriteTime(dir / name,
-                             kFileTimeUnixEpoch + (1'700'000'000LL - age) * kFileTimeTicksPerSecond);
+        SetFileLastWriteTime(
+            dir / name, kFileTimeUnixEpoch + (1'700'000'000LL - age) * kFileTimeTicksPerSecond);
     }
     std::u16string NameAt(int i) const { return PhotoList->Items[i]->Data.name; }
     TempDataFolder dir;
@@ -50,8 +51,7 @@ TEST_F(PhotoCache, ScanListsJpgOldestFirstAndDeletesLeftovers) {
     EXPECT_EQ(NameAt(0), u"c.jpg");
     EXPECT_EQ(NameAt(1), u"b.jpg");
     EXPECT_EQ(NameAt(2), u"a.jpg");
-    EXPECT_EQ(PhotoList->Items[0]->Path.view(),
-              FromPath(dir.path()) + kPathSeparator + u"c.jpg");
+    EXPECT_EQ(PhotoList->Items[0]->Path.view(), FromPath(dir.path()) + kPathSeparator + u"c.jpg");
     EXPECT_FALSE(std::filesystem::exists(dir / "a.jpg.tmp"));
     EXPECT_TRUE(std::filesystem::exists(dir / "notes.txt"));
 }
@@ -141,7 +141,7 @@ TEST_F(PhotoCache, SortHandlesEveryOrderAndTheDepthGuardStopsDeepRanges) {
     for (int i = 1; i < n; ++i)
         inversions += ComparePhotoTimes(PhotoList->Items[i - 1], PhotoList->Items[i]) > 0;
     EXPECT_GT(inversions, 0) << "the guard should have left deep ranges unsorted";
-    EXPECT_EQ(PhotoList->Count, n);  // nothing lost
+    EXPECT_EQ(PhotoList->Count, n);                   // nothing lost
     SortPhotos(PhotoList, 0, -1, ComparePhotoTimes);  // the empty range is harmless
 }
 

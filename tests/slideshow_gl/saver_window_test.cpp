@@ -17,8 +17,8 @@
 #include <functional>
 
 #include "base/clock.h"
-#include "host/command_line.h"
 #include "base/process_state.h"
+#include "host/command_line.h"
 #include "host/run_mode.h"
 #include "host/saver_host.h"
 #include "support/temp_dir.h"

@@ -10,8 +10,8 @@
 
 #include "base/clock.h"
 #include "base/platform.h"
-#include "host/command_line.h"
 #include "base/process_state.h"
+#include "host/command_line.h"
 #include "host/run_mode.h"
 #include "host/saver_host.h"
 #include "overlay/overlay_texture.h"

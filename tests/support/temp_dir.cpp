@@ -5,8 +5,8 @@
 #include <random>
 #include <sstream>
 
-#include "base/text.h"
 #include "base/process_state.h"
+#include "base/text.h"
 
 TempDir::TempDir() {
     static std::atomic<int> counter{0};
@@ -26,7 +26,9 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ec);
 }
 
-TempDataFolder::TempDataFolder() { DataFolder.Assign(FromPath(path())); }
+TempDataFolder::TempDataFolder() {
+    DataFolder.Assign(FromPath(path()));
+}
 
 void WriteFileBytes(const std::filesystem::path& p, const std::string& bytes) {
     std::ofstream out(p, std::ios::binary | std::ios::trunc);

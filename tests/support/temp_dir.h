@@ -6,7 +6,7 @@
 #include <string>
 
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -15,13 +15,13 @@ public:
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
 // Makes DataFolder point at a fresh temporary folder for the test's life.
 class TempDataFolder : public TempDir {
-public:
+  public:
     TempDataFolder();
 };
 
