@@ -1,6 +1,7 @@
 // Pictures folder on Win32: the shell's My Pictures folder.
-#include <shlobj.h>
 #include <windows.h>
+// The other system headers need windows.h first.
+#include <shlobj.h>
 
 #include "base/platform.h"
 

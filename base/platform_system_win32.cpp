@@ -1,5 +1,6 @@
-#include <ntsecapi.h>
 #include <windows.h>
+// The other system headers need windows.h first.
+#include <ntsecapi.h>
 
 #include <cstdio>
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the normal build (all tests, GL and
-# dialog tests on their own Xvfb servers), the unit tests again under
-# ASan+UBSan, the threaded tests under TSan, and the portable core tests
-# cross-built with MinGW-w64 and run under wine.
+# Builds everything and runs every test: the layer and format checks, the
+# normal build (all tests, GL and dialog tests on their own Xvfb servers),
+# clang-tidy on the product code, the unit tests again under ASan+UBSan, the
+# threaded tests under TSan, and the portable core tests cross-built with
+# MinGW-w64 and run under wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh test
@@ -10,11 +11,18 @@ tools/install-deps.sh test
 jobs=$(nproc)
 step() { printf '\n=== %s\n' "$*"; }
 
+step "layers and format"
+tools/check_layers.sh
+git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
+
 step "build"
 cmake -S . -B build -G Ninja -DSKYREEL_BENCH=ON >/dev/null
 cmake --build build -j "$jobs"
 step "tests"
 ctest --test-dir build --output-on-failure -j "$jobs"
+
+step "clang-tidy"
+tools/tidy.sh build
 
 step "ASan+UBSan"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \

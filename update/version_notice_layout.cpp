@@ -19,7 +19,7 @@ VersionNoticeLayout ComputeVersionNoticeLayout(int left, int top, int right, int
     L.signX = static_cast<int>(static_cast<float>(left) + (w - static_cast<float>(signWidth)) / 2);
     L.signY =
         static_cast<int>(static_cast<float>(top) + h / 2 - static_cast<float>(signHeight) - 50);
-    L.textX = static_cast<float>(SaverApp.TextureSize / 2);
+    L.textX = static_cast<float>(SaverApp.TextureSize) / 2;
     L.textY = static_cast<float>(top) + h / 2 + 50;
     return L;
 }

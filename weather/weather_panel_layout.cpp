@@ -194,8 +194,9 @@ CurrentPanelLayout ComputeCurrentPanelLayout(int left, int top, int right, int b
         MakeText(TemperatureText(report.CurrentTemp, report.TempUnit), fa + (fW - fpw) * 0.5f,
                  fb + (fH - fph) * 0.5f + fph / 6, fpw, fph / 3, kBigPoints, kText, TextAlign::Far);
     // Starting a third of the picture's height above its bottom.
-    L.conditions = MakeText(report.Conditions, fa, fb + (fH + fph) * 0.5f - ph / 3, fW, fH - 100,
-                            kBigPoints, kText);
+    L.conditions =
+        MakeText(report.Conditions, fa, fb + (fH + fph) * 0.5f - static_cast<float>(ph / 3), fW,
+                 fH - 100, kBigPoints, kText);
     L.sunLine = MakeText(SunLineText(report), fa, fb + fH - 70, fW, fH, kSmallPoints, kText);
     return L;
 }
