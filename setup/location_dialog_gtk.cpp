@@ -1,22 +1,18 @@
-// The location dialog. A search runs on a thread of its own; GTK is touched
-// only on the main thread, so the thread leaves its outcome in a shared
-// search record and hands the record to the main loop with g_idle_add. A
-// dialog closed while its search runs marks the record, and the late outcome
-// is dropped. Each search downloads into a file of its own
-// (NextSearchDownloadPath), so a reopened dialog can search at once while an
-// earlier search still runs.
-//
-// States: idle (Search enabled) -> searching (Search and OK disabled, the
-// list shows the searching line) -> idle with places (OK enabled, first
-// place selected) or idle with a fixed line.
+// The location dialog on GTK. A search runs on a thread of its own; GTK is
+// touched only on the main thread, so the thread leaves its outcome in a
+// shared search record and hands the record to the main loop with
+// g_idle_add. A dialog closed while its search runs marks the record, and the
+// late outcome is dropped before it can reach freed widgets. Each search
+// downloads into a file of its own (NextSearchDownloadPath), so a reopened
+// dialog can search at once while an earlier search still runs.
 #include "setup/location_dialog_gtk.h"
 
 #include <memory>
 #include <mutex>
 #include <string>
 
-#include "base/text.h"
 #include "base/process_state.h"
+#include "base/text.h"
 #include "setup/dialog_gtk.h"
 #include "setup/location_search.h"
 
@@ -38,7 +34,8 @@ struct SearchRecord {
 struct LocationDialog {
     GtkBuilder* builder = nullptr;
     GtkWidget* window = nullptr;
-    std::function<void(bool)> done;
+    LocationDialogDone done;
+    LocationDialogState state;
     std::shared_ptr<SearchRecord> search;  // the running search, if any
 };
 
@@ -57,33 +54,31 @@ void ShowLines(LocationDialog* d, const std::vector<std::u16string>& lines) {
         gtk_list_store_insert_with_values(store, nullptr, -1, 0, Utf16ToUtf8(line).c_str(), -1);
 }
 
-void ShowOutcome(LocationDialog* d, const SearchOutcome& outcome) {
-    switch (outcome.kind) {
-        case SearchOutcome::Places: {
-            ShowLines(d, outcome.lines);
-            GtkTreePath* first = gtk_tree_path_new_first();
-            gtk_tree_view_set_cursor(GTK_TREE_VIEW(Widget(d, "places")), first, nullptr, FALSE);
-            gtk_tree_path_free(first);
-            gtk_widget_set_sensitive(Widget(d, "ok"), TRUE);
-            break;
-        }
-        case SearchOutcome::NothingFound:
-            ShowLines(d, {kNotFoundLine});
-            break;
-        case SearchOutcome::ConnectionFailed:
-            ShowLines(d, {kConnectionLine});
-            break;
+void ShowView(LocationDialog* d) {
+    const LocationDialogView& view = d->state.view;
+    ShowLines(d, view.lines);
+    if (view.selected >= 0) {
+        GtkTreePath* row = gtk_tree_path_new_from_indices(view.selected, -1);
+        gtk_tree_view_set_cursor(GTK_TREE_VIEW(Widget(d, "places")), row, nullptr, FALSE);
+        gtk_tree_path_free(row);
     }
-    gtk_widget_set_sensitive(Widget(d, "search"), TRUE);
+    gtk_widget_set_sensitive(Widget(d, "ok"), view.okEnabled);
+    gtk_widget_set_sensitive(Widget(d, "search"), view.searchEnabled);
 }
+
+void Apply(LocationDialog* d, const LocationDialogStep& step);
 
 gboolean DeliverOutcome(gpointer data) {
     auto& search = *static_cast<std::shared_ptr<SearchRecord>*>(data);
     LocationDialog* d = search->dialog;
     if (!d) return G_SOURCE_REMOVE;  // the dialog closed meanwhile
     d->search.reset();
-    std::lock_guard<std::mutex> lock(search->lock);
-    ShowOutcome(d, search->outcome);
+    SearchOutcome outcome;
+    {
+        std::lock_guard<std::mutex> lock(search->lock);
+        outcome = std::move(search->outcome);
+    }
+    Apply(d, SearchEnded(d->state, outcome));
     return G_SOURCE_REMOVE;
 }
 
@@ -100,24 +95,12 @@ void WarnEmptySearch(LocationDialog* d) {
     gtk_widget_show(box);
 }
 
-void OnSearch(GtkButton*, gpointer data) {
-    auto* d = static_cast<LocationDialog*>(data);
-    if (d->search) return;  // one search per dialog at a time
-    SearchText text(Utf8ToUtf16(gtk_entry_get_text(GTK_ENTRY(Widget(d, "search_text")))));
-    TrimLeadingBlanks(text);
-    if (text.empty()) {
-        WarnEmptySearch(d);
-        return;
-    }
+void StartSearch(LocationDialog* d, std::u16string query) {
     auto search = std::make_shared<SearchRecord>();
-    search->query = text.str();
+    search->query = std::move(query);
     if (!NextSearchDownloadPath(search->downloadPath)) search->downloadPath.Clear();
     search->dialog = d;
     d->search = search;
-
-    ShowLines(d, {kSearchingLine});
-    gtk_widget_set_sensitive(Widget(d, "search"), FALSE);
-    gtk_widget_set_sensitive(Widget(d, "ok"), FALSE);
     StartBackgroundThread([search] {
         SearchOutcome outcome = RunLocationSearch(search->query, search->downloadPath.view());
         {
@@ -129,30 +112,45 @@ void OnSearch(GtkButton*, gpointer data) {
     });
 }
 
-void End(LocationDialog* d, bool ok) {
+void End(LocationDialog* d, LocationDialogEnd end) {
     auto done = std::move(d->done);
     gtk_widget_destroy(d->window);  // frees `d`
-    if (done) done(ok);
+    if (done) done(end);
 }
 
-// OK takes the selected line; a fixed line or no selection acts as Cancel.
+// Carries out a step of the dialog's logic; ending the dialog comes last, as
+// it frees `d`.
+void Apply(LocationDialog* d, const LocationDialogStep& step) {
+    if (step.viewChanged) ShowView(d);
+    if (step.warnEmptySearch) WarnEmptySearch(d);
+    if (step.query) StartSearch(d, *step.query);
+    if (step.end) End(d, *step.end);
+}
+
+void OnSearch(GtkButton*, gpointer data) {
+    auto* d = static_cast<LocationDialog*>(data);
+    const gchar* typed = gtk_entry_get_text(GTK_ENTRY(Widget(d, "search_text")));
+    Apply(d, PressSearch(d->state, Utf8ToUtf16(typed)));
+}
+
 void OnOk(GtkButton*, gpointer data) {
     auto* d = static_cast<LocationDialog*>(data);
     GtkTreeModel* model = nullptr;
     GtkTreeIter row;
     GtkTreeSelection* selection = gtk_tree_view_get_selection(GTK_TREE_VIEW(Widget(d, "places")));
-    bool taken = false;
+    std::u16string line;
     if (gtk_tree_selection_get_selected(selection, &model, &row)) {
-        gchar* line = nullptr;
-        gtk_tree_model_get(model, &row, 0, &line, -1);
-        taken = line && TakeLocationLine(Utf8ToUtf16(line), PendingLocation);
-        g_free(line);
+        gchar* text = nullptr;
+        gtk_tree_model_get(model, &row, 0, &text, -1);
+        if (text) line = Utf8ToUtf16(text);
+        g_free(text);
     }
-    End(d, taken);
+    Apply(d, PressOk(d->state, line, PendingLocation));
 }
 
 void OnCancel(GtkButton*, gpointer data) {
-    End(static_cast<LocationDialog*>(data), false);
+    auto* d = static_cast<LocationDialog*>(data);
+    Apply(d, PressCancel(d->state));
 }
 
 // A double click (or Enter) on a row selects it and acts as OK, even while
@@ -170,7 +168,7 @@ void OnDestroy(GtkWidget*, gpointer data) {
 }
 }  // namespace
 
-GtkWidget* OpenLocationDialog(GtkWindow* owner, std::function<void(bool)> done) {
+GtkWidget* OpenLocationDialog(GtkWindow* owner, LocationDialogDone done) {
     auto* d = new LocationDialog;
     d->builder = LoadDialogLayout("location_dialog.ui");
     d->window = Widget(d, "location_dialog");
@@ -186,7 +184,7 @@ GtkWidget* OpenLocationDialog(GtkWindow* owner, std::function<void(bool)> done) 
     g_signal_connect(d->window, "destroy", G_CALLBACK(OnDestroy), d);
     AttachDialogKeys(GTK_WINDOW(d->window), ok, cancel, GTK_CONTAINER(Widget(d, "layout")));
 
-    gtk_widget_set_sensitive(GTK_WIDGET(ok), FALSE);
+    ShowView(d);
     gtk_widget_grab_focus(Widget(d, "search_text"));
     gtk_widget_show(d->window);
     return d->window;

@@ -1,7 +1,8 @@
 // The weather location dialog on GTK. It is opened by the setup dialog's
-// "Change" button and is modal over it.
+// "Change" button and is modal over it. Its states and decisions are in
+// location_dialog_logic; this backend shows the view and runs the search.
 //
-// Implemented: search text, Search on a thread of its own with the results
+// Implemented: search text, Search on a thread of its own with the outcome
 //   handed to the main loop, the place list, OK/double click/Cancel, the
 //   "Cannot search" warning, Enter/Esc/close box.
 // Missing: nothing.
@@ -9,10 +10,9 @@
 
 #include <gtk/gtk.h>
 
-#include <functional>
+#include "setup/location_dialog_logic.h"
 
 // Opens the dialog over `owner` and returns its window. `done` runs on the
-// main thread when the user ends the dialog: true after OK with
-// PendingLocation filled, false after Cancel, Esc or the close box. It does
-// not run when the dialog is destroyed together with its owner.
-GtkWidget* OpenLocationDialog(GtkWindow* owner, std::function<void(bool)> done);
+// main thread when the user ends the dialog. It does not run when the dialog
+// is destroyed together with its owner.
+GtkWidget* OpenLocationDialog(GtkWindow* owner, LocationDialogDone done);

@@ -1,7 +1,8 @@
 // The setup dialog on GTK: the layout comes from the embedded
-// setup_dialog.ui, the behaviour is in the signal handlers below. Only OK
-// writes the settings; OK and Cancel (also Esc and the close box) end the
-// setup run mode through PostQuit and destroy the dialog.
+// setup_dialog.ui; what it shows and what OK stores come from
+// setup_dialog_logic, the signal handlers below only move values between it
+// and the widgets. OK and Cancel (also Esc and the close box) end the setup
+// run mode through PostQuit and destroy the dialog.
 //
 // Implemented: gallery list, weather and new-version check boxes, location
 //   label and "Change", new-version notice, "Home Website", OK/Cancel,
@@ -10,17 +11,14 @@
 #include <gdk/gdkx.h>
 #include <gtk/gtk.h>
 
-#include "base/text.h"
-#include "settings/gallery_table.h"
 #include "base/process_state.h"
-#include "base/saver_app.h"
+#include "base/text.h"
 #include "net/endpoints.h"
 #include "setup/dialog_gtk.h"
 #include "setup/location_dialog_gtk.h"
 #include "setup/location_search.h"
-#include "settings/settings.h"
 #include "setup/setup_dialog.h"
-#include "weather/weather_feed.h"
+#include "setup/setup_dialog_logic.h"
 
 namespace {
 // Main thread only. Set while the dialog exists.
@@ -68,30 +66,27 @@ void ShowProgramIcon() {
 }
 
 void FillControls() {
+    SetupDialogFill fill = FillSetupDialog();
     GtkComboBoxText* gallery = GTK_COMBO_BOX_TEXT(Widget("gallery"));
     // Long titles are cut with an ellipsis instead of widening the dialog.
     GList* cells = gtk_cell_layout_get_cells(GTK_CELL_LAYOUT(gallery));
     for (GList* c = cells; c; c = c->next)
         g_object_set(c->data, "ellipsize", PANGO_ELLIPSIZE_END, "max-width-chars", 40, nullptr);
     g_list_free(cells);
-    for (int i = 0; GalleryTable[i].title; ++i)
-        gtk_combo_box_text_append_text(gallery, Utf16ToUtf8(GalleryTable[i].title).c_str());
-    gtk_combo_box_set_active(GTK_COMBO_BOX(gallery), Settings.dloption);
+    for (const auto& title : fill.titles)
+        gtk_combo_box_text_append_text(gallery, Utf16ToUtf8(title).c_str());
+    gtk_combo_box_set_active(GTK_COMBO_BOX(gallery), fill.dloption);
 
-    SetLocationName(Settings.weather_loc.view());
-    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(Widget("show_weather")),
-                                 Settings.show_weather != 0);
-    EnableLocation(Settings.show_weather != 0);
-    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(Widget("show_newver")),
-                                 Settings.show_newver != 0);
+    SetLocationName(fill.weather_loc);
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(Widget("show_weather")), fill.show_weather);
+    EnableLocation(fill.locationEnabled);
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(Widget("show_newver")), fill.show_newver);
 
-    FillLabelTemplate(GTK_LABEL(Widget("about")), Utf16ToUtf8(SaverApp.Version).c_str());
-    bool newer = NewerVersionKnown();
-    if (newer)
-        FillLabelTemplate(GTK_LABEL(Widget("newver_message")),
-                          Utf16ToUtf8(NewVersionText()).c_str());
-    gtk_widget_set_visible(Widget("newver_icon"), newer);
-    gtk_widget_set_visible(Widget("newver_message"), newer);
+    FillLabelTemplate(GTK_LABEL(Widget("about")), Utf16ToUtf8(fill.version).c_str());
+    if (fill.newerVersion)
+        FillLabelTemplate(GTK_LABEL(Widget("newver_message")), Utf16ToUtf8(fill.newver).c_str());
+    gtk_widget_set_visible(Widget("newver_icon"), fill.newerVersion);
+    gtk_widget_set_visible(Widget("newver_message"), fill.newerVersion);
 }
 
 void Close() {
@@ -99,24 +94,12 @@ void Close() {
     gtk_widget_destroy(g_dialog->window);  // clears g_dialog
 }
 
-// A location chosen with Change replaces the stored one only when it differs.
-bool LocationChanged() {
-    const auto& p = PendingLocation;
-    return (!p.name.empty() && !EqualsNoCase(p.name.view(), Settings.weather_loc.view())) ||
-           (!p.id.empty() && !EqualsNoCase(p.id.view(), Settings.weather_loc_id.view()));
-}
-
 void OnOk(GtkButton*, gpointer) {
-    int gallery = gtk_combo_box_get_active(GTK_COMBO_BOX(Widget("gallery")));
-    ApplyGalleryEntry(u"dloption", DecimalText(gallery));
-    Settings.show_newver = Ticked("show_newver") ? 1 : 0;
-    Settings.show_weather = Ticked("show_weather") ? 1 : 0;
-    if (LocationChanged()) {
-        DiscardWeatherCache();
-        Settings.weather_loc.Assign(PendingLocation.name.view());
-        Settings.weather_loc_id.Assign(PendingLocation.id.view());
-    }
-    SaveSettings();
+    SetupDialogChoices choices;
+    choices.dloption = gtk_combo_box_get_active(GTK_COMBO_BOX(Widget("gallery")));
+    choices.show_weather = Ticked("show_weather");
+    choices.show_newver = Ticked("show_newver");
+    ApplySetupDialogOk(choices, PendingLocation);
     Close();
 }
 
@@ -142,9 +125,11 @@ void OnChangeLocation(GtkButton*, gpointer) {
         gtk_window_present(GTK_WINDOW(g_dialog->locationDialog));
         return;
     }
-    g_dialog->locationDialog = OpenLocationDialog(GTK_WINDOW(g_dialog->window), [](bool ok) {
-        if (ok && g_dialog) SetLocationName(PendingLocation.name.view());
-    });
+    g_dialog->locationDialog =
+        OpenLocationDialog(GTK_WINDOW(g_dialog->window), [](LocationDialogEnd end) {
+            if (!g_dialog) return;
+            if (auto name = LocationNameAfterChange(end, PendingLocation)) SetLocationName(*name);
+        });
     g_signal_connect(g_dialog->locationDialog, "destroy", G_CALLBACK(OnLocationDialogGone),
                      nullptr);
 }
