@@ -7,8 +7,8 @@
 #include <atomic>
 #include <filesystem>
 
-#include "base/text.h"
 #include "base/process_state.h"
+#include "base/text.h"
 #include "net/endpoints.h"
 #include "net/http_fetcher.h"
 

@@ -33,7 +33,7 @@ SetupDialogFill FillSetupDialog() {
 }
 
 void ApplySetupDialogOk(const SetupDialogChoices& choices, const PendingLocationRecord& pending) {
-    ApplyGalleryEntry(u"dloption", DecimalText(choices.dloption));
+    ApplyGalleryEntry(kGalleryKey, DecimalText(choices.dloption));
     Settings.show_newver = choices.show_newver ? 1 : 0;
     Settings.show_weather = choices.show_weather ? 1 : 0;
     if (LocationChanged(pending)) {

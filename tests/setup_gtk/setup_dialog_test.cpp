@@ -4,13 +4,13 @@
 
 #include <filesystem>
 
+#include "base/process_state.h"
+#include "base/saver_app.h"
 #include "base/text.h"
 #include "dialog_driver.h"
 #include "settings/gallery_table.h"
-#include "base/process_state.h"
-#include "base/saver_app.h"
-#include "setup/location_search.h"
 #include "settings/settings.h"
+#include "setup/location_search.h"
 #include "setup_fixture.h"
 #include "support/temp_dir.h"
 

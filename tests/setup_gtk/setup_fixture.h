@@ -6,10 +6,10 @@
 #include <filesystem>
 #include <string>
 
-#include "dialog_driver.h"
 #include "base/saver_app.h"
-#include "setup/location_search.h"
+#include "dialog_driver.h"
 #include "settings/settings.h"
+#include "setup/location_search.h"
 #include "setup/setup_dialog.h"
 #include "support/temp_dir.h"
 
