@@ -1,4 +1,7 @@
 // Pictures folder on Win32: the shell's My Pictures folder.
+//
+// Implemented / Missing (base/platform.h, paths, on Win32):
+//   [x] PicturesFolder (SHGetFolderPathW, folder 39)
 #include <windows.h>
 // The other system headers need windows.h first.
 #include <shlobj.h>

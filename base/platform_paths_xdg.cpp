@@ -1,5 +1,8 @@
 // Pictures folder on Linux: XDG_PICTURES_DIR from user-dirs.dirs, with
 // $HOME expanded, else ~/Pictures.
+//
+// Implemented / Missing (base/platform.h, paths, on Linux):
+//   [x] PicturesFolder
 #include <cstdlib>
 #include <fstream>
 #include <string>

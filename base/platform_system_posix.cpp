@@ -1,3 +1,8 @@
+// Random bytes, file times and the system version on Linux.
+//
+// Implemented / Missing (base/platform.h, system, on Linux):
+//   [x] RandomBytes (getrandom)  [x] FileLastWriteTime, SetFileLastWriteTime
+//   [x] OsVersionText (uname release)
 #include <fcntl.h>
 #include <sys/random.h>
 #include <sys/stat.h>

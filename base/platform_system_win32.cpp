@@ -1,3 +1,8 @@
+// Random bytes, file times and the system version on Win32.
+//
+// Implemented / Missing (base/platform.h, system, on Win32):
+//   [x] RandomBytes  [x] FileLastWriteTime, SetFileLastWriteTime
+//   [x] OsVersionText
 #include <windows.h>
 // The other system headers need windows.h first.
 #include <ntsecapi.h>

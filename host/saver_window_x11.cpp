@@ -14,6 +14,14 @@
 // X errors never end the process: a trap records them so that calls on a
 // window that vanished (a destroyed parent) or a refused event selection
 // (BadAccess for ButtonPress) simply fail.
+//
+// Implemented / Missing (host/saver_window.h on X11 + GLX):
+//   [x] own window: full screen (Saver) or a child of ParentWindow (Preview)
+//   [x] foreign window (--window-id, --root), its size followed
+//   [x] GLX context from the nearest visual, pixel projection
+//   [x] input forwarded to JudgeInput, first mouse position, keyboard focus
+//   [x] PresentFrame, ScreenSize
+//   [ ] several monitors: the window covers the X screen as one viewport
 #include <GL/glx.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>

@@ -9,6 +9,9 @@
 // callback pauses the transfer until it has been drained, so memory stays
 // bounded whatever the server sends. Proxies come from the usual
 // environment variables (http_proxy, no_proxy...), which libcurl reads itself.
+//
+// Implemented / Missing (net/transport.h on libcurl): every call; see
+// transport.h for the list.
 #include <curl/curl.h>
 
 #include <cstring>

@@ -1,6 +1,9 @@
 // WinInet transport: the request flags of the saver's downloads, the
 // system's proxy settings, and reads of at most 4096 bytes. WinInet calls
 // block, so abandonment is noticed between calls.
+//
+// Implemented / Missing (net/transport.h on WinInet): every call; see
+// transport.h for the list.
 #include <windows.h>
 #include <wininet.h>
 

@@ -3,6 +3,9 @@
 // Bezier segments: for tension t the segment from P[i] to P[i+1] has the
 // control points P[i] + t/3 (P[i+1] - P[i-1]) and P[i+1] - t/3 (P[i+2] - P[i]),
 // the end points standing in for their missing neighbours.
+//
+// Implemented / Missing (overlay/image_canvas.h on cairo + pangocairo):
+//   [x] every Canvas operation, ImageCanvas pixels and ClearRect
 #include "overlay/canvas_cairo.h"
 
 #include <pango/pangocairo.h>

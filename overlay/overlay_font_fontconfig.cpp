@@ -1,6 +1,9 @@
 // The overlay font's family: "Georgia" only when fontconfig knows a font of
 // exactly that family (it would otherwise substitute a look-alike quietly),
 // else the generic sans-serif family.
+//
+// Implemented / Missing (overlay font on fontconfig):
+//   [x] the family with its fallback
 #include <fontconfig/fontconfig.h>
 
 #include "overlay/canvas.h"

@@ -1,3 +1,7 @@
+// PNG pictures through cairo's PNG reader.
+//
+// Implemented / Missing (overlay/picture_decode.h on cairo):
+//   [x] DecodePngPicture
 #include <cairo.h>
 
 #include <cstring>

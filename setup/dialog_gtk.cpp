@@ -1,3 +1,4 @@
+// Implemented / Missing (shared GTK dialog parts): see dialog_gtk.h.
 #include "setup/dialog_gtk.h"
 
 #include <string>

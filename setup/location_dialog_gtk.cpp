@@ -5,6 +5,8 @@
 // late outcome is dropped before it can reach freed widgets. Each search
 // downloads into a file of its own (NextSearchDownloadPath), so a reopened
 // dialog can search at once while an earlier search still runs.
+//
+// Implemented / Missing (location dialog on GTK): see location_dialog_gtk.h.
 #include "setup/location_dialog_gtk.h"
 
 #include <memory>
