@@ -19,6 +19,8 @@ struct Picture {
     int width = 0;
     int height = 0;
     std::vector<uint32_t> pixels;
+    // Every pixel has alpha 255: drawing it may copy instead of blend.
+    bool opaque = false;
 };
 
 // The overlay font: a family ("Georgia" when the system knows it exactly,

@@ -99,9 +99,12 @@ void CairoCanvas::DrawPicture(const Picture& picture, int x, int y, int w, int h
     if (picture.pixels.size() < static_cast<size_t>(picture.width) * picture.height) return;
     // cairo only reads the source surface.
     auto* data = reinterpret_cast<unsigned char*>(const_cast<uint32_t*>(picture.pixels.data()));
+    // An opaque picture replaces what lies below: a copy, no blending.
     cairo_surface_t* src = cairo_image_surface_create_for_data(
-        data, CAIRO_FORMAT_ARGB32, picture.width, picture.height, picture.width * 4);
+        data, picture.opaque ? CAIRO_FORMAT_RGB24 : CAIRO_FORMAT_ARGB32, picture.width,
+        picture.height, picture.width * 4);
     cairo_save(cr_);
+    if (picture.opaque) cairo_set_operator(cr_, CAIRO_OPERATOR_SOURCE);
     cairo_rectangle(cr_, x, y, w, h);
     cairo_clip(cr_);
     cairo_translate(cr_, x, y);

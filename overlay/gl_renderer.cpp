@@ -11,6 +11,9 @@
 
 namespace {
 constexpr int kClipPlanes = 4;
+// RGBA takes the BGRA bytes as they are; RGB makes a software renderer
+// convert every pixel. The canvas is opaque, so the alpha is 1 throughout.
+constexpr GLint kInternalFormat = GL_RGBA;
 
 void SetLinearFilters() {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
@@ -69,15 +72,16 @@ void GlDrawClippedQuad(uint32_t texture, float alpha, const SlotGeometry& g) {
         glClipPlane(GL_CLIP_PLANE0 + i, g.planes[i]);
         glEnable(GL_CLIP_PLANE0 + i);
     }
-    // Texture row 0 is the picture's bottom row (uploads are bottom-up).
+    // Texture row 0 is the canvas's top row (uploads are top-down, as the
+    // canvas keeps its pixels), so it goes on the top edge of the square.
     glBegin(GL_QUADS);
-    glTexCoord2f(0, 0);
-    glVertex2f(g.x0, g.y1);
-    glTexCoord2f(1, 0);
-    glVertex2f(g.x1, g.y1);
-    glTexCoord2f(1, 1);
-    glVertex2f(g.x1, g.y0);
     glTexCoord2f(0, 1);
+    glVertex2f(g.x0, g.y1);
+    glTexCoord2f(1, 1);
+    glVertex2f(g.x1, g.y1);
+    glTexCoord2f(1, 0);
+    glVertex2f(g.x1, g.y0);
+    glTexCoord2f(0, 0);
     glVertex2f(g.x0, g.y0);
     glEnd();
     for (int i = kClipPlanes - 1; i >= 0; --i) glDisable(GL_CLIP_PLANE0 + i);
@@ -90,7 +94,7 @@ bool TextureHoldsImage(uint32_t texture, int width, int height) {
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &h);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &format);
-    return w == width && h == height && format == GL_RGB;
+    return w == width && h == height && format == kInternalFormat;
 }
 
 void UploadBgraTexture(uint32_t texture, const uint8_t* pixels, int width, int height) {
@@ -102,7 +106,8 @@ void UploadBgraTexture(uint32_t texture, const uint8_t* pixels, int width, int h
     if (TextureHoldsImage(texture, width, height)) {
         glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE, pixels);
     } else {
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, pixels);
+        glTexImage2D(GL_TEXTURE_2D, 0, kInternalFormat, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE,
+                     pixels);
     }
     SetLinearFilters();
 }

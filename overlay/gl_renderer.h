@@ -31,18 +31,18 @@ struct SlotGeometry {
     double planes[4][4] = {};
 };
 // Draws `texture` over the square of `g` with opacity `alpha`, clipped by
-// its planes. Texture row 0 is the picture's bottom row.
+// its planes. Texture row 0 is the picture's top row.
 void GlDrawClippedQuad(uint32_t texture, float alpha, const SlotGeometry& g);
 
-// True when level 0 of `texture` already holds a GL_RGB image of this size,
-// whose storage an upload can refill (new storage is several times slower
-// on a software renderer).
+// True when level 0 of `texture` already holds an image of this size in the
+// upload's internal format, whose storage an upload can refill (new storage
+// is several times slower on a software renderer).
 bool TextureHoldsImage(uint32_t texture, int width, int height);
-// Loads level 0 of `texture` as GL_RGB from width x height BGRA pixels,
-// bottom row first, with linear filters and no mipmaps.
+// Loads level 0 of `texture` from width x height opaque BGRA pixels, top row
+// first, with linear filters and no mipmaps.
 void UploadBgraTexture(uint32_t texture, const uint8_t* pixels, int width, int height);
 // Replaces the part (x, y, w, h) of a texture that holds an image of
 // width x height, taking it from the same part of such an image in
-// `pixels`; y counts from the bottom row.
+// `pixels`; y counts from the top row.
 void UploadBgraTextureRegion(uint32_t texture, const uint8_t* pixels, int width, int x, int y,
                              int w, int h);

@@ -1,8 +1,6 @@
 #include "overlay/overlay_texture.h"
 
 #include <algorithm>
-#include <cstring>
-#include <new>
 #include <unordered_map>
 
 #include "base/saver_app.h"
@@ -12,13 +10,12 @@ namespace {
 constexpr uint32_t kOpaqueBlack = 0xFF000000u;
 constexpr int kBytesPerPixel = 4;
 
-// The shared canvas and its bottom-up copy, made on first use and kept for
-// the life of the process, and where canvas and textures may hold anything
-// but black. Main thread only.
+// The shared canvas, made on first use and kept for the life of the
+// process, and where canvas and textures may hold anything but black. Main
+// thread only.
 struct OverlayTextureState {
     std::unique_ptr<ImageCanvas> (*maker)(int, int) = CreateImageCanvas;
     std::unique_ptr<ImageCanvas> canvas;
-    std::unique_ptr<uint8_t[]> bottomUp;
     CanvasRect canvasInked;
     std::unordered_map<uint32_t, CanvasRect> textureInked;
 };
@@ -46,30 +43,15 @@ CanvasRect Union(const CanvasRect& a, const CanvasRect& b) {
 }
 
 bool EnsureCanvas() {
-    if (g_texture.canvas && g_texture.bottomUp) return true;
+    if (g_texture.canvas) return true;
     const int side = Side();
-    if (!g_texture.canvas) {
-        g_texture.canvas = g_texture.maker(side, side);
-        g_texture.canvasInked = WholeCanvas();  // a new canvas holds anything
-    }
-    if (!g_texture.bottomUp) {
-        size_t bytes = static_cast<size_t>(side) * side * kBytesPerPixel;
-        g_texture.bottomUp.reset(new (std::nothrow) uint8_t[bytes]);
-    }
-    return g_texture.canvas && g_texture.bottomUp;
+    g_texture.canvas = g_texture.maker(side, side);
+    g_texture.canvasInked = WholeCanvas();  // a new canvas holds anything
+    return g_texture.canvas != nullptr;
 }
 
-// Copies part `r` of the canvas into the same part of the bottom-up copy.
-void CopyBottomUp(const CanvasRect& r) {
-    const int side = Side();
-    const size_t rowBytes = static_cast<size_t>(side) * kBytesPerPixel;
-    const size_t offset = static_cast<size_t>(r.left) * kBytesPerPixel;
-    const size_t length = static_cast<size_t>(r.right - r.left) * kBytesPerPixel;
-    const auto* top = reinterpret_cast<const uint8_t*>(g_texture.canvas->Pixels());
-    for (int y = r.top; y < r.bottom; ++y)
-        std::memcpy(
-            g_texture.bottomUp.get() + static_cast<size_t>(side - 1 - y) * rowBytes + offset,
-            top + static_cast<size_t>(y) * rowBytes + offset, length);
+const uint8_t* CanvasBytes() {
+    return reinterpret_cast<const uint8_t*>(g_texture.canvas->Pixels());
 }
 }  // namespace
 
@@ -104,13 +86,10 @@ void UploadTextureCanvas(int slot, uint32_t texture, float contentWidth, float c
     bool partial = known != g_texture.textureInked.end() && TextureHoldsImage(texture, side, side);
     CanvasRect region = partial ? Union(known->second, drawn) : WholeCanvas();
     if (partial && !region.empty()) {
-        CopyBottomUp(region);
-        UploadBgraTextureRegion(texture, g_texture.bottomUp.get(), side, region.left,
-                                side - region.bottom, region.right - region.left,
-                                region.bottom - region.top);
+        UploadBgraTextureRegion(texture, CanvasBytes(), side, region.left, region.top,
+                                region.right - region.left, region.bottom - region.top);
     } else if (!partial) {
-        CopyBottomUp(region);
-        UploadBgraTexture(texture, g_texture.bottomUp.get(), side, side);
+        UploadBgraTexture(texture, CanvasBytes(), side, side);
     }
     g_texture.textureInked[texture] = drawn;
     s.contentWidth = contentWidth;

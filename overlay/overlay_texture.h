@@ -1,10 +1,11 @@
 // OverlayTexture: the 2048 x 2048 canvas that photos and painted overlays
 // share on their way into a slot's texture, and the upload.
 //
-// The canvas and its bottom-up pixel copy are made once and kept for the
-// life of the process: filling fresh memory costs about 3 ms per MiB on
-// these machines, against a fraction of that for memory already in use.
-// Likewise only the parts that can differ are cleared, copied and uploaded:
+// The canvas is made once and kept for the life of the process, and its
+// pixels go into the texture as they are (top row first, no second copy):
+// filling fresh memory costs about 3 ms per MiB on these machines, against a
+// fraction of that for memory already in use. Likewise only the parts that
+// can differ are cleared and uploaded:
 // the canvas remembers where it was drawn on, and each texture where its
 // picture lies; the rest of both is black already.
 // Main thread only, with the GL context current.

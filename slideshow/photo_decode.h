@@ -1,8 +1,8 @@
 // Photo decoding backend.
 //
 // Implemented (Linux): photo_decode_turbojpeg.cpp: JPEG through TurboJPEG
-// with DCT scaling; any other format a ".jpg" really holds through
-// gdk-pixbuf. Missing: the Win32 backend.
+// with DCT scaling, on any thread; any other format a ".jpg" really holds
+// through gdk-pixbuf. Missing: the Win32 backend.
 #pragma once
 
 #include <cstdint>
@@ -16,10 +16,14 @@ constexpr uint64_t kMaxPhotoPixels = 100'000'000;
 // Larger files are not read into memory at all.
 constexpr uint64_t kMaxPhotoFileBytes = 256ull << 20;
 
-// Decodes the photo in `file` into `out` at the smallest size the decoder
-// makes cheaply that is not below FitPhotoToCanvas of its own size (the
-// caller scales the rest of the way). `width` and `height` receive the
-// photo's own size. `out` keeps its storage across calls. False when the
-// file cannot be read or decoded.
-bool DecodePhoto(const std::filesystem::path& file, Picture& out, uint32_t& width,
-                 uint32_t& height);
+// Decodes the photo in `file` into `out` (opaque pixels) at the smallest size
+// the decoder makes cheaply that is not below PhotoShownSize of its own size
+// on a screen of screenWidth x screenHeight (the caller scales the rest of
+// the way). `width` and `height` receive the photo's own size. `out` keeps
+// its storage across calls. False when the file cannot be read or decoded.
+bool DecodePhoto(const std::filesystem::path& file, int screenWidth, int screenHeight, Picture& out,
+                 uint32_t& width, uint32_t& height);
+
+// True when DecodePhoto may run on any thread; a decoder bound to the main
+// thread makes the slideshow decode there, at the change of slide.
+bool PhotoDecoderRunsOnAnyThread();

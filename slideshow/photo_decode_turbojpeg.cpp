@@ -1,10 +1,12 @@
 // Photo decoding on Linux. JPEGs go through TurboJPEG, which reduces while
 // decoding (DCT scaling) at a fraction of the cost of a full decode; the
 // header read also gives the size check before any pixel memory is taken.
-// Whatever else a ".jpg" holds goes through gdk-pixbuf.
+// Whatever else a ".jpg" holds goes through gdk-pixbuf, flattened on black.
+// Both run on any thread: each thread keeps its own decoder and file buffer.
 //
 // Implemented / Missing (slideshow/photo_decode.h on TurboJPEG + gdk-pixbuf):
-//   [x] DecodePhoto with DCT scaling, any other format through gdk-pixbuf
+//   [x] DecodePhoto with DCT scaling to the size shown, any other format
+//       through gdk-pixbuf; [x] on any thread
 #include <gdk-pixbuf/gdk-pixbuf.h>
 #include <turbojpeg.h>
 
@@ -34,15 +36,26 @@ tjscalingfactor ChooseScale(int width, int height, int fitWidth, int fitHeight) 
     return best;
 }
 
-bool DecodeJpeg(const std::string& file, Picture& out, uint32_t& width, uint32_t& height) {
-    static tjhandle handle = tjInitDecompress();  // main thread only, kept for reuse
+// One decompressor per thread, kept for reuse.
+struct Decompressor {
+    tjhandle handle = tjInitDecompress();
+    ~Decompressor() {
+        if (handle) tjDestroy(handle);
+    }
+};
+
+bool DecodeJpeg(const std::string& file, int screenWidth, int screenHeight, Picture& out,
+                uint32_t& width, uint32_t& height) {
+    thread_local Decompressor decompressor;
+    tjhandle handle = decompressor.handle;
     if (!handle || file.empty()) return false;
     const auto* bytes = reinterpret_cast<const unsigned char*>(file.data());
     const auto size = static_cast<unsigned long>(file.size());
     int w = 0, h = 0, subsamp = 0, colorspace = 0;
     if (tjDecompressHeader3(handle, bytes, size, &w, &h, &subsamp, &colorspace) != 0) return false;
     if (TooLarge(static_cast<uint64_t>(w), static_cast<uint64_t>(h))) return false;
-    PhotoFit fit = FitPhotoToCanvas(static_cast<uint32_t>(w), static_cast<uint32_t>(h));
+    PhotoFit fit = PhotoShownSize(static_cast<uint32_t>(w), static_cast<uint32_t>(h), screenWidth,
+                                  screenHeight);
     tjscalingfactor scale =
         ChooseScale(w, h, static_cast<int>(fit.width), static_cast<int>(fit.height));
     const int sw = TJSCALED(w, scale);
@@ -55,17 +68,19 @@ bool DecodeJpeg(const std::string& file, Picture& out, uint32_t& width, uint32_t
         return false;
     out.width = sw;
     out.height = sh;
+    out.opaque = true;
     width = static_cast<uint32_t>(w);
     height = static_cast<uint32_t>(h);
     return true;
 }
 
-bool DecodeOther(const std::filesystem::path& file, Picture& out, uint32_t& width,
-                 uint32_t& height) {
+bool DecodeOther(const std::filesystem::path& file, int screenWidth, int screenHeight, Picture& out,
+                 uint32_t& width, uint32_t& height) {
     int w = 0, h = 0;
     if (!gdk_pixbuf_get_file_info(file.c_str(), &w, &h)) return false;
     if (TooLarge(static_cast<uint64_t>(w), static_cast<uint64_t>(h))) return false;
-    PhotoFit fit = FitPhotoToCanvas(static_cast<uint32_t>(w), static_cast<uint32_t>(h));
+    PhotoFit fit = PhotoShownSize(static_cast<uint32_t>(w), static_cast<uint32_t>(h), screenWidth,
+                                  screenHeight);
     GdkPixbuf* pb = gdk_pixbuf_new_from_file_at_scale(file.c_str(), static_cast<int>(fit.width),
                                                       static_cast<int>(fit.height), TRUE, nullptr);
     if (!pb) return false;
@@ -81,14 +96,16 @@ bool DecodeOther(const std::filesystem::path& file, Picture& out, uint32_t& widt
         for (int y = 0; y < ph; ++y) {
             const guchar* p = src + static_cast<size_t>(y) * stride;
             uint32_t* d = out.pixels.data() + static_cast<size_t>(y) * pw;
+            // Flattened on the canvas's black: what blending would give.
             for (int x = 0; x < pw; ++x, p += channels) {
                 const uint32_t a = alpha ? p[3] : 255;
                 const uint32_t r = p[0] * a / 255, g = p[1] * a / 255, b = p[2] * a / 255;
-                d[x] = (a << 24) | (r << 16) | (g << 8) | b;
+                d[x] = 0xFF000000u | (r << 16) | (g << 8) | b;
             }
         }
         out.width = pw;
         out.height = ph;
+        out.opaque = true;
         width = static_cast<uint32_t>(w);
         height = static_cast<uint32_t>(h);
     }
@@ -97,12 +114,17 @@ bool DecodeOther(const std::filesystem::path& file, Picture& out, uint32_t& widt
 }
 }  // namespace
 
-bool DecodePhoto(const std::filesystem::path& file, Picture& out, uint32_t& width,
-                 uint32_t& height) {
-    static std::string bytes;  // main thread only, reused
+bool DecodePhoto(const std::filesystem::path& file, int screenWidth, int screenHeight, Picture& out,
+                 uint32_t& width, uint32_t& height) {
+    thread_local std::string bytes;  // reused from photo to photo
     if (!ReadWholeFile(file, bytes, kMaxPhotoFileBytes) || bytes.empty()) return false;
     // What TurboJPEG cannot take (another format, or a JPEG it does not
     // convert, such as CMYK) may still be a picture gdk-pixbuf reads. Both
     // refuse oversized headers before decoding.
-    return DecodeJpeg(bytes, out, width, height) || DecodeOther(file, out, width, height);
+    return DecodeJpeg(bytes, screenWidth, screenHeight, out, width, height) ||
+           DecodeOther(file, screenWidth, screenHeight, out, width, height);
+}
+
+bool PhotoDecoderRunsOnAnyThread() {
+    return true;
 }

@@ -1,10 +1,12 @@
 #include "slideshow/photo_texture.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "base/saver_app.h"
-#include "base/text.h"
 #include "overlay/image_canvas.h"
 #include "overlay/overlay_texture.h"
-#include "slideshow/photo_decode.h"
+#include "slideshow/photo_prefetch.h"
 
 PhotoFit FitPhotoToCanvas(uint32_t width, uint32_t height) {
     const float side = static_cast<float>(SaverApp.TextureSize);
@@ -20,15 +22,27 @@ PhotoFit FitPhotoToCanvas(uint32_t width, uint32_t height) {
     return fit;
 }
 
-void LoadPhotoTexture(const PathText* path, uint32_t texture, int slot) {
-    // The decoded photo's storage is reused from photo to photo: fresh
-    // memory is much slower to fill than memory already in use.
-    static Picture decoded;  // main thread only
+PhotoFit PhotoShownSize(uint32_t width, uint32_t height, int screenWidth, int screenHeight) {
+    const PhotoFit canvas = FitPhotoToCanvas(width, height);
+    const int side = SaverApp.TextureSize;
+    const float sw = static_cast<float>(std::min(screenWidth, side));
+    const float sh = static_cast<float>(std::min(screenHeight, side));
+    if (!(sw > 0) || !(sh > 0) || !(canvas.width > 0) || !(canvas.height > 0)) return canvas;
+    const float k = std::min(sw / canvas.width, sh / canvas.height);
+    if (k >= 1.0f) return canvas;
+    return {canvas.width * k, canvas.height * k};
+}
+
+void LoadPhotoTexture(const PathText* path, uint32_t texture, int slot, int screenWidth,
+                      int screenHeight) {
+    // The decoded photo's storage goes back to the decoder after painting,
+    // to be reused: fresh memory is much slower to fill than memory in use.
+    Picture decoded;
     ImageCanvas* canvas = ClearedTextureCanvas();
     PhotoFit fit;
     CanvasRect drawn;
     uint32_t width = 0, height = 0;
-    if (canvas && path && DecodePhoto(ToPath(path->view()), decoded, width, height)) {
+    if (canvas && path && ObtainPhoto(*path, screenWidth, screenHeight, decoded, width, height)) {
         fit = FitPhotoToCanvas(width, height);
         const int side = SaverApp.TextureSize;
         const int w = static_cast<int>(fit.width);
@@ -38,5 +52,6 @@ void LoadPhotoTexture(const PathText* path, uint32_t texture, int slot) {
         canvas->DrawPicture(decoded, left, top, w, h);
         drawn = CanvasRect{left, top, left + w, top + h};
     }
+    ReturnPhotoStorage(std::move(decoded));
     UploadTextureCanvas(slot, texture, fit.width, fit.height, drawn);
 }

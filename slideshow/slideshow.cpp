@@ -54,6 +54,23 @@ struct FrameView {
 uint32_t g_slotContents[2] = {};
 FrameView g_lastPresented;
 bool g_redrawRequested = true;
+// Tick count when the current frame began: the end of the last frame's pause.
+uint32_t g_frameBegan = 0;
+bool g_frameBeganKnown = false;
+
+// The frame pause tops the frame up to 20 ms, so fades keep 51 frames at
+// most 50 a second but a slow frame does not pay 20 ms on top of its time.
+int FramePauseMillis() {
+    if (!g_frameBeganKnown) return kFramePauseMillis;
+    const int32_t spent = static_cast<int32_t>(TickCount() - g_frameBegan);
+    return std::clamp(kFramePauseMillis - spent, 0, kFramePauseMillis);
+}
+
+void EndFrame() {
+    g_ops->pause(FramePauseMillis());
+    g_frameBegan = TickCount();
+    g_frameBeganKnown = true;
+}
 
 void NoteSlotFilled(int slot) {
     ++g_slotContents[slot];
@@ -126,10 +143,28 @@ void StepOnePhoto() {
     }
 }
 
+// The entry the next change loads, as LoadNextPhoto will choose it while
+// the list stays as it is: above the cache limit the oldest goes first and
+// the list moves down under PhotoIndex.
+bool PredictNextPhoto(PathText& path) {
+    const int32_t n = PhotoCount();
+    if (n <= 0) return false;
+    int32_t next = 0;
+    if (n > SaverApp.CacheLimit && PhotoIndex > 0) {
+        next = PhotoIndex % (n - 1) + 1;
+    } else {
+        next = (PhotoIndex + 1) % n;
+    }
+    return PhotoPathAt(next, path);
+}
+
 void StepShowing() {
     uint32_t now = TickCount();
     if (ShowStart == 0) {
         ShowStart = now;
+        // A slide's whole display time is there to decode the next one.
+        PathText next;
+        if (PredictNextPhoto(next)) g_ops->prefetchPhoto(next);
         return;
     }
     if (static_cast<int32_t>(now - ShowStart) > SaverApp.SlideMillis) {
@@ -290,7 +325,7 @@ int DrawFrame() {
         g_lastPresented = view;
         g_redrawRequested = false;
     }
-    g_ops->pause(kFramePauseMillis);
+    EndFrame();
     return present ? 1 : 0;
 }
 

@@ -4,6 +4,7 @@
 #include "base/clock.h"
 #include "overlay/gl_renderer.h"
 #include "overlay/slide_slot.h"
+#include "slideshow/photo_prefetch.h"
 #include "slideshow/photo_texture.h"
 
 namespace {
@@ -16,8 +17,17 @@ void DeleteTexture(int slot) {
     SlideSlots[slot] = SlideSlot{};
 }
 
+// Photos are decoded for the size they are shown at: the viewport's.
 void LoadPhoto(const PathText* path, int slot) {
-    LoadPhotoTexture(path, SlideSlots[slot].texture, slot);
+    int width = 0, height = 0;
+    GlViewportSize(width, height);
+    LoadPhotoTexture(path, SlideSlots[slot].texture, slot, width, height);
+}
+
+void Prefetch(const PathText& path) {
+    int width = 0, height = 0;
+    GlViewportSize(width, height);
+    PrefetchPhoto(path, width, height);
 }
 
 void DrawQuad(int slot, float alpha, const SlotGeometry& g) {
@@ -25,5 +35,5 @@ void DrawQuad(int slot, float alpha, const SlotGeometry& g) {
 }
 }  // namespace
 
-const SlideshowOps kGlSlideshowOps = {RenewTexture, DeleteTexture, LoadPhoto,  GlViewportSize,
-                                      GlClearFrame, DrawQuad,      SleepMillis};
+const SlideshowOps kGlSlideshowOps = {RenewTexture,   DeleteTexture, LoadPhoto, Prefetch,
+                                      GlViewportSize, GlClearFrame,  DrawQuad,  SleepMillis};

@@ -21,6 +21,8 @@ struct SlideshowOps {
     void (*deleteTexture)(int slot);
     // LoadPhotoTexture into the slot's texture; `path` null for no photo.
     void (*loadPhoto)(const PathText* path, int slot);
+    // The photo the next change will load, so that it can be decoded ahead.
+    void (*prefetchPhoto)(const PathText& path);
     void (*viewportSize)(int& width, int& height);
     // Clears to black and resets the model-view matrix.
     void (*clear)();

@@ -33,7 +33,7 @@ void PaintWhite(Canvas& c, int left, int top, int right, int bottom) {
 // Red level of canvas pixel (x, y), y from the top, read back from the
 // bottom-up texture.
 int RedAt(const std::vector<uint8_t>& tex, int x, int y) {
-    return tex[(static_cast<size_t>(kSide - 1 - y) * kSide + x) * 4 + 2];
+    return tex[(static_cast<size_t>(y) * kSide + x) * 4 + 2];
 }
 
 std::vector<uint8_t> ReadSlotTexture(int slot) {

@@ -18,7 +18,9 @@ const Rgb kBlue{30, 30, 220};
 
 class PhotoDecode : public ::testing::Test {
   protected:
-    bool Decode(const std::string& name) { return DecodePhoto(dir / name, out, width, height); }
+    bool Decode(const std::string& name) {
+        return DecodePhoto(dir / name, 0, 0, out, width, height);
+    }
     TempDir dir;
     Picture out;
     uint32_t width = 0, height = 0;
@@ -67,11 +69,43 @@ TEST_F(PhotoDecode, JpegsDecodeAtTheSmallestScaleNotBelowTheFit) {
     EXPECT_NEAR(static_cast<int>(bottom & 0xFF), kBlue.b, 8);
 }
 
+TEST(PhotoFit, TheShownSizeFillsTheScreenButNeverPassesTheCanvasFit) {
+    auto shown = [](uint32_t w, uint32_t h, int sw, int sh) {
+        PhotoFit f = PhotoShownSize(w, h, sw, sh);
+        return std::pair<float, float>(f.width, f.height);
+    };
+    EXPECT_EQ(shown(4000, 3000, 1920, 1080), std::make_pair(1440.0f, 1080.0f));
+    EXPECT_EQ(shown(3000, 4000, 1920, 1080), std::make_pair(810.0f, 1080.0f));
+    // A screen wider than the canvas counts as the canvas side.
+    EXPECT_EQ(shown(4000, 3000, 2560, 1440), std::make_pair(1920.0f, 1440.0f));
+    // Small photos are enlarged on the screen by GL, never by the decoder.
+    EXPECT_EQ(shown(1024, 683, 1920, 1080), std::make_pair(1024.0f, 683.0f));
+    EXPECT_EQ(shown(4000, 3000, 0, 0), std::make_pair(2048.0f, 1536.0f));
+    EXPECT_EQ(shown(0, 0, 1920, 1080), std::make_pair(0.0f, 0.0f));
+}
+
+TEST_F(PhotoDecode, JpegsDecodeAtTheSmallestScaleCoveringTheScreen) {
+    WriteTestJpeg(dir / "big.jpg", 4000, 3000, kRed, kBlue);
+    ASSERT_TRUE(DecodePhoto(dir / "big.jpg", 1920, 1080, out, width, height));
+    EXPECT_EQ(width, 4000u);
+    EXPECT_EQ(out.width, 1500);  // 3/8 covers 1440 x 1080; 1/4 gives 1000 < 1440
+    EXPECT_EQ(out.height, 1125);
+    EXPECT_TRUE(out.opaque);
+    // A preview-sized window needs far less.
+    ASSERT_TRUE(DecodePhoto(dir / "big.jpg", 320, 240, out, width, height));
+    EXPECT_EQ(out.width, 500);  // 1/8 is the smallest scale there is
+}
+
 TEST_F(PhotoDecode, OtherFormatsInAJpgNameDecodeToo) {
-    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 300, 200);
+    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 300, 200);
     cairo_t* cr = cairo_create(s);
     cairo_set_source_rgb(cr, 0, 1, 0);
     cairo_paint(cr);
+    // A half-transparent corner: flattened on black, as the canvas would show it.
+    cairo_set_source_rgba(cr, 1, 0, 0, 0.5);
+    cairo_rectangle(cr, 250, 150, 50, 50);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_fill(cr);
     cairo_destroy(cr);
     std::string file = (dir / "png-inside.jpg").string();
     cairo_surface_write_to_png(s, file.c_str());
@@ -80,6 +114,11 @@ TEST_F(PhotoDecode, OtherFormatsInAJpgNameDecodeToo) {
     EXPECT_EQ(width, 300u);
     EXPECT_EQ(height, 200u);
     EXPECT_EQ(out.pixels[0], 0xFF00FF00u);
+    EXPECT_TRUE(out.opaque);
+    const uint32_t corner = out.pixels[199 * 300 + 299];
+    EXPECT_EQ(corner >> 24, 0xFFu);
+    EXPECT_NEAR(static_cast<int>((corner >> 16) & 0xFF), 128, 2);
+    EXPECT_EQ(corner & 0xFFFF, 0u);
 }
 
 TEST_F(PhotoDecode, BrokenAndHostileFilesDoNotDecode) {

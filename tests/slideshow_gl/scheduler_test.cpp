@@ -39,6 +39,7 @@ struct Recording {
     int clears = 0;
     int renewals = 0;
     int lastPause = 0;
+    std::vector<std::string> prefetches;  // file names announced ahead
 };
 Recording rec;
 
@@ -76,9 +77,12 @@ void RecordQuad(int slot, float alpha, const SlotGeometry&) {
 void RecordPause(int ms) {
     rec.lastPause = ms;
 }
+void RecordPrefetch(const PathText& path) {
+    rec.prefetches.push_back(ToPath(path.view()).filename().string());
+}
 
-const SlideshowOps kRecordingOps = {RecordRenew, RecordDelete, RecordLoad, RecordViewport,
-                                    RecordClear, RecordQuad,   RecordPause};
+const SlideshowOps kRecordingOps = {RecordRenew,    RecordDelete, RecordLoad, RecordPrefetch,
+                                    RecordViewport, RecordClear,  RecordQuad, RecordPause};
 // The saver's own triggers, with the interludes recorded instead of painted.
 const SlideshowHooks kRecordingHooks = [] {
     SlideshowHooks hooks = kTriggerHooks;
@@ -335,6 +339,34 @@ TEST_F(Scheduler, ChangesAboveTheCacheLimitDeleteTheOldestPhoto) {
     Transition();
     EXPECT_EQ(PhotoCount(), 100);
     EXPECT_NE(rec.loads.back(), last);
+}
+
+TEST_F(Scheduler, EachSlideAnnouncesThePhotoTheNextChangeLoads) {
+    // Across the cache limit (deletions keep the index) and the wrap at the end.
+    WritePhotos(103);
+    ScanCache();
+    SetTick(100);  // starts at entries 100 and 101
+    UpdateSlideshow();
+    for (int i = 0; i < 8; ++i) {
+        SCOPED_TRACE(i);
+        Transition();
+        ASSERT_FALSE(rec.prefetches.empty());
+        EXPECT_EQ(rec.loads.back().substr(2), rec.prefetches.back());
+    }
+    EXPECT_EQ(PhotoCount(), 100);
+}
+
+TEST_F(Scheduler, TheFramePauseTopsTheFrameUpTo20Ms) {
+    DrawFrame();  // the frame clock starts at the end of this pause
+    EXPECT_EQ(rec.lastPause, 20);
+    SetTick(tick + 7);
+    DrawFrame();
+    EXPECT_EQ(rec.lastPause, 13);
+    SetTick(tick + 35);  // a slow frame pays no pause at all
+    DrawFrame();
+    EXPECT_EQ(rec.lastPause, 0);
+    DrawFrame();
+    EXPECT_EQ(rec.lastPause, 20);
 }
 
 TEST_F(Scheduler, ARescanRestartsTheShowFromStart) {

@@ -15,13 +15,13 @@ inline std::ostream& operator<<(std::ostream& o, Rgb c) {
 
 // A JPEG of width x height: the top half `top`, the bottom half `bottom`.
 // With `detail`, colour waves and noise over them, as in a real photo.
-// With `detail`, colour waves and noise over them, as in a real photo.
 void WriteTestJpeg(const std::filesystem::path& file, int width, int height, Rgb top, Rgb bottom,
                    bool detail = false);
 // The pixel at (x, y) of the buffer being drawn, y counted from the top.
 Rgb ReadPixel(int x, int y, int viewportHeight);
-// Level 0 of a 2048 x 2048 texture as BGRA bytes, bottom row first.
+// Level 0 of a 2048 x 2048 texture as BGRA bytes, row 0 first.
 std::vector<uint8_t> ReadTexture(uint32_t texture);
-// The pixel of that read-back at canvas position (x, y), y from the top.
+// The pixel of that read-back at canvas position (x, y), y from the top
+// (textures hold the canvas top row first).
 Rgb CanvasPixel(const std::vector<uint8_t>& texture, int x, int y);
 bool Near(Rgb a, Rgb b, int tolerance);

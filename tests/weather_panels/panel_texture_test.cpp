@@ -31,7 +31,7 @@ struct SlotPixels {
         glGetTexImage(GL_TEXTURE_2D, 0, 0x80E1 /* GL_BGRA */, GL_UNSIGNED_BYTE, bgra.data());
     }
     uint32_t At(int x, int y) const {
-        const uint8_t* p = &bgra[(static_cast<size_t>(kSide - 1 - y) * kSide + x) * 4];
+        const uint8_t* p = &bgra[(static_cast<size_t>(y) * kSide + x) * 4];
         return (p[2] << 16) | (p[1] << 8) | p[0];
     }
     std::vector<uint8_t> bgra;

@@ -1,0 +1,26 @@
+// Decoding ahead: the next photo is decoded on a background thread while the
+// current one is on show, so that the change of slide only paints the canvas
+// and uploads. A decoder bound to the main thread (PhotoDecoderRunsOnAnyThread
+// false) makes PrefetchPhoto do nothing and ObtainPhoto decode at the change.
+#pragma once
+
+#include <cstdint>
+
+#include "base/fixed_text.h"
+#include "overlay/canvas.h"
+
+// Starts decoding `path` for a screen of screenWidth x screenHeight on the
+// background decoder. A new request replaces one not yet taken; the same
+// request again keeps the one running or done. Main thread.
+void PrefetchPhoto(const PathText& path, int screenWidth, int screenHeight);
+
+// The photo at `path` decoded for that screen into `out` (an empty picture),
+// as DecodePhoto gives it: the prefetched result when there is one for
+// exactly this request (waiting for it while it is decoded), else decoded
+// here. A prefetched photo whose file has gone since is not shown (false).
+// Main thread.
+bool ObtainPhoto(const PathText& path, int screenWidth, int screenHeight, Picture& out,
+                 uint32_t& width, uint32_t& height);
+// Gives the storage of a picture from ObtainPhoto back once it is painted,
+// for the next decode to reuse.
+void ReturnPhotoStorage(Picture&& picture);
