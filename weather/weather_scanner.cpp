@@ -1,5 +1,7 @@
 #include "weather/weather_scanner.h"
 
+#include <algorithm>
+#include <cstring>
 #include <iterator>
 
 #include "base/text.h"
@@ -13,13 +15,20 @@ constexpr int32_t kDayCount = static_cast<int32_t>(std::size(WeatherReport{}.Day
 // gets key 0 and matches nothing. This keeps the work per tag to a few
 // integer compares, the same result as comparing whole names without
 // regard to case.
+constexpr std::size_t kKeyChars = 5;
+
+// One more character of a name into its key; 0 once the name cannot have one.
+constexpr uint64_t ExtendKey(uint64_t key, std::size_t length, char16_t c) {
+    if (length >= kKeyChars || c == 0 || c >= 0x80) return 0;
+    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + (u'a' - u'A'));
+    return key << 8 | c;
+}
+
 constexpr uint64_t NameKey(std::u16string_view name) {
-    if (name.empty() || name.size() > 5) return 0;
     uint64_t key = 0;
-    for (char16_t c : name) {
-        if (c == 0 || c >= 0x80) return 0;
-        if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + (u'a' - u'A'));
-        key = key << 8 | c;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        key = ExtendKey(key, i, name[i]);
+        if (key == 0) return 0;
     }
     return key;
 }
@@ -38,6 +47,23 @@ const char* StoreUntil(ScanBuffer& buffer, const char* p, const char* end, Ends 
     }
     buffer.Length = length;
     return p;
+}
+
+// The same up to the first `stop` byte, found with memchr: the bytes past
+// what the buffer keeps are skipped without a look.
+template <bool kBlankControls>
+const char* StoreUntilByte(ScanBuffer& buffer, const char* p, const char* end, char stop) {
+    const void* found = std::memchr(p, stop, static_cast<std::size_t>(end - p));
+    const char* runEnd = found ? static_cast<const char*>(found) : end;
+    const std::size_t room = ScanBuffer::kCapacity - buffer.Length;
+    const std::size_t take = std::min(room, static_cast<std::size_t>(runEnd - p));
+    char16_t* out = buffer.Chars + buffer.Length;
+    for (std::size_t i = 0; i < take; ++i) {
+        auto b = static_cast<unsigned char>(p[i]);
+        out[i] = kBlankControls && b <= 0x20 ? u' ' : b;
+    }
+    buffer.Length += take;
+    return runEnd;
 }
 
 bool IsCSpace(char16_t c) {
@@ -60,33 +86,74 @@ bool ReadScanInt(std::u16string_view t, std::size_t& pos, int32_t& out) {
 }
 }  // namespace
 
+namespace {
+// The transitions both entries share: "<" ends a text, ">" ends a tag, and
+// a blank ends a tag name (or, after "!--", starts a comment).
+void StartTag(WeatherScanner& s, WeatherReport& report) {
+    OnWeatherText(s, report);
+    s.Mode = ScanMode::ReadingTag;
+    s.TagName.Clear();
+    s.InComment = false;
+}
+
+void EndTag(WeatherScanner& s, uint64_t key) {
+    OnWeatherTagKey(s, key);
+    s.Mode = ScanMode::ReadingText;
+    s.Text.Clear();
+}
+
+void EndTagNameAtBlank(WeatherScanner& s, uint64_t key) {
+    if (s.TagName.view().starts_with(u"!--")) {
+        s.InComment = true;
+    } else {
+        OnWeatherTagKey(s, key);
+        s.Mode = ScanMode::ReadingAttrName;
+        s.AttrName.Clear();
+    }
+}
+
+// A tag name read straight from the bytes, with its key made on the way:
+// the run up to the blank or ">" that ends it. False when the name began in
+// an earlier call, or the bytes end first: then the bytes go the slow way.
+bool ReadTagName(WeatherScanner& s, const char*& p, const char* end) {
+    if (s.TagName.Length != 0) return false;
+    uint64_t key = 0;
+    std::size_t length = 0;
+    const char* q = p;
+    for (; q < end && *q != ' ' && *q != '>'; ++q, ++length) {
+        auto b = static_cast<unsigned char>(*q);
+        key = length == 0 || key != 0 ? ExtendKey(key, length, b) : 0;
+        if (length < ScanBuffer::kCapacity) s.TagName.Chars[length] = b;
+    }
+    if (q == end) return false;
+    s.TagName.Length = std::min(length, ScanBuffer::kCapacity);
+    p = q + 1;
+    if (*q == '>') {
+        EndTag(s, key);
+    } else {
+        EndTagNameAtBlank(s, key);
+    }
+    return true;
+}
+}  // namespace
+
 void FeedWeatherChar(WeatherScanner& s, WeatherReport& report, char16_t c) {
     switch (s.Mode) {
         case ScanMode::ReadingText:
             if (c == u'<') {
-                OnWeatherText(s, report);
-                s.Mode = ScanMode::ReadingTag;
-                s.TagName.Clear();
-                s.InComment = false;
-            } else {
+                StartTag(s, report);
+            } else if (s.SelectsAny) {
+                // No element wants a text nobody selected: it is not kept.
                 s.Text.Push(c <= 0x20 ? u' ' : c);
             }
             return;
         case ScanMode::ReadingTag:
             if (c == u'>') {
-                OnWeatherTag(s);
-                s.Mode = ScanMode::ReadingText;
-                s.Text.Clear();
+                EndTag(s, NameKey(s.TagName.view()));
             } else if (s.InComment) {
                 return;
             } else if (c == u' ') {
-                if (s.TagName.view().starts_with(u"!--")) {
-                    s.InComment = true;
-                } else {
-                    OnWeatherTag(s);
-                    s.Mode = ScanMode::ReadingAttrName;
-                    s.AttrName.Clear();
-                }
+                EndTagNameAtBlank(s, NameKey(s.TagName.view()));
             } else {
                 // Only a blank ends a name: tabs, line breaks and "/" belong to it.
                 s.TagName.Push(c);
@@ -129,18 +196,30 @@ void FeedWeatherBytes(WeatherScanner& s, WeatherReport& report, std::string_view
     while (p < end) {
         switch (s.Mode) {
             case ScanMode::ReadingText:
-                p = StoreUntil<true>(s.Text, p, end, [](char c) { return c == '<'; });
-                break;
+                if (s.SelectsAny) {
+                    p = StoreUntilByte<true>(s.Text, p, end, '<');
+                } else {
+                    const void* lt = std::memchr(p, '<', static_cast<std::size_t>(end - p));
+                    p = lt ? static_cast<const char*>(lt) : end;
+                }
+                if (p < end) {
+                    ++p;
+                    StartTag(s, report);
+                }
+                continue;
             case ScanMode::ReadingTag:
                 if (s.InComment) {
-                    while (p < end && *p != '>') ++p;
+                    const void* gt = std::memchr(p, '>', static_cast<std::size_t>(end - p));
+                    p = gt ? static_cast<const char*>(gt) : end;
+                } else if (ReadTagName(s, p, end)) {
+                    continue;
                 } else {
                     p = StoreUntil<false>(s.TagName, p, end,
                                           [](char c) { return c == ' ' || c == '>'; });
                 }
                 break;
             case ScanMode::ReadingAttrValue:
-                p = StoreUntil<false>(s.AttrValue, p, end, [](char c) { return c == '"'; });
+                p = StoreUntilByte<false>(s.AttrValue, p, end, '"');
                 break;
             case ScanMode::ReadingAttrName:
                 break;
@@ -150,10 +229,16 @@ void FeedWeatherBytes(WeatherScanner& s, WeatherReport& report, std::string_view
 }
 
 void OnWeatherTag(WeatherScanner& s) {
+    OnWeatherTagKey(s, NameKey(s.TagName.view()));
+}
+
+void OnWeatherTagKey(WeatherScanner& s, uint64_t key) {
     // First the enclosing elements, then which element the text that follows
     // belongs to. A closing tag selects nothing.
     ElementSelectors e;
-    switch (NameKey(s.TagName.view())) {
+    bool any = false;
+    s.TagKey = key;
+    switch (key) {
         case NameKey(u"day"):
             s.InDay = true;
             break;
@@ -193,49 +278,54 @@ void OnWeatherTag(WeatherScanner& s) {
             s.InUv = false;
             break;
         case NameKey(u"ut"):
-            e.Unit = true;
+            any = e.Unit = true;
             break;
         case NameKey(u"dnam"):
-            e.LocationName = true;
+            any = e.LocationName = true;
             break;
         case NameKey(u"tmp"):
-            e.Temperature = true;
+            any = e.Temperature = true;
             break;
         case NameKey(u"lsup"):
-            e.LastUpdate = true;
+            any = e.LastUpdate = true;
             break;
         case NameKey(u"hi"):
-            e.High = s.InDay;
+            any = e.High = s.InDay;
             break;
         case NameKey(u"low"):
-            e.Low = s.InDay;
+            any = e.Low = s.InDay;
             break;
         case NameKey(u"icon"):
-            e.Icon = true;
+            any = e.Icon = true;
             break;
         case NameKey(u"t"):
             e.DayText = s.InDay;
             e.CurrentText = s.InCc && !s.InWind && !s.InMoon && !s.InUv;
+            any = e.DayText || e.CurrentText;
             break;
         case NameKey(u"sunr"):
-            e.Sunrise = true;
+            any = e.Sunrise = true;
             break;
         case NameKey(u"suns"):
-            e.Sunset = true;
+            any = e.Sunset = true;
             break;
         default:
             break;
     }
-    s.Select = e;
+    // Most tags select nothing after a tag that selected nothing: the
+    // record is then left as it is.
+    if (any || s.SelectsAny) s.Select = e;
+    s.SelectsAny = any;
 }
 
 void OnWeatherAttribute(WeatherScanner& s, WeatherReport& report) {
-    std::u16string_view tag = s.TagName.view();
+    // The tag's key stands for its whole name: keys match exactly when the
+    // names match without regard to case.
     std::u16string_view name = s.AttrName.view();
     std::u16string_view value = s.AttrValue.view();
-    if (EqualsNoCase(tag, u"day") && EqualsNoCase(name, u"dt")) {
+    if (s.TagKey == NameKey(u"day") && EqualsNoCase(name, u"dt")) {
         if (s.DayIndex >= 0 && s.DayIndex < kDayCount) report.Days[s.DayIndex].Date.Assign(value);
-    } else if (EqualsNoCase(tag, u"part") && EqualsNoCase(name, u"p")) {
+    } else if (s.TagKey == NameKey(u"part") && EqualsNoCase(name, u"p")) {
         s.NightPart = EqualsNoCase(value, u"n");
         s.DayPart = EqualsNoCase(value, u"d");
     }
@@ -243,7 +333,7 @@ void OnWeatherAttribute(WeatherScanner& s, WeatherReport& report) {
 
 void OnWeatherText(WeatherScanner& s, WeatherReport& report) {
     std::u16string_view text = s.Text.view();
-    if (text.empty()) return;
+    if (text.empty() || !s.SelectsAny) return;
     const ElementSelectors& e = s.Select;
 
     if (s.DayIndex >= 0 && s.DayIndex < kDayCount && !s.InWind) {

@@ -76,6 +76,11 @@ struct WeatherScanner {
     bool NightPart = false;
     bool InQuotes = false;  // the opening quote of the current value was seen
     ElementSelectors Select;
+    // Derived at each tag, so that the work per tag and per text stays a
+    // few compares: the tag name's key and whether any selector is on (a
+    // text no selector wants is not kept).
+    uint64_t TagKey = 0;
+    bool SelectsAny = false;
 };
 
 // The scanner's only entry: one character of the feed into `report`.
@@ -86,6 +91,9 @@ void FeedWeatherBytes(WeatherScanner& scanner, WeatherReport& report, std::strin
 // The three handlers, called only by FeedWeatherChar: a tag name is
 // complete, an attribute (with its value) is complete, a text is complete.
 void OnWeatherTag(WeatherScanner& scanner);
+// OnWeatherTag with the tag name's key already made (the byte entry makes it
+// while it reads the name).
+void OnWeatherTagKey(WeatherScanner& scanner, uint64_t key);
 void OnWeatherAttribute(WeatherScanner& scanner, WeatherReport& report);
 void OnWeatherText(WeatherScanner& scanner, WeatherReport& report);
 
