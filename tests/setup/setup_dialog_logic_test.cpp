@@ -14,6 +14,7 @@
 #include "settings/settings.h"
 #include "setup/location_dialog_logic.h"
 #include "setup/location_search.h"
+#include "setup/settings_combinations.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -45,34 +46,19 @@ class SetupDialogLogic : public ::testing::Test {
 };
 
 TEST_F(SetupDialogLogic, FillFollowsEveryCombinationOfSettings) {
-    const char16_t* versions[] = {u"", u"1.0", u"1.1"};
-    int round = 0;
-    for (int weather : {0, 1})
-        for (int notices : {0, 2})
-            for (const char16_t* newver : versions) {
-                SCOPED_TRACE(testing::Message() << "show_weather=" << weather << " show_newver="
-                                                << notices << " newver=" << Utf16ToUtf8(newver));
-                Settings.show_weather = weather;
-                Settings.show_newver = notices;
-                Settings.newver.Assign(newver);
-                Settings.dloption = round++ % kGalleryCount;
-
-                SetupDialogFill fill = FillSetupDialog();
-                ASSERT_EQ(fill.titles.size(), static_cast<std::size_t>(kGalleryCount));
-                for (int i = 0; i < kGalleryCount; ++i)
-                    EXPECT_EQ(fill.titles[i], GalleryTable[i].title);
-                EXPECT_EQ(fill.dloption, Settings.dloption);
-                EXPECT_EQ(fill.weather_loc, u"Saint-Petersburg, Russia");
-                EXPECT_EQ(fill.show_weather, weather != 0);
-                EXPECT_EQ(fill.locationEnabled, weather != 0);
-                EXPECT_EQ(fill.show_newver, notices != 0);
-                EXPECT_EQ(fill.version, u"1.0");
-
-                bool newer =
-                    !std::u16string_view(newver).empty() && std::u16string_view(newver) != u"1.0";
-                EXPECT_EQ(fill.newerVersion, newer);
-                EXPECT_EQ(fill.newver, newer ? newver : u"");
-            }
+    ForEachSettingsCombination([](bool newer) {
+        SetupDialogFill fill = FillSetupDialog();
+        ASSERT_EQ(fill.titles.size(), static_cast<std::size_t>(kGalleryCount));
+        for (int i = 0; i < kGalleryCount; ++i) EXPECT_EQ(fill.titles[i], GalleryTable[i].title);
+        EXPECT_EQ(fill.dloption, Settings.dloption);
+        EXPECT_EQ(fill.weather_loc, u"Saint-Petersburg, Russia");
+        EXPECT_EQ(fill.show_weather, Settings.show_weather != 0);
+        EXPECT_EQ(fill.locationEnabled, Settings.show_weather != 0);
+        EXPECT_EQ(fill.show_newver, Settings.show_newver != 0);
+        EXPECT_EQ(fill.version, u"1.0");
+        EXPECT_EQ(fill.newerVersion, newer);
+        EXPECT_EQ(fill.newver, newer ? u"1.1" : u"");
+    });
 }
 
 TEST_F(SetupDialogLogic, OkStoresTheChoicesInTheSettingsFile) {

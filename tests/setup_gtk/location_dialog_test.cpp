@@ -75,6 +75,7 @@ class LocationDialogTest : public SetupDialogTest {
         SetupDialogTest::SetUp();
         Open();
     }
+    void TakeNewYork();
     // Presses "Change" and returns the location dialog.
     GtkWindow* Change() {
         gtk_button_clicked(GTK_BUTTON(Find("change_location")));
@@ -253,13 +254,18 @@ TEST_F(LocationDialogTest, ASearchLeftRunningByAClosedDialogIsDropped) {
     EXPECT_FALSE(gtk_widget_get_sensitive(In(second, "ok")));
 }
 
-TEST_F(LocationDialogTest, OkOfTheSetupDialogStoresTheChosenPlaceAndDropsTheOldWeather) {
+// With a cached feed: Change, a search for New York and OK on its first place.
+void LocationDialogTest::TakeNewYork() {
     WriteFileBytes(dir / "weather.xml", "<weather/>");
     GtkWindow* dialog = Change();
     Search(dialog, "New York");
     ASSERT_TRUE(SearchEnded(dialog));
     gtk_button_clicked(GTK_BUTTON(In(dialog, "ok")));
     PumpEvents();
+}
+
+TEST_F(LocationDialogTest, OkOfTheSetupDialogStoresTheChosenPlaceAndDropsTheOldWeather) {
+    ASSERT_NO_FATAL_FAILURE(TakeNewYork());
     gtk_button_clicked(GTK_BUTTON(Find("ok")));
     PumpEvents();
     EXPECT_FALSE(std::filesystem::exists(dir / "weather.xml"));
@@ -270,12 +276,7 @@ TEST_F(LocationDialogTest, OkOfTheSetupDialogStoresTheChosenPlaceAndDropsTheOldW
 }
 
 TEST_F(LocationDialogTest, ChangeThenCancelOfTheSetupDialogStoresNothing) {
-    WriteFileBytes(dir / "weather.xml", "<weather/>");
-    GtkWindow* dialog = Change();
-    Search(dialog, "New York");
-    ASSERT_TRUE(SearchEnded(dialog));
-    gtk_button_clicked(GTK_BUTTON(In(dialog, "ok")));
-    PumpEvents();
+    ASSERT_NO_FATAL_FAILURE(TakeNewYork());
     gtk_button_clicked(GTK_BUTTON(Find("cancel")));
     PumpEvents();
     EXPECT_TRUE(std::filesystem::exists(dir / "weather.xml"));

@@ -11,6 +11,7 @@
 #include "settings/gallery_table.h"
 #include "settings/settings.h"
 #include "setup/location_search.h"
+#include "setup/settings_combinations.h"
 #include "setup_fixture.h"
 #include "support/temp_dir.h"
 
@@ -31,41 +32,30 @@ std::string LabelText(GtkWidget* w) {
 }
 
 TEST_F(SetupDialogTest, InitialStateFollowsEveryCombinationOfSettings) {
-    const char16_t* versions[] = {u"", u"1.0", u"1.1"};
-    int round = 0;
-    for (int weather : {0, 1})
-        for (int notices : {0, 2})
-            for (const char16_t* newver : versions) {
-                SCOPED_TRACE(testing::Message() << "show_weather=" << weather << " show_newver="
-                                                << notices << " newver=" << Utf16ToUtf8(newver));
-                Settings.show_weather = weather;
-                Settings.show_newver = notices;
-                Settings.newver.Assign(newver);
-                Settings.dloption = round++ % kGalleryCount;
-                Open();
+    ForEachSettingsCombination([this](bool newer) {
+        const bool weather = Settings.show_weather != 0;
+        Open();
+        GtkWidget* gallery = Find("gallery");
+        EXPECT_EQ(gtk_combo_box_get_active(GTK_COMBO_BOX(gallery)), Settings.dloption);
+        GtkTreeModel* titles = gtk_combo_box_get_model(GTK_COMBO_BOX(gallery));
+        EXPECT_EQ(gtk_tree_model_iter_n_children(titles, nullptr), kGalleryCount);
+        EXPECT_EQ(LabelText(Find("location_name")), "Saint-Petersburg, Russia");
+        EXPECT_EQ(Active(Find("show_weather")), weather);
+        EXPECT_EQ(Active(Find("show_newver")), Settings.show_newver != 0);
+        for (const char* id : {"location_caption", "location_name", "change_location"})
+            EXPECT_EQ(Sensitive(Find(id)), weather) << id;
 
-                GtkWidget* gallery = Find("gallery");
-                EXPECT_EQ(gtk_combo_box_get_active(GTK_COMBO_BOX(gallery)), Settings.dloption);
-                GtkTreeModel* titles = gtk_combo_box_get_model(GTK_COMBO_BOX(gallery));
-                EXPECT_EQ(gtk_tree_model_iter_n_children(titles, nullptr), kGalleryCount);
-                EXPECT_EQ(LabelText(Find("location_name")), "Saint-Petersburg, Russia");
-                EXPECT_EQ(Active(Find("show_weather")), weather != 0);
-                EXPECT_EQ(Active(Find("show_newver")), notices != 0);
-                for (const char* id : {"location_caption", "location_name", "change_location"})
-                    EXPECT_EQ(Sensitive(Find(id)), weather != 0) << id;
-
-                bool newer = std::u16string_view(newver) == u"1.1";
-                EXPECT_EQ(gtk_widget_get_visible(Find("newver_icon")), newer);
-                EXPECT_EQ(gtk_widget_get_visible(Find("newver_message")), newer);
-                if (newer) {
-                    EXPECT_EQ(LabelText(Find("newver_message")),
-                              "New version 1.1 is available!\n"
-                              "Please, click \"Home Website\" for upgrade details.");
-                }
-                gtk_button_clicked(GTK_BUTTON(Find("cancel")));
-                PumpEvents();
-                EXPECT_EQ(FindWindow(kSetupTitle), nullptr);
-            }
+        EXPECT_EQ(gtk_widget_get_visible(Find("newver_icon")), newer);
+        EXPECT_EQ(gtk_widget_get_visible(Find("newver_message")), newer);
+        if (newer) {
+            EXPECT_EQ(LabelText(Find("newver_message")),
+                      "New version 1.1 is available!\n"
+                      "Please, click \"Home Website\" for upgrade details.");
+        }
+        gtk_button_clicked(GTK_BUTTON(Find("cancel")));
+        PumpEvents();
+        EXPECT_EQ(FindWindow(kSetupTitle), nullptr);
+    });
 }
 
 TEST_F(SetupDialogTest, WeatherBoxEnablesAndDisablesTheLocationAtOnce) {
