@@ -41,5 +41,8 @@ step "MinGW-w64 + wine"
 cmake -S . -B build-mingw -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
   -DCMAKE_CROSSCOMPILING_EMULATOR=wine >/dev/null
 cmake --build build-mingw -j "$jobs"
+# A prefix made by another Wine setup (before wine32 came, say) cannot start
+# programs: every run makes its own.
 export WINEPREFIX="$PWD/build-mingw/wineprefix" WINEDEBUG=-all
+rm -rf "$WINEPREFIX"
 xvfb-run -a ctest --test-dir build-mingw --output-on-failure -L portable
