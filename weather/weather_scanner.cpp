@@ -232,12 +232,9 @@ void OnWeatherTag(WeatherScanner& s) {
     OnWeatherTagKey(s, NameKey(s.TagName.view()));
 }
 
-void OnWeatherTagKey(WeatherScanner& s, uint64_t key) {
-    // First the enclosing elements, then which element the text that follows
-    // belongs to. A closing tag selects nothing.
-    ElementSelectors e;
-    bool any = false;
-    s.TagKey = key;
+namespace {
+// The enclosing elements a tag opens or closes.
+void TrackEnclosing(WeatherScanner& s, uint64_t key) {
     switch (key) {
         case NameKey(u"day"):
             s.InDay = true;
@@ -277,6 +274,15 @@ void OnWeatherTagKey(WeatherScanner& s, uint64_t key) {
         case NameKey(u"/uv"):
             s.InUv = false;
             break;
+        default:
+            break;
+    }
+}
+
+// Which element the text after the tag belongs to; false when none.
+bool SelectElement(const WeatherScanner& s, uint64_t key, ElementSelectors& e) {
+    bool any = false;
+    switch (key) {
         case NameKey(u"ut"):
             any = e.Unit = true;
             break;
@@ -312,6 +318,17 @@ void OnWeatherTagKey(WeatherScanner& s, uint64_t key) {
         default:
             break;
     }
+    return any;
+}
+}  // namespace
+
+void OnWeatherTagKey(WeatherScanner& s, uint64_t key) {
+    // First the enclosing elements, then which element the text that follows
+    // belongs to. A closing tag selects nothing.
+    s.TagKey = key;
+    TrackEnclosing(s, key);
+    ElementSelectors e;
+    const bool any = SelectElement(s, key, e);
     // Most tags select nothing after a tag that selected nothing: the
     // record is then left as it is.
     if (any || s.SelectsAny) s.Select = e;
