@@ -94,7 +94,7 @@ double BareDecodeMillis(const std::filesystem::path& file, int fitW, int fitH) {
 }
 
 double SlideChangeMillis(const std::filesystem::path& file) {
-    PathText path(FromPath(file));
+    PathText path(FromPath(file).value());
     std::vector<double> times;
     for (int run = 0; run < 8; ++run) {
         auto t = Clock::now();

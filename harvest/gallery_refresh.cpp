@@ -10,6 +10,7 @@
 #include "base/saver_app.h"
 #include "base/text.h"
 #include "harvest/photo_harvest.h"
+#include "net/endpoints.h"
 #include "net/http_fetcher.h"
 #include "settings/gallery_table.h"
 #include "settings/settings.h"
@@ -55,7 +56,7 @@ void RefreshGallery() {
     std::u16string url = GalleryUrl(Settings.dloption);
     NewPhotoCount = 0;
     std::string page;
-    if (pathFits && FetchIntoMemory(url, pagePath.view(), page)) HarvestPhotos(page.c_str());
+    if (pathFits && FetchIntoMemory(url, pagePath.view(), page, ServiceBodyLimit(Service::PhotoSite))) HarvestPhotos(page.c_str());
     LastRefreshTime = FileTimeNow();
     if (NewPhotoCount.load() > 0) NewPhotosFlag = true;
 }

@@ -63,7 +63,8 @@ void QueryUpdate() {
     if (!DataFilePath(kReplyName, replyPath)) return;
     std::string reply;
     // An address that does not fit is not sent cut short; it counts as no reply.
-    if (BuildQueryUrl(url) && FetchIntoMemory(url.view(), replyPath.view(), reply)) {
+    if (BuildQueryUrl(url) && FetchIntoMemory(url.view(), replyPath.view(), reply,
+                                            ServiceBodyLimit(Service::UpdateService))) {
         TakeVersion(reply);
         SaveSettings();
     }

@@ -30,7 +30,7 @@ TEST_F(HarvestTest, NestedTailBecomesAFlatNameAndJoinsThePhotoList) {
     ASSERT_EQ(PhotoCount(), 1);
     PathText path;
     ASSERT_TRUE(PhotoPathAt(0, path));
-    EXPECT_EQ(path.view(), FromPath(folder / "a-b-c.jpg"));
+    EXPECT_EQ(path.view(), FromPath(folder / "a-b-c.jpg").value());
 }
 
 TEST_F(HarvestTest, StoresAtMostTwentyPerPass) {
@@ -120,7 +120,7 @@ TEST_F(HarvestTest, TailWhoseCachePathWouldBeTooLongIsSkipped) {
     // A deep data folder: the photo URL still fits, the cache path would not.
     fs::path deep = folder.path() / std::string(100, 'd') / std::string(100, 'e');
     fs::create_directories(deep);
-    DataFolder.Assign(FromPath(deep));
+    DataFolder.Assign(FromPath(deep).value());
     // The download's temporary name (+ ".tmp") must fit in 259 characters too.
     std::string tail = std::string(251 - DataFolder.size(), 'n') + ".jpg";  // path of 256
     std::string fits = std::string(250 - DataFolder.size(), 'n') + ".jpg";  // path of 255

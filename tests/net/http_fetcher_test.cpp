@@ -30,7 +30,7 @@ class Fetch : public ::testing::Test {
         ResetClocks();
     }
     std::u16string Target(const std::string& name = "target.bin") const {
-        return FromPath(dir / name);
+        return FromPath(dir / name).value();
     }
     fs::path TargetPath(const std::string& name = "target.bin") const { return dir / name; }
 
@@ -121,7 +121,7 @@ TEST_F(Fetch, FailuresAfterTheFileDeleteIt) {
     }
     // A target that cannot be created: its folder does not exist.
     server.Serve("/fine", "fine");
-    EXPECT_FALSE(FetchToFile(server.Url("/fine"), FromPath(dir / "no-such-folder" / "x")));
+    EXPECT_FALSE(FetchToFile(server.Url("/fine"), FromPath(dir / "no-such-folder" / "x").value()));
     EXPECT_FALSE(fs::exists(dir / "no-such-folder"));
 }
 
