@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/clock.h"
+#include "base/event_log.h"
 #include "base/fixed_text.h"
 #include "base/platform.h"
 #include "base/process_state.h"
@@ -56,8 +57,13 @@ void RefreshGallery() {
     std::u16string url = GalleryUrl(Settings.dloption);
     NewPhotoCount = 0;
     std::string page;
-    if (pathFits && FetchIntoMemory(url, pagePath.view(), page, ServiceBodyLimit(Service::PhotoSite))) HarvestPhotos(page.c_str());
+    bool fetched = pathFits && FetchIntoMemory(url, pagePath.view(), page,
+                                               ServiceBodyLimit(Service::PhotoSite));
+    if (fetched) HarvestPhotos(page.c_str());
     LastRefreshTime = FileTimeNow();
+    LogEvent(std::string("harvest pass: ") +
+             (fetched ? "gallery page fetched, " : "no gallery page, ") +
+             std::to_string(NewPhotoCount.load()) + " new photos");
     if (NewPhotoCount.load() > 0) NewPhotosFlag = true;
 }
 

@@ -115,6 +115,8 @@ void StepNoPhotos() {
     } else if (n == 1) {
         LoadEntry(0, 0);
         SlideState = OnePhoto;
+    } else {
+        g_hooks->whileTooFewPhotos();
     }
 }
 
@@ -123,6 +125,8 @@ void StepOnePhoto() {
         LoadEntry(1, 1);
         PhotoIndex = 1;
         SlideState = Showing;
+    } else {
+        g_hooks->whileTooFewPhotos();
     }
 }
 
