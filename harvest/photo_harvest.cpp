@@ -35,7 +35,7 @@ bool TailCharAllowed(char c) {
 }
 
 bool SafeTail(std::string_view tail) {
-    if (tail.size() < 4 || !tail.ends_with(".jpg")) return false;
+    if (tail.size() <= 4 || !tail.ends_with(".jpg")) return false;  // a stem before ".jpg"
     if (tail.find("..") != std::string_view::npos) return false;
     for (char c : tail)
         if (!TailCharAllowed(c)) return false;
@@ -90,7 +90,8 @@ void SetHarvestPauseStepMillis(int ms) {
 
 PhotoLinkScan::PhotoLinkScan(std::string_view text)
     : page(text), thumbnailPrefix(ThumbnailPrefix()), photoPrefix(PhotoPrefix()) {
-    if (photoPrefix.size() < PathText::kCapacity) maxTail = PathText::kCapacity - photoPrefix.size();
+    if (photoPrefix.size() < PathText::kCapacity)
+        maxTail = PathText::kCapacity - photoPrefix.size();
 }
 
 bool NextPhotoLink(PhotoLinkScan& scan, PhotoLink& out) {

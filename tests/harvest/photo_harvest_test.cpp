@@ -98,6 +98,7 @@ TEST_F(HarvestTest, HostileTailsAreSkippedWithoutRequestOrPause) {
         "photo.jpg.exe",
         "",
         ".jpg/",
+        ".jpg",  // no stem: a hidden file, not a photo
         std::string(300, 'l') + ".jpg",
     };
     SetHarvestPauseStepMillis(100);  // a single pause would cost 2 s
