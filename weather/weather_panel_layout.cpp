@@ -193,10 +193,11 @@ CurrentPanelLayout ComputeCurrentPanelLayout(int left, int top, int right, int b
     L.temperature =
         MakeText(TemperatureText(report.CurrentTemp, report.TempUnit), fa + (fW - fpw) * 0.5f,
                  fb + (fH - fph) * 0.5f + fph / 6, fpw, fph / 3, kBigPoints, kText, TextAlign::Far);
-    // Starting a third of the picture's height above its bottom.
+    // Starting a third of the picture's height (whole pixels) above its bottom.
+    const int thirdOfPicture = ph / 3;
     L.conditions =
-        MakeText(report.Conditions, fa, fb + (fH + fph) * 0.5f - static_cast<float>(ph / 3), fW,
-                 fH - 100, kBigPoints, kText);
+        MakeText(report.Conditions, fa, fb + (fH + fph) * 0.5f - static_cast<float>(thirdOfPicture),
+                 fW, fH - 100, kBigPoints, kText);
     L.sunLine = MakeText(SunLineText(report), fa, fb + fH - 70, fW, fH, kSmallPoints, kText);
     return L;
 }
