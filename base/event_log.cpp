@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <mutex>
 #include <string>
 
@@ -13,22 +12,20 @@ namespace {
 std::mutex g_logLock;
 
 // The wall clock, not the saver's test-driven clocks: a log line tells when
-// it happened.
+// it happened. The calendar arithmetic of <chrono> needs no C library call
+// that is either thread-unsafe or platform-specific.
 std::string Timestamp() {
     using namespace std::chrono;
     const auto now = system_clock::now();
-    const std::time_t seconds = system_clock::to_time_t(now);
-    const auto millis = duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000;
-    std::tm utc{};
-#ifdef _WIN32
-    gmtime_s(&utc, &seconds);
-#else
-    gmtime_r(&seconds, &utc);
-#endif
-    char text[64];  // room for any year the library can give
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d.%03d", utc.tm_year + 1900,
-                  utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec,
-                  static_cast<int>(millis));
+    const auto day = floor<days>(now);
+    const year_month_day date{day};
+    const hh_mm_ss<milliseconds> time{duration_cast<milliseconds>(now - day)};
+    char text[64];  // room for any year the clock can give
+    std::snprintf(
+        text, sizeof text, "%04d-%02u-%02u %02d:%02d:%02d.%03d", static_cast<int>(date.year()),
+        static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+        static_cast<int>(time.hours().count()), static_cast<int>(time.minutes().count()),
+        static_cast<int>(time.seconds().count()), static_cast<int>(time.subseconds().count()));
     return text;
 }
 }  // namespace

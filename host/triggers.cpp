@@ -119,8 +119,7 @@ const char* InterludeName(Interlude what) {
 }
 
 // The event log's line for a slide that an interlude could have taken.
-void LogInterlude(Interlude what, bool afterPanels, bool showWeather, bool showNewVersion,
-                  bool newerKnown) {
+void LogInterlude(Interlude what, bool afterPanels, bool showWeather, bool newerKnown) {
     if (what != Interlude::NextPhoto) {
         LogEvent(std::string("interlude: ") + InterludeName(what));
         return;
@@ -129,7 +128,9 @@ void LogInterlude(Interlude what, bool afterPanels, bool showWeather, bool showN
     std::string why = "interlude skipped:";
     if (!afterPanels)
         why += !showWeather ? " weather panels off;" : " no current conditions in the report;";
-    why += !newerKnown ? " no newer version known" : !showNewVersion ? " notices off" : "";
+    // A newer version known at this slide would have brought the notice
+    // unless notices are off.
+    why += newerKnown ? " notices off" : " no newer version known";
     LogEvent(why);
 }
 
@@ -148,7 +149,7 @@ Interlude NextInterlude() {
     const bool afterPanels = Triggers.SecondPanelQueued;
     Interlude what =
         ChooseInterlude(showWeather != 0 && weatherKnown, showNewVersion != 0, newerKnown);
-    LogInterlude(what, afterPanels, showWeather != 0, showNewVersion != 0, newerKnown);
+    LogInterlude(what, afterPanels, showWeather != 0, newerKnown);
     return what;
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/clock.h"
+#include "base/event_log.h"
 #include "base/platform.h"
 #include "base/process_state.h"
 #include "base/saver_app.h"
@@ -401,20 +402,39 @@ TEST_F(Scheduler, WithoutCurrentConditionsThePanelsAreLeftOut) {
                    "<sunr>8:57 AM</sunr></loc><dayf><day dt=\"Dec 8\"><hi>-1</hi></day></dayf>"
                    "</weather>");
     Settings.show_newver = 0;
+    struct LogOff {
+        ~LogOff() { EventLogEnabled = false; }
+    } off;
+    EventLogEnabled = true;
+    testing::internal::CaptureStderr();
     ScanCache();
     UpdateSlideshow();
     slides = Slides(21);
+    std::string log = testing::internal::GetCapturedStderr();
+    EventLogEnabled = false;
     EXPECT_TRUE(slides[19].rfind("p00", 0) == 0) << slides[19];
     EXPECT_TRUE(slides[20].rfind("p00", 0) == 0) << slides[20];
+    // The log says why the slide stayed a photo, once, and counts the scan.
+    EXPECT_NE(log.find(" cache scan: 10 photos\n"), std::string::npos) << log;
+    const std::string skipped =
+        " interlude skipped: no current conditions in the report; notices off\n";
+    ASSERT_NE(log.find(skipped), std::string::npos) << log;
+    EXPECT_EQ(log.find(skipped, log.find(skipped) + 1), std::string::npos) << log;
 
     // Once the report holds current conditions the panels come back.
     ASSERT_TRUE(WaitBackgroundThreads(10000));
     WriteWeatherFeed();
+    EventLogEnabled = true;
+    testing::internal::CaptureStderr();
     ScanCache();
     UpdateSlideshow();
     slides = Slides(21);
+    log = testing::internal::GetCapturedStderr();
+    EventLogEnabled = false;
     EXPECT_EQ(slides[19], "current");
     EXPECT_EQ(slides[20], "forecast");
+    EXPECT_NE(log.find(" interlude: current conditions panel\n"), std::string::npos) << log;
+    EXPECT_NE(log.find(" interlude: forecast panel\n"), std::string::npos) << log;
 }
 
 TEST_F(Scheduler, WithoutWeatherTheNoticeAloneTakesEveryTwentiethChange) {
