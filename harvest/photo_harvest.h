@@ -45,7 +45,7 @@ struct PhotoLinkScan {
     std::string thumbnailPrefix;
     std::u16string photoPrefix;
     std::size_t maxTail = 0;  // the longest tail whose photo URL fits in 259 characters
-    std::size_t from = 0;                       // where the next link is searched
+    std::size_t from = 0;     // where the next link is searched
     std::size_t quote = std::string_view::npos;  // a double quote found earlier, if any
     bool ended = false;  // a link without closing quote: no later link can close
 };

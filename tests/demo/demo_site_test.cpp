@@ -230,7 +230,8 @@ TEST_F(DemoSiteTest, TheSaversDownloaderFetchesAPageAndItsFirstPhoto) {
     ASSERT_EQ(tails.size(), 60u);
     std::string flat = tails[0];
     std::replace(flat.begin(), flat.end(), '/', '-');
-    ASSERT_TRUE(FetchViaTempFile(PhotoPrefix() + AsciiToUtf16(tails[0]), FromPath(folder / flat).value()));
+    ASSERT_TRUE(
+        FetchViaTempFile(PhotoPrefix() + AsciiToUtf16(tails[0]), FromPath(folder / flat).value()));
     JpegInfo info = Decode(ReadFileBytes(folder / flat), false);
     EXPECT_GT(info.width, 0);
 }

@@ -72,7 +72,7 @@ TEST_F(OddFiles, TheHarvestNeverReadsALinkAsAStoredPhoto) {
 TEST(PathText, NamesThatAreNoTextGiveNothingAndNothingThrows) {
     EXPECT_EQ(FromPath(fs::path("caf\xc3\xa9.jpg")), std::u16string(u"caf\u00e9.jpg"));
     EXPECT_EQ(FromPath(fs::path("bad\xff.jpg")), std::nullopt);
-    EXPECT_EQ(FromPath(fs::path("\xc0\xaf.jpg")), std::nullopt);  // an overlong "/"
+    EXPECT_EQ(FromPath(fs::path("\xc0\xaf.jpg")), std::nullopt);      // an overlong "/"
     EXPECT_EQ(FromPath(fs::path("\xed\xa0\x80.jpg")), std::nullopt);  // a surrogate in UTF-8
     // A lone surrogate of a text becomes U+FFFD in the name instead of throwing.
     const char16_t lone[] = {u'a', 0xD800, u'.', u'j', u'p', u'g', 0};
