@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "base/process_state.h"
-#include "base/text.h"
 #include "harvest/photo_harvest.h"
 #include "host/command_line.h"
 #include "net/endpoints.h"
@@ -97,8 +96,8 @@ std::vector<Parser> Parsers() {
              return static_cast<uint64_t>(ApplySettingsText(WidenUtf16(bytes)));
          }},
         {"command line", [](std::size_t n) { return Repeat("/x", n); },
-         [](const std::string& line) {
-             return static_cast<uint64_t>(ParseRunMode(AsciiToUtf16(line)).runMode);
+         [](const std::string& argument) {
+             return static_cast<uint64_t>(ParseHostOptions({argument}).mode.runMode);
          }},
     };
 }
