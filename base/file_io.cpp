@@ -3,6 +3,8 @@
 #include <fstream>
 #include <system_error>
 
+#include "base/platform.h"
+
 bool ReadWholeFile(const std::filesystem::path& p, std::string& out, std::size_t limit) {
     out.clear();
     std::error_code ec;
@@ -22,9 +24,21 @@ bool ReadWholeFile(const std::filesystem::path& p, std::string& out, std::size_t
 }
 
 bool WriteWholeFile(const std::filesystem::path& p, const std::string& bytes) {
-    std::ofstream out(p, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    return !out.fail();
+    std::filesystem::path temp = p;
+    temp += kReplacementSuffix;
+    bool written = false;
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        if (!out) return false;
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.close();
+        written = !out.fail();
+    }
+    std::error_code ec;
+    // The rename replaces the old file at once; without the sync a power
+    // cut could still leave the new name on blocks never written.
+    if (written && SyncFileToDisk(temp)) std::filesystem::rename(temp, p, ec);
+    if (written && !ec) return true;
+    std::filesystem::remove(temp, ec);
+    return false;
 }

@@ -13,5 +13,10 @@ inline constexpr std::size_t kWholeFileLimit = 64u << 20;
 // (and `out` is then empty).
 bool ReadWholeFile(const std::filesystem::path& p, std::string& out,
                    std::size_t limit = kWholeFileLimit);
-// Creates or replaces the file with exactly `bytes`.
+// Creates or replaces the file with exactly `bytes`, never in place: the
+// bytes go to `p` + kReplacementSuffix in the same folder, reach the disk,
+// and only then take the old file's name. A write that fails (a full disk,
+// a size limit, an I/O error) or a crash part-way leaves the old file as it
+// was; false then, and no temporary file stays behind.
 bool WriteWholeFile(const std::filesystem::path& p, const std::string& bytes);
+inline constexpr char kReplacementSuffix[] = ".new";

@@ -7,6 +7,7 @@
 //   [x]/[x] PicturesFolder     [x]/[x] RandomBytes
 //   [x]/[x] FileLastWriteTime  [x]/[x] SetFileLastWriteTime
 //   [x]/[x] OsVersionText      [x]/[x] kOsName
+//   [x]/[x] SyncFileToDisk
 // Missing: nothing.
 #pragma once
 
@@ -26,8 +27,16 @@ bool RandomBytes(void* out, std::size_t n);
 bool FileLastWriteTime(const std::filesystem::path& p, int64_t& fileTime);
 bool SetFileLastWriteTime(const std::filesystem::path& p, int64_t fileTime);
 
-// "%d.%d.%d.%d" of the OS version, or "Unknown" when it cannot be read.
+// Makes the written bytes of a closed file durable; false on failure.
+bool SyncFileToDisk(const std::filesystem::path& p);
+
+// "%d.%d.%d.%d" of the OS version, or "Unknown" when it cannot be read; at
+// most kOsVersionChars characters, the room the update query gives it.
 std::u16string OsVersionText();
+inline constexpr std::size_t kOsVersionChars = 19;
+// The portable half of OsVersionText: four numbers joined by dots, cut to
+// kOsVersionChars.
+std::u16string DottedOsVersion(const uint32_t (&numbers)[4]);
 
 #ifdef _WIN32
 inline constexpr char16_t kOsName[] = u"win";

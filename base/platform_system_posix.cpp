@@ -2,18 +2,17 @@
 //
 // Implemented / Missing (base/platform.h, system, on Linux):
 //   [x] RandomBytes (getrandom)  [x] FileLastWriteTime, SetFileLastWriteTime
-//   [x] OsVersionText (uname release)
+//   [x] OsVersionText (uname release)  [x] SyncFileToDisk (fsync)
 #include <fcntl.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <sys/utsname.h>
+#include <unistd.h>
 
-#include <cstdio>
 #include <string>
 
 #include "base/clock.h"
 #include "base/platform.h"
-#include "base/text.h"
 
 bool RandomBytes(void* out, std::size_t n) {
     auto* p = static_cast<unsigned char*>(out);
@@ -50,28 +49,33 @@ bool SetFileLastWriteTime(const std::filesystem::path& p, int64_t fileTime) {
     return utimensat(AT_FDCWD, p.c_str(), times, 0) == 0;
 }
 
+bool SyncFileToDisk(const std::filesystem::path& p) {
+    int fd = open(p.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    bool ok = fsync(fd) == 0;
+    return close(fd) == 0 && ok;
+}
+
 // The first four numbers of the kernel release ("6.1.0-18-amd64" gives
 // 6.1.0.18), missing ones as 0.
 std::u16string OsVersionText() {
     struct utsname u {};
     if (uname(&u) != 0) return u"Unknown";
-    int n[4] = {0, 0, 0, 0};
+    uint32_t n[4] = {0, 0, 0, 0};
     const char* s = u.release;
     int found = 0;
     while (*s && found < 4) {
         if (*s >= '0' && *s <= '9') {
-            long v = 0;
+            uint32_t v = 0;
             while (*s >= '0' && *s <= '9') {
-                if (v < 100000000) v = v * 10 + (*s - '0');
+                if (v < 100000000) v = v * 10 + static_cast<uint32_t>(*s - '0');
                 ++s;
             }
-            n[found++] = static_cast<int>(v);
+            n[found++] = v;
         } else {
             ++s;
         }
     }
     if (found == 0) return u"Unknown";
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%d.%d.%d.%d", n[0], n[1], n[2], n[3]);
-    return AsciiToUtf16(buf);
+    return DottedOsVersion(n);
 }

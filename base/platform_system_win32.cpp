@@ -2,15 +2,12 @@
 //
 // Implemented / Missing (base/platform.h, system, on Win32):
 //   [x] RandomBytes  [x] FileLastWriteTime, SetFileLastWriteTime
-//   [x] OsVersionText
+//   [x] OsVersionText  [x] SyncFileToDisk (FlushFileBuffers)
 #include <windows.h>
 // The other system headers need windows.h first.
 #include <ntsecapi.h>
 
-#include <cstdio>
-
 #include "base/platform.h"
-#include "base/text.h"
 
 bool RandomBytes(void* out, std::size_t n) {
     return RtlGenRandom(out, static_cast<ULONG>(n)) != FALSE;
@@ -35,6 +32,15 @@ bool SetFileLastWriteTime(const std::filesystem::path& p, int64_t fileTime) {
     return ok != FALSE;
 }
 
+bool SyncFileToDisk(const std::filesystem::path& p) {
+    HANDLE h = CreateFileW(p.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    BOOL ok = FlushFileBuffers(h);
+    CloseHandle(h);
+    return ok != FALSE;
+}
+
 std::u16string OsVersionText() {
     OSVERSIONINFOEXW v{};
     v.dwOSVersionInfoSize = sizeof v;
@@ -42,8 +48,7 @@ std::u16string OsVersionText() {
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
     if (!GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&v))) return u"Unknown";
 #pragma GCC diagnostic pop
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%d.%d.%d.%d", static_cast<int>(v.dwMajorVersion),
-                  static_cast<int>(v.dwMinorVersion), v.wServicePackMajor, v.wServicePackMinor);
-    return AsciiToUtf16(buf);
+    const uint32_t numbers[4] = {v.dwMajorVersion, v.dwMinorVersion, v.wServicePackMajor,
+                                 v.wServicePackMinor};
+    return DottedOsVersion(numbers);
 }

@@ -16,16 +16,24 @@ bool DataFilePath(std::u16string_view name, PathText& out) {
 
 namespace {
 std::atomic<int> g_quitCode{-1};
+std::atomic<const char*> g_quitReason{nullptr};  // written once, by the request that won
 static_assert(std::atomic<int>::is_always_lock_free);
+static_assert(std::atomic<const char*>::is_always_lock_free);
 
 std::mutex g_threadsLock;
 std::condition_variable g_threadsDone;
 int g_threadsRunning = 0;
 }  // namespace
 
-void PostQuit(int exitCode) {
+void PostQuit(int exitCode, const char* reason) {
     int none = -1;
-    g_quitCode.compare_exchange_strong(none, exitCode < 0 ? 0 : exitCode);
+    if (g_quitCode.compare_exchange_strong(none, exitCode < 0 ? 0 : exitCode))
+        g_quitReason.store(reason);
+}
+
+const char* QuitReason() {
+    const char* reason = g_quitReason.load();
+    return reason ? reason : "";
 }
 bool QuitPosted() {
     return g_quitCode.load() >= 0;

@@ -23,11 +23,14 @@ extern std::atomic<bool> StopRequested;
 // does not fit in 259 characters.
 bool DataFilePath(std::u16string_view name, PathText& out);
 
-// The quit message: the first request wins and carries the exit code.
+// The quit message: the first request wins and carries the exit code and
+// the reason (a text that lives for the whole process, for the event log).
 // Safe to call from a signal handler.
-void PostQuit(int exitCode);
+void PostQuit(int exitCode, const char* reason);
 bool QuitPosted();
 int QuitExitCode();
+// The reason of the request that won; "" before any.
+const char* QuitReason();
 
 // Background threads (harvest, weather, location search) are started through
 // here so that shutdown can wait for them. They poll StopRequested.

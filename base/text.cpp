@@ -84,12 +84,27 @@ std::u16string AsciiToUtf16(std::string_view s) {
     return WidenLatin1(s);
 }
 
+// The library's own conversions throw on what they cannot convert; these
+// go through the native string instead: UTF-16 as it is where the platform
+// names files in UTF-16, else UTF-8.
 std::filesystem::path ToPath(std::u16string_view s) {
-    return std::filesystem::path(s);
+#ifdef _WIN32
+    return std::filesystem::path(std::wstring(s.begin(), s.end()));
+#else
+    return std::filesystem::path(Utf16ToUtf8(s));
+#endif
 }
 
-std::u16string FromPath(const std::filesystem::path& p) {
-    return p.u16string();
+std::optional<std::u16string> FromPath(const std::filesystem::path& p) {
+    const auto& native = p.native();
+#ifdef _WIN32
+    return std::u16string(native.begin(), native.end());
+#else
+    std::u16string text = Utf8ToUtf16(native);
+    // Invalid bytes came back as U+FFFD, so the text would not name the file.
+    if (Utf16ToUtf8(text) != native) return std::nullopt;
+    return text;
+#endif
 }
 
 char16_t ToUpperAscii(char16_t c) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,8 +15,12 @@ std::string Utf16ToUtf8(std::u16string_view s);
 // Each byte becomes the character of the same number (ISO 8859-1).
 std::u16string WidenLatin1(std::string_view s);
 
+// Conversions between the program's texts and the file system's names.
+// Neither throws: a text's lone surrogate becomes U+FFFD on the way out, and
+// a name that is no valid text of its platform (bytes that are not UTF-8 on
+// Linux) gives nothing, so callers skip it.
 std::filesystem::path ToPath(std::u16string_view s);
-std::u16string FromPath(const std::filesystem::path& p);
+std::optional<std::u16string> FromPath(const std::filesystem::path& p);
 
 char16_t ToUpperAscii(char16_t c);
 std::u16string ToUpperAscii(std::u16string_view s);

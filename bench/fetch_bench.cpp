@@ -57,7 +57,7 @@ int main() {
                                  });
     });
     const std::u16string url = server.Url("/big");
-    const std::u16string target = FromPath(dir / "big.bin");
+    const std::u16string target = FromPath(dir / "big.bin").value();
     const std::string curlCommand =
         "curl -s -o '" + (dir / "curl.bin").string() + "' '" + Utf16ToUtf8(url) + "'";
 

@@ -4,12 +4,14 @@
 #include <string>
 
 #include "base/clock.h"
+#include "base/event_log.h"
 #include "base/fixed_text.h"
 #include "base/platform.h"
 #include "base/process_state.h"
 #include "base/saver_app.h"
 #include "base/text.h"
 #include "harvest/photo_harvest.h"
+#include "net/endpoints.h"
 #include "net/http_fetcher.h"
 #include "settings/gallery_table.h"
 #include "settings/settings.h"
@@ -55,8 +57,13 @@ void RefreshGallery() {
     std::u16string url = GalleryUrl(Settings.dloption);
     NewPhotoCount = 0;
     std::string page;
-    if (pathFits && FetchIntoMemory(url, pagePath.view(), page)) HarvestPhotos(page.c_str());
+    bool fetched = pathFits && FetchIntoMemory(url, pagePath.view(), page,
+                                               ServiceBodyLimit(Service::PhotoSite));
+    if (fetched) HarvestPhotos(page.c_str());
     LastRefreshTime = FileTimeNow();
+    LogEvent(std::string("harvest pass: ") +
+             (fetched ? "gallery page fetched, " : "no gallery page, ") +
+             std::to_string(NewPhotoCount.load()) + " new photos");
     if (NewPhotoCount.load() > 0) NewPhotosFlag = true;
 }
 

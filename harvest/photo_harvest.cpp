@@ -1,5 +1,7 @@
 // The scan walks the page in place: find the thumbnail prefix, take the
-// tail up to the next double quote, and search on from there. Tails are
+// tail up to the next double quote, and search on from there. Once a link
+// has no closing quote, no later link has one either, so the pass ends
+// there (after the pause that such a link costs). Tails are
 // checked before anything is requested, because they come from outside and
 // become file names in the cache folder: only plain relative ".jpg" names of
 // letters, digits, ".", "_", "-" and "/" without "..", whose flat name (and
@@ -7,7 +9,6 @@
 // pause.
 #include "harvest/photo_harvest.h"
 
-#include <cstring>
 #include <filesystem>
 #include <mutex>
 #include <string>
@@ -34,7 +35,7 @@ bool TailCharAllowed(char c) {
 }
 
 bool SafeTail(std::string_view tail) {
-    if (tail.size() < 4 || !tail.ends_with(".jpg")) return false;
+    if (tail.size() <= 4 || !tail.ends_with(".jpg")) return false;  // a stem before ".jpg"
     if (tail.find("..") != std::string_view::npos) return false;
     for (char c : tail)
         if (!TailCharAllowed(c)) return false;
@@ -70,7 +71,7 @@ void PauseAfterAttempt() {
 
 // Downloads one photo and announces it; a failure leaves no file behind.
 void FetchPhoto(const PathText& url, const std::u16string& name, const PathText& path) {
-    if (!FetchViaTempFile(url.view(), path.view())) {
+    if (!FetchViaTempFile(url.view(), path.view(), ServiceBodyLimit(Service::ImageServer))) {
         std::error_code ec;
         std::filesystem::remove(ToPath(path.view()), ec);
         return;
@@ -87,39 +88,51 @@ void SetHarvestPauseStepMillis(int ms) {
     g_pauseStepMillis = ms;
 }
 
+PhotoLinkScan::PhotoLinkScan(std::string_view text)
+    : page(text), thumbnailPrefix(ThumbnailPrefix()), photoPrefix(PhotoPrefix()) {
+    if (photoPrefix.size() < PathText::kCapacity)
+        maxTail = PathText::kCapacity - photoPrefix.size();
+}
+
+bool NextPhotoLink(PhotoLinkScan& scan, PhotoLink& out) {
+    if (scan.ended) return false;
+    std::size_t link = scan.page.find(scan.thumbnailPrefix, scan.from);
+    if (link == std::string_view::npos) return false;
+    out = PhotoLink{};
+    const std::size_t tailStart = link + scan.thumbnailPrefix.size();
+    // The quote found for an earlier link is still the first one at or after
+    // this tail when it lies behind the tail's start; searching again from
+    // every link would make a page of many links and one quote quadratic.
+    if (scan.quote == std::string_view::npos || scan.quote < tailStart)
+        scan.quote = scan.page.find('"', tailStart);
+    if (scan.quote == std::string_view::npos) {
+        scan.ended = true;
+        return true;
+    }
+    out.closed = true;
+    std::size_t length = scan.quote - tailStart;
+    // An over-long tail is cut where the URL is full; the cut name then fails
+    // the checks below, and the search resumes at the cut.
+    if (length > scan.maxTail) length = scan.maxTail;
+    scan.from = tailStart + length;
+    std::string_view tail = scan.page.substr(tailStart, length);
+    out.name = FlatName(tail);
+    out.url.Assign(scan.photoPrefix);
+    out.usable = SafeTail(tail) && out.url.Append(AsciiToUtf16(tail)) &&
+                 DataFilePath(out.name, out.path) && TempNameFits(out.path);
+    return true;
+}
+
 void HarvestPhotos(const char* page) {
     if (!page) return;
-    const std::string prefix = ThumbnailPrefix();
-    const std::u16string photoPrefix = PhotoPrefix();
-    // The longest tail whose photo URL still fits in 259 characters.
-    const std::size_t maxTail =
-        photoPrefix.size() < PathText::kCapacity ? PathText::kCapacity - photoPrefix.size() : 0;
-
-    const char* link = std::strstr(page, prefix.c_str());
-    while (link) {
+    PhotoLinkScan scan(page);
+    PhotoLink link;
+    while (NextPhotoLink(scan, link)) {
         if (StopRequested.load()) return;
         if (NewPhotoCount.load() >= kHarvestPhotosPerPass) return;
-        const char* tailStart = link + prefix.size();
-        const char* quote = std::strchr(tailStart, '"');
-        const char* resume = tailStart;
-        bool attempted = true;  // a link without closing quote costs the pause too
-        if (quote) {
-            std::size_t length = static_cast<std::size_t>(quote - tailStart);
-            // An over-long tail is cut where the URL is full; the cut name
-            // then fails the checks below, and the search resumes at the cut.
-            if (length > maxTail) length = maxTail;
-            resume = tailStart + length;
-            std::string_view tail(tailStart, length);
-            std::u16string name = FlatName(tail);
-            PathText url(photoPrefix), path;
-            bool usable = SafeTail(tail) && url.Append(AsciiToUtf16(tail)) &&
-                          DataFilePath(name, path) && TempNameFits(path);
-            if (!usable || FileExists(path.view()))
-                attempted = false;
-            else
-                FetchPhoto(url, name, path);
-        }
-        link = std::strstr(resume, prefix.c_str());
+        // A link without closing quote costs the pause too.
+        bool attempted = !link.closed || (link.usable && !FileExists(link.path.view()));
+        if (link.closed && attempted) FetchPhoto(link.url, link.name, link.path);
         if (attempted) PauseAfterAttempt();
     }
 }

@@ -7,7 +7,12 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "base/fixed_text.h"
 
 inline constexpr int32_t kHarvestPhotosPerPass = 20;
 inline constexpr int kHarvestPauseSteps = 20;
@@ -21,6 +26,32 @@ extern std::atomic<int32_t> NewPhotoCount;
 // harvest thread; returns at the end of the page, after the 20th stored
 // photo, or soon after StopRequested.
 void HarvestPhotos(const char* page);
+
+// One thumbnail link of a page and what the harvest would make of it.
+struct PhotoLink {
+    bool closed = false;  // the tail ends at a double quote
+    bool usable = false;  // the tail passed the checks; url, name and path are set
+    PathText url;         // PhotoPrefix + tail
+    std::u16string name;  // the flat cache name
+    PathText path;        // DataFolder + separator + name
+};
+
+// The walk over one page: each call finds the next link. Every byte of the
+// page is looked at a bounded number of times, so a pass takes time linear
+// in the page whatever it holds.
+struct PhotoLinkScan {
+    explicit PhotoLinkScan(std::string_view text);  // reads the endpoint table
+    std::string_view page;
+    std::string thumbnailPrefix;
+    std::u16string photoPrefix;
+    std::size_t maxTail = 0;  // the longest tail whose photo URL fits in 259 characters
+    std::size_t from = 0;     // where the next link is searched
+    std::size_t quote = std::string_view::npos;  // a double quote found earlier, if any
+    bool ended = false;  // a link without closing quote: no later link can close
+};
+
+// The next link of the page into `out`; false at the end of the page.
+bool NextPhotoLink(PhotoLinkScan& scan, PhotoLink& out);
 
 // Tests shorten the pause step so that passes of many links stay quick; the
 // real saver always uses kHarvestPauseStepMillis.

@@ -96,6 +96,11 @@ bool StoreVersion(HostOptions& o, const std::string&) {
     return true;
 }
 
+bool StoreVerbose(HostOptions& o, const std::string&) {
+    o.verbose = true;
+    return true;
+}
+
 constexpr OptionRow kOptions[] = {
     {"site", nullptr, "URL",
      "send every request to URL (http://host[:port]) instead of\n"
@@ -107,6 +112,10 @@ constexpr OptionRow kOptions[] = {
      StoreWindowId, "--window-id needs a window ID"},
     {"root", nullptr, nullptr, "draw into $XSCREENSAVER_WINDOW, or else the root window", StoreRoot,
      nullptr},
+    {"verbose", nullptr, nullptr,
+     "write one timestamped line per event (requests, harvest passes,\n"
+     "cache scans, interludes, the end of the run) to standard error",
+     StoreVerbose, nullptr},
     {"version", nullptr, nullptr, "print the program's name and version", StoreVersion, nullptr},
     {"help", "h", nullptr, "print this text", StoreHelp, nullptr},
 };

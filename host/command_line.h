@@ -25,6 +25,7 @@ struct HostOptions {
     bool root = false;     // --root
     bool help = false;     // --help
     bool version = false;  // --version
+    bool verbose = false;  // --verbose
     std::string error;     // set when the options are not understood
 };
 

@@ -9,8 +9,10 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <string>
 
 #include "base/clock.h"
+#include "base/event_log.h"
 #include "base/platform.h"
 #include "base/process_state.h"
 #include "base/saver_app.h"
@@ -28,8 +30,8 @@ namespace {
 // only matters when a thread is stuck in a system call.
 constexpr int kShutdownWaitMillis = 2000;
 
-extern "C" void OnQuitSignal(int) {
-    PostQuit(0);
+extern "C" void OnQuitSignal(int signal) {
+    PostQuit(0, signal == SIGTERM ? "signal SIGTERM" : "signal SIGINT");
 }
 
 void MakeDataFolder() {
@@ -77,6 +79,7 @@ int SaverMain(const std::vector<std::string>& args) {
         return 1;
     }
     if (options.slideMillis > 0) SaverApp.SlideMillis = options.slideMillis;
+    EventLogEnabled = options.verbose;
 
     RunMode = options.mode.runMode;
     ParentWindow = options.mode.parentWindow;
@@ -91,16 +94,24 @@ int SaverMain(const std::vector<std::string>& args) {
 
     if (RunMode == Setup) {
         // Without a dialog the loop still runs until a signal ends it.
+        LogEvent("setup mode started");
         CreateSetupDialog(ParentWindow);
         RunSetupLoop();
+        LogEvent(std::string("setup mode ended: ") + QuitReason());
         // A location search may still be downloading; it gives up at the stop.
         StopRequested = true;
         WaitBackgroundThreads(kShutdownWaitMillis);
         return QuitExitCode();
     }
 
-    if (!CreateSaverWindow(options)) return 0;
+    const char* modeName = RunMode == Preview ? "preview mode" : "saver mode";
+    LogEvent(std::string(modeName) + " started, data folder " + Utf16ToUtf8(DataFolder.view()));
+    if (!CreateSaverWindow(options)) {
+        LogEvent(std::string(modeName) + " ended: no window could be made");
+        return 0;
+    }
     RunSaverLoop();
+    LogEvent(std::string(modeName) + " ended: " + QuitReason());
     StopRequested = true;
     // Workers end within about 100 ms of the stop; wait so that none touches
     // the photo list after the window released it.

@@ -31,3 +31,23 @@ InputVerdict JudgeInput(InputRuleState& state, bool endsByInput, const SaverInpu
     }
     return InputVerdict::Default;
 }
+
+const char* InputName(InputKind kind) {
+    switch (kind) {
+        case InputKind::Key:
+            return "input: key";
+        case InputKind::SystemKey:
+            return "input: system key";
+        case InputKind::Button:
+            return "input: mouse button";
+        case InputKind::Wheel:
+            return "input: mouse wheel";
+        case InputKind::MouseMove:
+            return "input: mouse movement";
+        case InputKind::CloseRequest:
+            return "input: close request";
+        case InputKind::WindowGone:
+            return "the window went away";
+    }
+    return "input";
+}

@@ -42,3 +42,6 @@ struct InputRuleState {
 // `endsByInput` is true only for the saver's own full-screen window (Saver
 // mode); a preview and a foreign window never end by input.
 InputVerdict JudgeInput(InputRuleState& state, bool endsByInput, const SaverInput& in);
+
+// What ended the saver, for the event log: "input: key" and so on.
+const char* InputName(InputKind kind);

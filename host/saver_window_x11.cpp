@@ -230,7 +230,8 @@ bool CreateOwnWindow(XVisualInfo* vi) {
 }
 
 void Forward(const SaverInput& in) {
-    if (JudgeInput(g_win.input, g_win.endsByInput, in) == InputVerdict::Quit) PostQuit(0);
+    if (JudgeInput(g_win.input, g_win.endsByInput, in) == InputVerdict::Quit)
+        PostQuit(0, InputName(in.kind));
 }
 
 // The pointer's position in the window when it is shown: the first position

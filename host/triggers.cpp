@@ -1,6 +1,9 @@
 #include "host/triggers.h"
 
+#include <string>
+
 #include "base/clock.h"
+#include "base/event_log.h"
 #include "harvest/gallery_refresh.h"
 #include "host/saver_window.h"
 #include "overlay/overlay_texture.h"
@@ -83,12 +86,52 @@ void WhileSlideOnShow() {
     WeatherCheck();
 }
 
+// Fewer than two photos: a failed harvest (no network yet at the first
+// start) stamped the page as refreshed, so RefreshDue would wait a week;
+// the same check asks for the harvest whatever the page's age.
+void WhileTooFewPhotos() {
+    if (!PeriodicCheckFires(TickCount())) return;
+    LogEvent("periodic check: fewer than two photos, harvest again");
+    StartHarvest();
+    WeatherCheck();
+}
+
 bool RescanBeforeAdvance() {
     if (!NewPhotosFlag.load()) return false;
     NewPhotosFlag = false;
     ReleaseSlotTextures();
     ScanCache();  // its closing steps send the show back to Start
     return true;
+}
+
+const char* InterludeName(Interlude what) {
+    switch (what) {
+        case Interlude::CurrentPanel:
+            return "current conditions panel";
+        case Interlude::ForecastPanel:
+            return "forecast panel";
+        case Interlude::Notice:
+            return "new-version notice";
+        case Interlude::NextPhoto:
+            break;
+    }
+    return "photo";
+}
+
+// The event log's line for a slide that an interlude could have taken.
+void LogInterlude(Interlude what, bool afterPanels, bool showWeather, bool newerKnown) {
+    if (what != Interlude::NextPhoto) {
+        LogEvent(std::string("interlude: ") + InterludeName(what));
+        return;
+    }
+    if (!afterPanels && Triggers.TransitionCount % kInterludeEvery != 0) return;
+    std::string why = "interlude skipped:";
+    if (!afterPanels)
+        why += !showWeather ? " weather panels off;" : " no current conditions in the report;";
+    // A newer version known at this slide would have brought the notice
+    // unless notices are off.
+    why += newerKnown ? " notices off" : " no newer version known";
+    LogEvent(why);
 }
 
 Interlude NextInterlude() {
@@ -98,7 +141,16 @@ Interlude NextInterlude() {
         showWeather = Settings.show_weather;
         showNewVersion = Settings.show_newver;
     }
-    return ChooseInterlude(showWeather != 0, showNewVersion != 0, NewerVersionKnown());
+    // Panels without current conditions would show invented weather (a
+    // storm picture, 0 degrees, an empty heading): the pair is left out, as
+    // when the panels are switched off.
+    const bool weatherKnown = WeatherReportComplete(CurrentWeatherReport());
+    const bool newerKnown = NewerVersionKnown();
+    const bool afterPanels = Triggers.SecondPanelQueued;
+    Interlude what =
+        ChooseInterlude(showWeather != 0 && weatherKnown, showNewVersion != 0, newerKnown);
+    LogInterlude(what, afterPanels, showWeather != 0, newerKnown);
+    return what;
 }
 
 bool FadeToBlack() {
@@ -123,6 +175,6 @@ void PaintInterlude(Interlude what, int slotIndex) {
 }
 }  // namespace
 
-const SlideshowHooks kTriggerHooks = {AfterCacheScan,      AfterSlideshowStart, WhileSlideOnShow,
-                                      RescanBeforeAdvance, NextInterlude,       PaintInterlude,
-                                      FadeToBlack};
+const SlideshowHooks kTriggerHooks = {AfterCacheScan,    AfterSlideshowStart, WhileSlideOnShow,
+                                      WhileTooFewPhotos, RescanBeforeAdvance, NextInterlude,
+                                      PaintInterlude,    FadeToBlack};

@@ -3,17 +3,27 @@
 #include "base/text.h"
 
 namespace {
+constexpr uint32_t kKiB = 1024;
+constexpr uint32_t kMiB = 1024 * kKiB;
+
 struct EndpointRow {
     Service service;
     const char16_t* base;
+    uint32_t bodyLimit;  // see ServiceBodyLimit
 };
 constexpr EndpointRow kEndpoints[] = {
-    {Service::PhotoSite, u"http://photos.skyreel.example"},
-    {Service::ImageServer, u"http://images.skyreel.example"},
-    {Service::UpdateService, u"http://update.velmora.example"},
-    {Service::WeatherService, u"http://weather.skyreel.example"},
-    {Service::MakerHome, u"http://www.velmora.example"},
+    {Service::PhotoSite, u"http://photos.skyreel.example", 4 * kMiB},
+    {Service::ImageServer, u"http://images.skyreel.example", 16 * kMiB},
+    {Service::UpdateService, u"http://update.velmora.example", 64 * kKiB},
+    {Service::WeatherService, u"http://weather.skyreel.example", 1 * kMiB},
+    {Service::MakerHome, u"http://www.velmora.example", 4 * kMiB},
 };
+
+const EndpointRow& RowOf(Service s) {
+    for (const auto& row : kEndpoints)
+        if (row.service == s) return row;
+    return kEndpoints[0];
+}
 
 // Set once at start-up from the command line, before any thread starts.
 std::u16string g_override;
@@ -31,9 +41,11 @@ bool ValidHost(std::u16string_view host) {
 
 std::u16string ServiceBase(Service s) {
     if (!g_override.empty()) return g_override;
-    for (const auto& row : kEndpoints)
-        if (row.service == s) return row.base;
-    return kEndpoints[0].base;
+    return RowOf(s).base;
+}
+
+uint32_t ServiceBodyLimit(Service s) {
+    return RowOf(s).bodyLimit;
 }
 
 bool SetSiteOverride(std::u16string_view url) {

@@ -4,6 +4,7 @@
 // local server can stand in for all of them.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,15 @@ enum class Service { PhotoSite, ImageServer, UpdateService, WeatherService, Make
 
 // "http://host[:port]" of a service, without a trailing slash.
 std::u16string ServiceBase(Service s);
+
+// The largest body a reply of the service can have, with room to spare; a
+// larger one is refused (FetchToFile's body limit):
+//   PhotoSite       4 MiB  gallery search pages (a real one is 50..300 KB)
+//   ImageServer    16 MiB  full-size photos (a real one is 0.2..5 MB)
+//   UpdateService  64 KiB  the update reply (a few dozen bytes)
+//   WeatherService  1 MiB  the feed (10..30 KB) and location searches (a few KB)
+//   MakerHome       4 MiB  a web page; the saver never downloads it
+uint32_t ServiceBodyLimit(Service s);
 
 // Accepts "http://host[:port]" with an optional trailing "/"; the host holds
 // letters, digits, ".", "-" or an IPv4 address. False leaves the table as it is.

@@ -13,17 +13,21 @@
 // touches the target path again (a new download may already own it).
 #include "net/http_fetcher.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <string>
 #include <system_error>
 #include <thread>
 
 #include "base/clock.h"
+#include "base/event_log.h"
 #include "base/fixed_text.h"
 #include "base/process_state.h"
 #include "base/text.h"
@@ -36,6 +40,53 @@ constexpr uint64_t kSlowRateLimit = 30;  // bytes per second; a measured 0 never
 
 enum FetchState : int32_t { Running = 0, Abandoned = 1, Succeeded = 2, Failed = 3 };
 
+// Why a download ended without its body: the rows of the download rules,
+// named in the event log.
+enum class FetchEnd : int32_t {
+    Complete,
+    NoConnection,  // no library, name lookup, connection or request
+    BadStatus,
+    AnnouncedTooLarge,
+    CannotCreate,
+    ReadFailed,
+    WriteFailed,
+    Empty,
+    OverLimit,
+    Stopped,
+    Inactive,
+    Slow,
+};
+
+const char* FetchEndText(FetchEnd end) {
+    switch (end) {
+        case FetchEnd::Complete:
+            return "complete";
+        case FetchEnd::NoConnection:
+            return "failed: no connection";
+        case FetchEnd::BadStatus:
+            return "failed: status other than 200";
+        case FetchEnd::AnnouncedTooLarge:
+            return "failed: announced body over the size limit";
+        case FetchEnd::CannotCreate:
+            return "failed: target file cannot be created";
+        case FetchEnd::ReadFailed:
+            return "failed: read error";
+        case FetchEnd::WriteFailed:
+            return "failed: write error";
+        case FetchEnd::Empty:
+            return "failed: empty body";
+        case FetchEnd::OverLimit:
+            return "failed: body over the size limit";
+        case FetchEnd::Stopped:
+            return "abandoned: stop requested";
+        case FetchEnd::Inactive:
+            return "abandoned: no activity for more than 180 s";
+        case FetchEnd::Slow:
+            return "abandoned: below 30 bytes per second";
+    }
+    return "failed";
+}
+
 // One download, shared by the waiter and its transfer thread.
 //  - url, path: written by the waiter before the thread starts, read-only after.
 //  - lastActivity, bytesReceived: written by the transfer thread, read by the waiter.
@@ -45,9 +96,15 @@ enum FetchState : int32_t { Running = 0, Abandoned = 1, Succeeded = 2, Failed = 
 //    abandoning waiter; always under fileLock, and written only while Running.
 //  - ended: notified by the transfer thread under fileLock when it ends the
 //    job, so the waiter's 100 ms wait ends at once instead of at the period.
+//  - bodyLimit: written by the waiter before the thread starts.
+//  - end, status: written by the transfer thread before it ends the job,
+//    read by the waiter after it saw the job end (for the event log).
 struct FetchJob {
     PathText url;
     PathText path;
+    uint32_t bodyLimit = kFetchBodyLimit;
+    std::atomic<FetchEnd> end{FetchEnd::Complete};
+    std::atomic<int32_t> status{0};
     std::atomic<int64_t> lastActivity{0};
     std::atomic<int32_t> state{Running};
     std::atomic<uint32_t> bytesReceived{0};
@@ -86,7 +143,8 @@ bool EndJob(FetchJob* job, int32_t final) {
 // The transfer thread's end of a failed download: the target goes (unless the
 // failure came before it was opened) and the job becomes Failed, unless the
 // waiter abandoned it first.
-void EndFailed(FetchJob* job, bool removeTarget) {
+void EndFailed(FetchJob* job, FetchEnd why, bool removeTarget) {
+    job->end = why;
     if (removeTarget) {
         std::lock_guard<std::mutex> lock(job->fileLock);
         if (job->state.load() == Running) RemoveFile(job->path.view());
@@ -124,6 +182,25 @@ bool CloseTarget(FetchJob* job) {
     return !job->file.fail();
 }
 
+// Copies the body into the open target until its end, a failure, the body
+// limit or abandonment (which the caller tells apart by the job's state).
+FetchEnd ReadBody(FetchJob* job, Transfer* t, TransportCancel cancel) {
+    char buffer[kTransportReadSize];
+    for (;;) {
+        long n = TransportRead(t, buffer, sizeof buffer, cancel);
+        if (n == 0) return FetchEnd::Complete;
+        if (n < 0) return FetchEnd::ReadFailed;
+        uint64_t total = uint64_t{job->bytesReceived.load()} + static_cast<uint64_t>(n);
+        if (total > job->bodyLimit) return FetchEnd::OverLimit;
+        WriteResult w = WriteChunk(job, buffer, n);
+        if (w == WriteResult::Abandoned) return FetchEnd::Stopped;
+        // A byte that did not reach the disk is a lost byte, not a received one.
+        if (w == WriteResult::Failed) return FetchEnd::WriteFailed;
+        job->bytesReceived = static_cast<uint32_t>(total);
+        job->lastActivity = CalendarSecondsNow();
+    }
+}
+
 void RunTransfer(FetchJob* job) {
     const TransportCancel cancel{JobAbandoned, job};
     job->lastActivity = CalendarSecondsNow();
@@ -133,13 +210,19 @@ void RunTransfer(FetchJob* job) {
         ReleaseJob(job);
         return;
     }
-    if (!t) return EndFailed(job, false);
+    if (!t) return EndFailed(job, FetchEnd::NoConnection, false);
 
     char status[4];
     TransportStatus(t, status);
+    job->status = std::atoi(status);
     if (std::strcmp(status, "200") != 0) {
         TransportClose(t);
-        return EndFailed(job, false);
+        return EndFailed(job, FetchEnd::BadStatus, false);
+    }
+    // A body announced over the limit is refused before a byte of it is read.
+    if (TransportContentLength(t) > static_cast<long long>(job->bodyLimit)) {
+        TransportClose(t);
+        return EndFailed(job, FetchEnd::AnnouncedTooLarge, true);
     }
 
     bool opened = false;
@@ -148,30 +231,12 @@ void RunTransfer(FetchJob* job) {
         ReleaseJob(job);
         return;
     }
-    bool complete = false;
-    bool writeFailed = false;
-    char buffer[kTransportReadSize];
-    while (opened) {
-        long n = TransportRead(t, buffer, sizeof buffer, cancel);
-        if (n <= 0) {
-            complete = n == 0;
-            break;
-        }
-        uint64_t total = uint64_t{job->bytesReceived.load()} + static_cast<uint64_t>(n);
-        if (total > kFetchBodyLimit) break;
-        WriteResult w = WriteChunk(job, buffer, n);
-        if (w == WriteResult::Abandoned) break;
-        // A byte that did not reach the disk is a lost byte, not a received one.
-        writeFailed = w == WriteResult::Failed;
-        if (writeFailed) break;
-        job->bytesReceived = static_cast<uint32_t>(total);
-        job->lastActivity = CalendarSecondsNow();
-    }
-    if (opened && !CloseTarget(job)) writeFailed = true;
+    FetchEnd end = opened ? ReadBody(job, t, cancel) : FetchEnd::CannotCreate;
+    if (opened && !CloseTarget(job) && end == FetchEnd::Complete) end = FetchEnd::WriteFailed;
     TransportClose(t);
 
-    bool success = complete && !writeFailed && job->bytesReceived.load() > 0;
-    if (!success) return EndFailed(job, true);
+    if (end == FetchEnd::Complete && job->bytesReceived.load() == 0) end = FetchEnd::Empty;
+    if (end != FetchEnd::Complete) return EndFailed(job, end, true);
     if (!EndJob(job, Succeeded)) ReleaseJob(job);
 }
 
@@ -192,13 +257,65 @@ void WaitOnePeriod(FetchJob* job) {
 }
 }  // namespace
 
-bool FetchToFile(std::u16string_view url, std::u16string_view path) {
+namespace {
+// Why the waiter gives up now, or Complete while it keeps watching.
+FetchEnd GiveUpReason(const FetchJob* job, int64_t now, uint64_t rate) {
+    if (StopRequested.load()) return FetchEnd::Stopped;
+    if (now - job->lastActivity.load() > kInactivitySeconds) return FetchEnd::Inactive;
+    if (rate != 0 && rate < kSlowRateLimit) return FetchEnd::Slow;
+    return FetchEnd::Complete;
+}
+
+// Watches the job until it ends or is abandoned; says how it ended.
+FetchEnd WatchJob(FetchJob* job, std::u16string_view path, uint32_t& bytes, int32_t& status) {
+    const int64_t start = CalendarSecondsNow();
+    uint64_t rate = 0;
+    for (;;) {
+        int64_t now = CalendarSecondsNow();
+        if (job->state.load() != Running) {
+            FetchEnd end = job->end.load();
+            bytes = job->bytesReceived.load();
+            status = job->status.load();
+            ReleaseJob(job);
+            return end;
+        }
+        FetchEnd why = GiveUpReason(job, now, rate);
+        if (why != FetchEnd::Complete) {
+            bytes = job->bytesReceived.load();
+            status = job->status.load();
+            if (Abandon(job)) {
+                RemoveFile(path);
+                return why;
+            }
+            continue;  // the transfer ended first; its state decides
+        }
+        uint32_t received = job->bytesReceived.load();
+        if (received > 0 && now - start > 0) rate = received / static_cast<uint64_t>(now - start);
+        WaitOnePeriod(job);
+    }
+}
+
+void LogFetch(std::u16string_view url, FetchEnd end, uint32_t bytes, int32_t status,
+              std::chrono::steady_clock::time_point began) {
+    auto millis = std::chrono::duration_cast<std::chrono::milliseconds>(
+                      std::chrono::steady_clock::now() - began)
+                      .count();
+    std::string line = "request " + Utf16ToUtf8(url) + ": " + FetchEndText(end);
+    if (status != 0) line += ", status " + std::to_string(status);
+    line += ", " + std::to_string(bytes) + " bytes, " + std::to_string(millis) + " ms";
+    LogEvent(line);
+}
+}  // namespace
+
+bool FetchToFile(std::u16string_view url, std::u16string_view path, uint32_t bodyLimit) {
     if (url.empty() || path.empty() || url.size() > PathText::kCapacity ||
         path.size() > PathText::kCapacity)
         return false;
+    const auto began = std::chrono::steady_clock::now();
     auto* job = new FetchJob;
     job->url.Assign(url);
     job->path.Assign(path);
+    job->bodyLimit = std::min(bodyLimit, kFetchBodyLimit);
     job->lastActivity = CalendarSecondsNow();
     try {
         std::thread(RunTransfer, job).detach();
@@ -206,35 +323,17 @@ bool FetchToFile(std::u16string_view url, std::u16string_view path) {
         delete job;  // no thread, so nothing else holds the job
         return false;
     }
-
-    const int64_t start = CalendarSecondsNow();
-    uint64_t rate = 0;
-    for (;;) {
-        int64_t now = CalendarSecondsNow();
-        int32_t state = job->state.load();
-        if (state != Running) {
-            ReleaseJob(job);
-            return state == Succeeded;
-        }
-        bool giveUp = StopRequested.load() || now - job->lastActivity.load() > kInactivitySeconds ||
-                      (rate != 0 && rate < kSlowRateLimit);
-        if (giveUp) {
-            if (Abandon(job)) {
-                RemoveFile(path);
-                return false;
-            }
-            continue;  // the transfer ended first; its state decides
-        }
-        uint32_t bytes = job->bytesReceived.load();
-        if (bytes > 0 && now - start > 0) rate = bytes / static_cast<uint64_t>(now - start);
-        WaitOnePeriod(job);
-    }
+    uint32_t bytes = 0;
+    int32_t status = 0;
+    FetchEnd end = WatchJob(job, path, bytes, status);
+    LogFetch(url, end, bytes, status, began);
+    return end == FetchEnd::Complete;
 }
 
-bool FetchViaTempFile(std::u16string_view url, std::u16string_view path) {
+bool FetchViaTempFile(std::u16string_view url, std::u16string_view path, uint32_t bodyLimit) {
     PathText temp;
     if (!temp.Assign(path) || !temp.Append(kFetchTempSuffix)) return false;
-    if (!FetchToFile(url, temp.view())) return false;
+    if (!FetchToFile(url, temp.view(), bodyLimit)) return false;
     // Like MoveFile, never replace an existing name. Only the harvest thread
     // writes photo names, so the test and the rename do not race.
     std::error_code ec;
@@ -246,8 +345,9 @@ bool FetchViaTempFile(std::u16string_view url, std::u16string_view path) {
     return !ec;
 }
 
-bool FetchIntoMemory(std::u16string_view url, std::u16string_view path, std::string& body) {
+bool FetchIntoMemory(std::u16string_view url, std::u16string_view path, std::string& body,
+                     uint32_t bodyLimit) {
     body.clear();
-    if (!FetchToFile(url, path)) return false;
-    return ReadWholeFile(ToPath(path), body, kFetchBodyLimit);
+    if (!FetchToFile(url, path, bodyLimit)) return false;
+    return ReadWholeFile(ToPath(path), body, std::min(bodyLimit, kFetchBodyLimit));
 }

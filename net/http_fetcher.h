@@ -11,21 +11,29 @@
 
 #include "base/file_io.h"
 
+// A body above this size is a failure whatever was asked for; callers pass
+// the smaller limit of their service (ServiceBodyLimit, net/endpoints.h).
+inline constexpr uint32_t kFetchBodyLimit = kWholeFileLimit;
+
 // Downloads `url` into `path` (created or overwritten). False leaves `path`
 // as it was when the failure came before the file was opened, else deleted.
-// URLs or paths over 259 characters are refused before anything starts.
-bool FetchToFile(std::u16string_view url, std::u16string_view path);
+// URLs or paths over 259 characters are refused before anything starts. A
+// body over `bodyLimit` bytes fails: at its headers when it announces its
+// length (then `path` is deleted as after any failure of a reply "200"), or
+// at the first byte over the limit. With the event log on, each call writes
+// one line: its outcome and time.
+bool FetchToFile(std::u16string_view url, std::u16string_view path,
+                 uint32_t bodyLimit = kFetchBodyLimit);
 
 // Downloads into `path` + ".tmp", then renames it to `path`; the rename is
 // refused when `path` exists, and the ".tmp" file then stays.
-bool FetchViaTempFile(std::u16string_view url, std::u16string_view path);
+bool FetchViaTempFile(std::u16string_view url, std::u16string_view path,
+                      uint32_t bodyLimit = kFetchBodyLimit);
 
 // FetchToFile, then the file's bytes into `body` (its c_str() is the text
 // followed by a zero). On failure `body` is empty. The file stays on disk.
-bool FetchIntoMemory(std::u16string_view url, std::u16string_view path, std::string& body);
+bool FetchIntoMemory(std::u16string_view url, std::u16string_view path, std::string& body,
+                     uint32_t bodyLimit = kFetchBodyLimit);
 
 // Appended to the target of FetchViaTempFile while the download runs.
 inline constexpr char16_t kFetchTempSuffix[] = u".tmp";
-
-// A body above this size is a failure: no download of the saver is that big.
-inline constexpr uint32_t kFetchBodyLimit = kWholeFileLimit;

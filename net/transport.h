@@ -8,6 +8,7 @@
 //                       followed, proxy from the environment; returns once the
 //                       final response's headers are in
 //   [x] TransportStatus status code text of the final response
+//   [x] TransportContentLength  the length the final response announces
 //   [x] TransportRead   at most kTransportReadSize bytes per call
 //   [x] TransportClose
 //   [x] abandonment noticed within ~50 ms while waiting for the network
@@ -37,6 +38,10 @@ Transfer* TransportOpen(std::u16string_view url, TransportCancel cancel);
 // The status code of the final response as text ("200"), at most three
 // characters plus the terminator; empty when unknown.
 void TransportStatus(Transfer* t, char (&status)[4]);
+
+// The body length announced by the final response's headers, or -1 when it
+// announces none.
+long long TransportContentLength(Transfer* t);
 
 // Reads up to `size` (at most kTransportReadSize) body bytes into `buffer`.
 // Returns the count read (above 0), 0 at the clean end of the body, or -1

@@ -155,6 +155,13 @@ void TransportStatus(Transfer* t, char (&status)[4]) {
     }
 }
 
+long long TransportContentLength(Transfer* t) {
+    curl_off_t length = -1;
+    if (curl_easy_getinfo(t->easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) != CURLE_OK)
+        return -1;
+    return length < 0 ? -1 : static_cast<long long>(length);
+}
+
 long TransportRead(Transfer* t, char* buffer, std::size_t size, TransportCancel cancel) {
     if (size > kTransportReadSize) size = kTransportReadSize;
     for (;;) {

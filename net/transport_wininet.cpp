@@ -55,6 +55,18 @@ void TransportStatus(Transfer* t, char (&status)[4]) {
     status[3] = 0;
 }
 
+long long TransportContentLength(Transfer* t) {
+    char text[24] = {};
+    DWORD length = sizeof text - 1;
+    if (!HttpQueryInfoA(t->request, HTTP_QUERY_CONTENT_LENGTH, text, &length, nullptr)) return -1;
+    long long value = 0;
+    for (const char* c = text; *c; ++c) {
+        if (*c < '0' || *c > '9' || value > (1LL << 50)) return -1;
+        value = value * 10 + (*c - '0');
+    }
+    return text[0] ? value : -1;
+}
+
 long TransportRead(Transfer* t, char* buffer, std::size_t size, TransportCancel cancel) {
     if (size > kTransportReadSize) size = kTransportReadSize;
     DWORD got = 0;

@@ -115,34 +115,18 @@ void SaveSettings() {
     WriteSettings({{std::u16string(kGalleryKey), DecimalText(Settings.dloption)}});
 }
 
-void LoadSettings() {
-    PathText path;
-    std::u16string text;
-    bool haveText = false;
-    if (SettingsPath(path)) {
-        std::string bytes;
-        if (ReadWholeFile(ToPath(path.view()), bytes)) {
-            // An odd final byte cannot form a code unit and is dropped.
-            text.resize(bytes.size() / 2);
-            for (std::size_t i = 0; i < text.size(); ++i)
-                text[i] =
-                    static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                          (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
-            haveText = !bytes.empty();
-        }
-    }
+bool ApplySettingsText(std::u16string_view text) {
     // The text ends at its first zero code unit, as a zero-terminated buffer would.
-    if (auto z = text.find(u'\0'); z != std::u16string::npos) text.resize(z);
-
+    text = text.substr(0, text.find(u'\0'));
     bool guidSeen = false;
     std::size_t cursor = 0;
-    while (haveText) {
+    for (;;) {
         std::size_t eq = text.find(u'=', cursor);
-        if (eq == std::u16string::npos) break;
-        std::u16string_view key(text.data() + cursor, eq - cursor);
+        if (eq == std::u16string_view::npos) break;
+        std::u16string_view key = text.substr(cursor, eq - cursor);
         std::size_t nl = text.find(u'\n', eq + 1);
-        std::size_t end = nl == std::u16string::npos ? text.size() : nl;
-        std::u16string_view value(text.data() + eq + 1, end - eq - 1);
+        std::size_t end = nl == std::u16string_view::npos ? text.size() : nl;
+        std::u16string_view value = text.substr(eq + 1, end - eq - 1);
         SettingsRecord& s = Settings;
         switch (StandardKeyOf(key)) {
             case kGuid:
@@ -168,9 +152,27 @@ void LoadSettings() {
                 ApplyGalleryEntry(key, value);
                 break;
         }
-        if (nl == std::u16string::npos) break;
+        if (nl == std::u16string_view::npos) break;
         cursor = nl + 1;
     }
+    return guidSeen;
+}
+
+void LoadSettings() {
+    PathText path;
+    std::u16string text;
+    if (SettingsPath(path)) {
+        std::string bytes;
+        if (ReadWholeFile(ToPath(path.view()), bytes)) {
+            // An odd final byte cannot form a code unit and is dropped.
+            text.resize(bytes.size() / 2);
+            for (std::size_t i = 0; i < text.size(); ++i)
+                text[i] =
+                    static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                          (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+        }
+    }
+    bool guidSeen = ApplySettingsText(text);
     const SettingsRecord& s = Settings;
     if (guidSeen && !s.newver.empty() && !s.weather_loc.empty() && !s.weather_loc_id.empty())
         return;

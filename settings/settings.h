@@ -37,6 +37,10 @@ inline constexpr char16_t kDefaultLocationName[] = u"Saint-Petersburg, Russia";
 void LoadSettings();
 void SaveSettings();
 
+// The reader's scan of a whole file's text into Settings (the text ends at
+// its first zero code unit); true when a "guid" entry was seen.
+bool ApplySettingsText(std::u16string_view text);
+
 // The writer: the passed pairs first, then every standard key not passed.
 // Returns false when the file could not be created (no caller examines it).
 bool WriteSettings(const std::vector<std::pair<std::u16string, std::u16string>>& pairs);

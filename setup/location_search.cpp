@@ -67,19 +67,16 @@ int ParseLocationAnswer(std::string_view answer, std::vector<std::u16string>& li
         std::size_t start = answer.find(kPlaceStart, from);
         if (start == std::string_view::npos) return count;
         std::size_t codeStart = start + kPlaceStart.size();
+        // A place without its closing quote or "</loc>" is skipped; no later
+        // place can have one either, since each search runs to the end of
+        // the answer. Ending there keeps the scan linear in the answer.
         std::size_t quote = answer.find('"', codeStart);
-        if (quote == std::string_view::npos) {
-            from = codeStart;
-            continue;
-        }
+        if (quote == std::string_view::npos) return count;
         std::size_t gt = answer.find('>', quote + 1);
         if (gt == std::string_view::npos) return count;
         std::size_t nameStart = gt + 1;
         std::size_t end = answer.find(kPlaceEnd, nameStart);
-        if (end == std::string_view::npos) {
-            from = nameStart;
-            continue;
-        }
+        if (end == std::string_view::npos) return count;
         std::string_view code = answer.substr(codeStart, quote - codeStart);
         std::string_view name = answer.substr(nameStart, std::min(end - nameStart, kNameLimit));
         if (code.size() <= kCodeLimit) {
@@ -110,7 +107,7 @@ SearchOutcome RunLocationSearch(std::u16string_view query, std::u16string_view d
     PathText url;
     std::string body;
     if (downloadPath.empty() || !BuildSearchUrl(query, url) ||
-        !FetchIntoMemory(url.view(), downloadPath, body))
+        !FetchIntoMemory(url.view(), downloadPath, body, ServiceBodyLimit(Service::WeatherService)))
         return outcome;
     std::error_code ec;
     std::filesystem::remove(ToPath(downloadPath), ec);

@@ -90,7 +90,7 @@ void FillControls() {
 }
 
 void Close() {
-    PostQuit(0);
+    PostQuit(0, "the setup dialog closed");
     gtk_widget_destroy(g_dialog->window);  // clears g_dialog
 }
 

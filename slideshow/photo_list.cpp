@@ -5,8 +5,11 @@
 #include "slideshow/photo_list.h"
 
 #include <filesystem>
+#include <optional>
+#include <string>
 #include <system_error>
 
+#include "base/event_log.h"
 #include "base/platform.h"
 #include "base/process_state.h"
 #include "base/text.h"
@@ -28,6 +31,21 @@ bool EndsWithNoCase(std::u16string_view s, std::u16string_view tail) {
     return s.size() >= tail.size() && EqualsNoCase(s.substr(s.size() - tail.size()), tail);
 }
 
+// Calls `visit` with the name of every regular file directly in the data
+// folder. Links, folders and names that are no valid text are passed over,
+// and nothing the folder holds can throw out of the walk.
+template <typename Visit>
+void ForEachDataFile(Visit visit) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    for (fs::directory_iterator it(ToPath(DataFolder.view()), ec), end; !ec && it != end;
+         it.increment(ec)) {
+        std::error_code kind;
+        if (!fs::is_regular_file(it->symlink_status(kind))) continue;
+        if (std::optional<std::u16string> name = FromPath(it->path().filename())) visit(*name);
+    }
+}
+
 PhotoEntry* EntryAt(const PhotoListRecord* list, int32_t i) {
     return (i >= 0 && i < list->Count) ? list->Items[i] : nullptr;
 }
@@ -42,10 +60,10 @@ bool ReadFindData(const std::u16string& name, FindData& out) {
     if (!DataFilePath(name, path)) return false;
     std::error_code ec;
     auto p = ToPath(path.view());
-    auto st = std::filesystem::status(p, ec);
-    if (ec || !std::filesystem::exists(st)) return false;
+    // Only a file of the folder itself: a link could name anything anywhere.
+    if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(p, ec))) return false;
     out.name = name;
-    out.size = std::filesystem::is_regular_file(st) ? std::filesystem::file_size(p, ec) : 0;
+    out.size = std::filesystem::file_size(p, ec);
     if (ec) out.size = 0;
     out.lastWriteTime = 0;
     FileLastWriteTime(p, out.lastWriteTime);
@@ -115,16 +133,13 @@ void FreePhotoList(PhotoListRecord* list) {
 }
 
 int ScanCache() {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    fs::path folder = ToPath(DataFolder.view());
     // Leftovers of interrupted downloads never carry a photo's final name.
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        std::u16string name = it->path().filename().u16string();
-        std::error_code fec;
-        if (EndsWithNoCase(name, u".jpg.tmp") && it->is_regular_file(fec))
-            fs::remove(it->path(), fec);
-    }
+    ForEachDataFile([](const std::u16string& name) {
+        if (!EndsWithNoCase(name, u".jpg.tmp")) return;
+        PathText path;
+        std::error_code ec;
+        if (DataFilePath(name, path)) std::filesystem::remove(ToPath(path.view()), ec);
+    });
 
     auto* fresh = new PhotoListRecord;
     fresh->Capacity = kInitialCapacity;
@@ -134,19 +149,20 @@ int ScanCache() {
         FreePhotoList(PhotoList);
         PhotoList = fresh;
     }
-    ec.clear();
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        std::u16string name = it->path().filename().u16string();
-        if (!EndsWithNoCase(name, u".jpg")) continue;
+    ForEachDataFile([](const std::u16string& name) {
         FindData data;
-        if (!ReadFindData(name, data)) continue;
+        // An empty file is no photo: it would only show as a black slide.
+        if (!EndsWithNoCase(name, u".jpg") || !ReadFindData(name, data) || data.size == 0) return;
         std::lock_guard<std::mutex> lock(PhotoListLock);
         AppendPhoto(MakePhotoEntry(data));
-    }
+    });
+    int32_t count = 0;
     {
         std::lock_guard<std::mutex> lock(PhotoListLock);
         SortPhotos(PhotoList, 0, PhotoList->Count - 1, ComparePhotoTimes);
+        count = PhotoList->Count;
     }
+    LogEvent("cache scan: " + std::to_string(count) + " photos");
     if (g_closingSteps) g_closingSteps();
     return 1;
 }

@@ -44,7 +44,8 @@ int ComparePhotoTimes(const PhotoEntry* a, const PhotoEntry* b);
 void RemoveOldestPhoto();
 void FreePhotoList(PhotoListRecord* list);
 
-// Reads the directory entry of a file in the data folder; false when absent.
+// Reads the directory entry of a regular file in the data folder; false when
+// absent, or a link or anything else.
 bool ReadFindData(const std::u16string& name, FindData& out);
 
 // Locked reads for the slideshow: the count, and a copy of entry i's path

@@ -132,6 +132,8 @@ void StepNoPhotos() {
     } else if (n == 1) {
         LoadEntry(0, 0);
         SlideState = OnePhoto;
+    } else {
+        g_hooks->whileTooFewPhotos();
     }
 }
 
@@ -140,6 +142,8 @@ void StepOnePhoto() {
         LoadEntry(1, 1);
         PhotoIndex = 1;
         SlideState = Showing;
+    } else {
+        g_hooks->whileTooFewPhotos();
     }
 }
 

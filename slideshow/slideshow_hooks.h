@@ -16,6 +16,9 @@ struct SlideshowHooks {
     void (*afterStart)(int32_t photoCount);
     // Each step while a slide is within its display time.
     void (*whileOnShow)();
+    // Each step of NoPhotos and OnePhoto that leaves the state as it is:
+    // fewer than two photos, so no slide changes and whileOnShow never runs.
+    void (*whileTooFewPhotos)();
     // First thing at Advance. True when it rescanned the cache, which
     // restarts the show: Advance then stops.
     bool (*rescanBeforeAdvance)();

@@ -2,8 +2,9 @@
 # Builds everything and runs every test: the layer and format checks, the
 # normal build (all tests, GL and dialog tests on their own Xvfb servers),
 # clang-tidy on the product code, the unit tests again under ASan+UBSan, the
-# threaded tests under TSan, and the portable core tests cross-built with
-# MinGW-w64 and run under wine.
+# threaded tests under TSan, the fuzz targets (clang, libFuzzer with ASan and
+# UBSan, about 20 s each, two at a time), and the portable core tests
+# cross-built with MinGW-w64 and run under wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh test
@@ -36,6 +37,23 @@ cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSKYREEL_SANITIZE=th
 cmake --build build-tsan -j "$jobs"
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/tools/tsan.supp" \
   ctest --test-dir build-tsan --output-on-failure -j "$jobs" -L threaded
+
+step "fuzz"
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DSKYREEL_TESTS=OFF \
+  -DSKYREEL_SANITIZE="fuzzer-no-link;address;undefined" >/dev/null
+cmake --build build-fuzz -j "$jobs" --target skyreel_fuzz
+fuzz_one() {
+  local log="build-fuzz/fuzz-$1.log"
+  if tools/fuzz.sh "$1" 20 >"$log" 2>&1; then
+    echo "fuzz $1: ok, $(grep -m1 -o 'Done [0-9]* runs' "$log")"
+  else
+    echo "fuzz $1: FAILED"
+    tail -40 "$log"
+    return 1
+  fi
+}
+export -f fuzz_one
+tools/fuzz.sh --list | xargs -P "$jobs" -I{} bash -c 'fuzz_one {}'
 
 step "MinGW-w64 + wine"
 cmake -S . -B build-mingw -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \

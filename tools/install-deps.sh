@@ -9,7 +9,7 @@ want=(build-essential cmake pkg-config ninja-build
       fonts-dejavu-core xvfb xauth x11-utils)
 if [ "${1:-run}" = test ]; then
   want+=(googletest libgtest-dev libgmock-dev libbenchmark-dev curl
-         mingw-w64 wine wine64 clang-format clang-tidy)
+         mingw-w64 wine wine64 clang-format clang-tidy clang libclang-rt-14-dev)
 fi
 missing=()
 for p in "${want[@]}"; do

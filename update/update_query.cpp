@@ -45,26 +45,29 @@ bool Printable(std::string_view text) {
     return true;
 }
 
-// Stores the version found in `reply`, if any; the reply ends at its first zero.
-void TakeVersion(const std::string& reply) {
-    std::string_view text(reply.c_str());
+}  // namespace
+
+bool ParseUpdateReply(std::string_view reply, std::u16string& version) {
+    std::string_view text = reply.substr(0, reply.find('\0'));
     std::size_t open = text.find(kOpenTag);
     std::size_t close = text.find(kCloseTag);
-    if (open == std::string_view::npos || close == std::string_view::npos || close <= open) return;
-    std::string_view version = text.substr(open + kOpenTag.size(), close - open - kOpenTag.size());
-    version = version.substr(0, kVersionChars);
-    if (!Printable(version)) return;
-    StoreNewVersion(AsciiToUtf16(version));
+    if (open == std::string_view::npos || close == std::string_view::npos || close <= open)
+        return false;
+    std::string_view found = text.substr(open + kOpenTag.size(), close - open - kOpenTag.size());
+    found = found.substr(0, kVersionChars);
+    if (!Printable(found)) return false;
+    version = AsciiToUtf16(found);
+    return true;
 }
-}  // namespace
 
 void QueryUpdate() {
     PathText url, replyPath;
     if (!DataFilePath(kReplyName, replyPath)) return;
     std::string reply;
     // An address that does not fit is not sent cut short; it counts as no reply.
-    if (BuildQueryUrl(url) && FetchIntoMemory(url.view(), replyPath.view(), reply)) {
-        TakeVersion(reply);
+    if (BuildQueryUrl(url) && FetchIntoMemory(url.view(), replyPath.view(), reply,
+                                              ServiceBodyLimit(Service::UpdateService))) {
+        if (std::u16string version; ParseUpdateReply(reply, version)) StoreNewVersion(version);
         SaveSettings();
     }
     std::error_code ec;

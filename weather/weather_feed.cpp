@@ -155,7 +155,7 @@ bool FetchWeather() {
     if (!ValidLocationId(locationId.view()) || !FeedUrl(locationId.view(), url)) return false;
 
     CountDownload();
-    bool fetched = FetchToFile(url.view(), path.view());
+    bool fetched = FetchToFile(url.view(), path.view(), ServiceBodyLimit(Service::WeatherService));
     CountDownload();
     return fetched && LoadWeatherCache();
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "base/fixed_text.h"
+#include "base/platform.h"
 
 TEST(FixedText, BoundedCopyAndAppendStopAtNMinusOne) {
     FixedText<5> t;
@@ -48,4 +49,14 @@ TEST(Text, CaseFoldingIsAsciiOnly) {
     EXPECT_TRUE(EqualsNoCase(u"Show_Weather", u"show_weather"));
     EXPECT_FALSE(EqualsNoCase(u"show_weathe", u"show_weather"));
     EXPECT_EQ(ToUpperAscii(u"/c:12\u00e9"), u"/C:12\u00e9");
+}
+
+TEST(OsVersion, NumbersJoinWithDotsAndTheTextStopsAtNineteenCharacters) {
+    const uint32_t small[4] = {6, 1, 0, 18};
+    EXPECT_EQ(DottedOsVersion(small), u"6.1.0.18");
+    // The largest numbers a kernel release can give make 39 characters.
+    const uint32_t large[4] = {999999999, 999999999, 999999999, 999999999};
+    EXPECT_EQ(DottedOsVersion(large), u"999999999.999999999");
+    EXPECT_EQ(DottedOsVersion(large).size(), kOsVersionChars);
+    EXPECT_LE(OsVersionText().size(), kOsVersionChars);
 }

@@ -225,12 +225,13 @@ TEST_F(DemoSiteTest, ConcurrentRequestsThroughATinyCacheGetTheSamePhotos) {
 TEST_F(DemoSiteTest, TheSaversDownloaderFetchesAPageAndItsFirstPhoto) {
     TempDataFolder folder;
     std::string page;
-    ASSERT_TRUE(FetchIntoMemory(GalleryUrl(2), FromPath(folder / "index.htm"), page));
+    ASSERT_TRUE(FetchIntoMemory(GalleryUrl(2), FromPath(folder / "index.htm").value(), page));
     auto tails = LinkTails(page, ThumbnailPrefix());
     ASSERT_EQ(tails.size(), 60u);
     std::string flat = tails[0];
     std::replace(flat.begin(), flat.end(), '/', '-');
-    ASSERT_TRUE(FetchViaTempFile(PhotoPrefix() + AsciiToUtf16(tails[0]), FromPath(folder / flat)));
+    ASSERT_TRUE(
+        FetchViaTempFile(PhotoPrefix() + AsciiToUtf16(tails[0]), FromPath(folder / flat).value()));
     JpegInfo info = Decode(ReadFileBytes(folder / flat), false);
     EXPECT_GT(info.width, 0);
 }

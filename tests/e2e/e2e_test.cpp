@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <regex>
 #include <set>
 #include <string>
 #include <thread>
@@ -43,6 +44,26 @@ constexpr int kCachedPhotos = 20;
 constexpr auto kFirstRunLimit = std::chrono::seconds(170);
 // The saver must end within a second of SIGTERM.
 constexpr int kStopMillis = 1000;
+
+// The lines of the --verbose event log in a saver's output.
+std::vector<std::string> EventLines(const std::string& log) {
+    static const std::regex kLine(R"(skyreel: \d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} .*)");
+    std::vector<std::string> lines;
+    std::size_t from = 0;
+    while (from < log.size()) {
+        std::size_t end = log.find('\n', from);
+        if (end == std::string::npos) end = log.size();
+        std::string line = log.substr(from, end - from);
+        if (std::regex_match(line, kLine)) lines.push_back(line.substr(33));
+        from = end + 1;
+    }
+    return lines;
+}
+
+bool HasLineStarting(const std::vector<std::string>& lines, const std::string& start) {
+    return std::any_of(lines.begin(), lines.end(),
+                       [&](const std::string& l) { return l.rfind(start, 0) == 0; });
+}
 
 fs::path DataFolderOf(const fs::path& home) {
     return home / "Pictures" / "Velmora" / "SkyreelSaver";
@@ -214,6 +235,8 @@ TEST_F(EndToEnd, FirstRunHarvestsShowsPanelsAndNoticeAndEndsOnSigterm) {
     SaverProcess::Ending end = saver.Stop(SIGTERM, 10000);
     EXPECT_EQ(end.exitCode, 0) << Log("first-run.log");
     EXPECT_LE(end.millis, kStopMillis);
+    // Without --verbose the saver says nothing of its own.
+    EXPECT_TRUE(EventLines(Log("first-run.log")).empty()) << Log("first-run.log");
 }
 
 TEST_F(EndToEnd, SecondRunFindsTheCacheFreshAndDownloadsNothing) {
@@ -264,9 +287,10 @@ TEST_F(EndToEnd, SigtermDuringADownloadEndsTheSaverWithinASecond) {
     HttpTestServer server;
     // The gallery page's headers come, its body never does.
     server.Silence("/search/photo.search", 100000);
-    SaverProcess saver(home.path(), xvfb_->display(),
-                       {"--site", Utf16ToUtf8(server.BaseUrl()), "--slide-ms", kSlideMillis, "/S"},
-                       home / "saver.log");
+    SaverProcess saver(
+        home.path(), xvfb_->display(),
+        {"--site", Utf16ToUtf8(server.BaseUrl()), "--slide-ms", kSlideMillis, "--verbose", "/S"},
+        home / "saver.log");
     ASSERT_TRUE(saver.started());
     // An empty cache starts the harvest at once.
     const auto start = Clock::now();
@@ -285,6 +309,23 @@ TEST_F(EndToEnd, SigtermDuringADownloadEndsTheSaverWithinASecond) {
     EXPECT_LE(end.millis, kStopMillis);
     // The unfinished page is not kept as if it were the gallery.
     EXPECT_FALSE(fs::exists(DataFolderOf(home.path()) / "index.htm"));
+
+    // --verbose told why nothing showed: the empty cache, the requests with
+    // their outcomes, the pass, and what ended the run.
+    const std::string log = ReadFileBytes(home / "saver.log");
+    const std::vector<std::string> events = EventLines(log);
+    EXPECT_TRUE(HasLineStarting(events, "saver mode started, data folder ")) << log;
+    EXPECT_TRUE(HasLineStarting(events, "cache scan: 0 photos")) << log;
+    EXPECT_TRUE(HasLineStarting(events, "request " + Utf16ToUtf8(server.BaseUrl()) +
+                                            "/screensavers/update.php?app=skyreel&ver=1.0&uid="))
+        << log;
+    EXPECT_TRUE(HasLineStarting(events, "harvest pass: no gallery page, 0 new photos")) << log;
+    EXPECT_TRUE(HasLineStarting(events, "saver mode ended: signal SIGTERM")) << log;
+    bool pageAbandoned = std::any_of(events.begin(), events.end(), [](const std::string& l) {
+        return l.find("/search/photo.search") != std::string::npos &&
+               l.find(": abandoned: stop requested") != std::string::npos;
+    });
+    EXPECT_TRUE(pageAbandoned) << log;
 }
 
 }  // namespace

@@ -30,7 +30,7 @@ TEST_F(HarvestTest, NestedTailBecomesAFlatNameAndJoinsThePhotoList) {
     ASSERT_EQ(PhotoCount(), 1);
     PathText path;
     ASSERT_TRUE(PhotoPathAt(0, path));
-    EXPECT_EQ(path.view(), FromPath(folder / "a-b-c.jpg"));
+    EXPECT_EQ(path.view(), FromPath(folder / "a-b-c.jpg").value());
 }
 
 TEST_F(HarvestTest, StoresAtMostTwentyPerPass) {
@@ -98,6 +98,7 @@ TEST_F(HarvestTest, HostileTailsAreSkippedWithoutRequestOrPause) {
         "photo.jpg.exe",
         "",
         ".jpg/",
+        ".jpg",  // no stem: a hidden file, not a photo
         std::string(300, 'l') + ".jpg",
     };
     SetHarvestPauseStepMillis(100);  // a single pause would cost 2 s
@@ -120,7 +121,7 @@ TEST_F(HarvestTest, TailWhoseCachePathWouldBeTooLongIsSkipped) {
     // A deep data folder: the photo URL still fits, the cache path would not.
     fs::path deep = folder.path() / std::string(100, 'd') / std::string(100, 'e');
     fs::create_directories(deep);
-    DataFolder.Assign(FromPath(deep));
+    DataFolder.Assign(FromPath(deep).value());
     // The download's temporary name (+ ".tmp") must fit in 259 characters too.
     std::string tail = std::string(251 - DataFolder.size(), 'n') + ".jpg";  // path of 256
     std::string fits = std::string(250 - DataFolder.size(), 'n') + ".jpg";  // path of 255
@@ -129,4 +130,46 @@ TEST_F(HarvestTest, TailWhoseCachePathWouldBeTooLongIsSkipped) {
     EXPECT_EQ(PhotoRequests(), 1);
     EXPECT_TRUE(fs::exists(deep / fits));
     EXPECT_FALSE(fs::exists(deep / tail));
+}
+
+TEST_F(HarvestTest, TheLinkScanEndsAtTheFirstLinkWithoutClosingQuote) {
+    // No later link can close once one does not, so the scan stops there.
+    const std::string prefix = ThumbnailPrefix();
+    std::string page = "<img src=\"" + prefix + "a/1.jpg\"><img src=\"" + prefix + "open.jpg";
+    for (int i = 0; i < 100; ++i) page += prefix + "b/" + std::to_string(i) + ".jpg";
+    PhotoLinkScan scan(page);
+    PhotoLink link;
+    ASSERT_TRUE(NextPhotoLink(scan, link));
+    EXPECT_TRUE(link.closed);
+    EXPECT_TRUE(link.usable);
+    EXPECT_EQ(link.url.view(), PhotoPrefix() + u"a/1.jpg");
+    EXPECT_EQ(link.name, u"a-1.jpg");
+    ASSERT_TRUE(NextPhotoLink(scan, link));
+    EXPECT_FALSE(link.closed);
+    EXPECT_FALSE(link.usable);
+    EXPECT_FALSE(NextPhotoLink(scan, link));
+
+    // A whole pass over it: one download, then one pause for the open link.
+    HarvestPhotos(page.c_str());
+    EXPECT_EQ(PhotoRequests(), 1);
+    EXPECT_EQ(NewPhotoCount.load(), 1);
+}
+
+TEST_F(HarvestTest, RepeatedPrefixesBeforeOneFinalQuoteRequestNothing) {
+    // The shape that made every link search the page to its end again.
+    std::string page;
+    for (int i = 0; i < 2000; ++i) page += ThumbnailPrefix();
+    page += "x.jpg\"";
+    PhotoLinkScan scan(page);
+    PhotoLink link;
+    int links = 0;
+    while (NextPhotoLink(scan, link)) {
+        EXPECT_TRUE(link.closed);
+        EXPECT_FALSE(link.usable);  // every tail holds "http:" or runs past the URL's room
+        ++links;
+    }
+    EXPECT_GT(links, 0);
+    HarvestPhotos(page.c_str());
+    EXPECT_EQ(PhotoRequests(), 0);
+    EXPECT_TRUE(Files().empty());
 }

@@ -68,6 +68,11 @@ TEST(HostOptions, BadOptionsAreRefused) {
 
 TEST(HostOptions, VersionAndHelpComeFromTheOptionTable) {
     EXPECT_TRUE(ParseHostOptions({"--version"}).version);
+    EXPECT_FALSE(ParseHostOptions({"/S"}).verbose);  // quiet unless asked
+    HostOptions verbose = ParseHostOptions({"-verbose", "/p", "1234"});
+    EXPECT_TRUE(verbose.verbose);
+    EXPECT_EQ(verbose.mode.parentWindow, 1234u);
+    EXPECT_FALSE(ParseHostOptions({"--verbose=1"}).error.empty());
     EXPECT_TRUE(ParseHostOptions({"-version"}).error.empty());
     EXPECT_FALSE(ParseHostOptions({"--version=2"}).error.empty());  // a flag takes no value
     EXPECT_FALSE(ParseHostOptions({"--root=yes"}).error.empty());
@@ -75,7 +80,8 @@ TEST(HostOptions, VersionAndHelpComeFromTheOptionTable) {
     for (const char* line :
          {"  /P ID ", "  --site URL      send every request", "                  the real services",
           "  --slide-ms N    show", "  --window-id ID  draw", "  --root          draw",
-          "  --version       print", "  --help          print"})
+          "  --verbose       write one timestamped line", "  --version       print",
+          "  --help          print"})
         EXPECT_NE(usage.find(line), std::string::npos) << line;
     EXPECT_EQ(usage.back(), '\n');
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
@@ -12,8 +13,10 @@
 #include <vector>
 
 #include "base/clock.h"
+#include "base/event_log.h"
 #include "base/process_state.h"
 #include "base/text.h"
+#include "net/endpoints.h"
 #include "support/http_test_server.h"
 #include "support/temp_dir.h"
 
@@ -30,7 +33,7 @@ class Fetch : public ::testing::Test {
         ResetClocks();
     }
     std::u16string Target(const std::string& name = "target.bin") const {
-        return FromPath(dir / name);
+        return FromPath(dir / name).value();
     }
     fs::path TargetPath(const std::string& name = "target.bin") const { return dir / name; }
 
@@ -121,7 +124,7 @@ TEST_F(Fetch, FailuresAfterTheFileDeleteIt) {
     }
     // A target that cannot be created: its folder does not exist.
     server.Serve("/fine", "fine");
-    EXPECT_FALSE(FetchToFile(server.Url("/fine"), FromPath(dir / "no-such-folder" / "x")));
+    EXPECT_FALSE(FetchToFile(server.Url("/fine"), FromPath(dir / "no-such-folder" / "x").value()));
     EXPECT_FALSE(fs::exists(dir / "no-such-folder"));
 }
 
@@ -287,4 +290,75 @@ TEST_F(Fetch, IntoMemoryHandsOutTheBytesWithATrailingZero) {
     server.Status("/none.xml", 500);
     EXPECT_FALSE(FetchIntoMemory(server.Url("/none.xml"), Target("none.xml"), body));
     EXPECT_TRUE(body.empty());
+}
+
+// A body over the caller's limit fails. One that announces its length is
+// refused at the headers, before a byte is read; one that does not is cut
+// at the first byte over the limit. Either way the target goes.
+TEST_F(Fetch, BodiesOverTheLimitFailAndAnnouncedOnesAtTheirHeaders) {
+    server.Silence("/announced", 5000);  // headers of 5000 bytes, then nothing
+    WriteFileBytes(TargetPath(), "old");
+    auto start = Clock::now();
+    EXPECT_FALSE(FetchToFile(server.Url("/announced"), Target(), 4999));
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(5));
+    EXPECT_FALSE(fs::exists(TargetPath()));
+
+    server.Stream("/endless", 0);  // chunked: no length announced
+    WriteFileBytes(TargetPath(), "old");
+    EXPECT_FALSE(FetchToFile(server.Url("/endless"), Target(), 100'000));
+    EXPECT_FALSE(fs::exists(TargetPath()));
+
+    // The limit itself is allowed, announced or not.
+    server.Stream("/exact", 100'000);
+    ASSERT_TRUE(FetchToFile(server.Url("/exact"), Target(), 100'000));
+    EXPECT_EQ(SizeOf(TargetPath()), 100'000u);
+    std::string body;
+    EXPECT_FALSE(FetchIntoMemory(server.Url("/exact"), Target(), body, 99'999));
+    EXPECT_TRUE(body.empty());
+    ASSERT_TRUE(FetchIntoMemory(server.Url("/exact"), Target(), body, 100'000));
+    EXPECT_EQ(body.size(), 100'000u);
+}
+
+TEST_F(Fetch, APhotoAnnouncedLargerThanAnyRealPhotoIsNeverRead) {
+    const uint32_t limit = ServiceBodyLimit(Service::ImageServer);
+    EXPECT_GE(limit, 8u << 20);  // room for any photo the site serves
+    EXPECT_LT(limit, kFetchBodyLimit);
+    server.Silence("/huge.jpg", uint64_t{limit} + 1);
+    auto start = Clock::now();
+    EXPECT_FALSE(FetchViaTempFile(server.Url("/huge.jpg"), Target("huge.jpg"), limit));
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(5));
+    EXPECT_FALSE(fs::exists(TargetPath("huge.jpg")));
+    EXPECT_FALSE(fs::exists(TargetPath("huge.jpg.tmp")));
+    // Pages, replies and feeds have smaller limits than photos.
+    for (Service s : {Service::PhotoSite, Service::UpdateService, Service::WeatherService})
+        EXPECT_LT(ServiceBodyLimit(s), limit);
+}
+
+TEST_F(Fetch, EachRequestIsOneLineOfTheEventLogWhenItIsOn) {
+    server.Serve("/fine", "fine");
+    server.Status("/missing", 404);
+    struct LogOff {
+        ~LogOff() { EventLogEnabled = false; }
+    } off;
+
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(FetchToFile(server.Url("/fine"), Target()));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+
+    EventLogEnabled = true;
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(FetchToFile(server.Url("/fine"), Target()));
+    EXPECT_FALSE(FetchToFile(server.Url("/missing"), Target()));
+    EXPECT_FALSE(FetchToFile(HttpTestServer::RefusedUrl("/x"), Target()));
+    std::string log = testing::internal::GetCapturedStderr();
+    const std::string fine = Utf16ToUtf8(server.Url("/fine"));
+    const std::string missing = Utf16ToUtf8(server.Url("/missing"));
+    EXPECT_NE(log.find("request " + fine + ": complete, status 200, 4 bytes, "), std::string::npos)
+        << log;
+    EXPECT_NE(
+        log.find("request " + missing + ": failed: status other than 200, status 404, 0 bytes"),
+        std::string::npos)
+        << log;
+    EXPECT_NE(log.find(": failed: no connection, 0 bytes"), std::string::npos) << log;
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 3) << log;
 }

@@ -134,3 +134,20 @@ TEST(SearchUrl, TheTextIsPercentEncodedAsUtf8) {
     EXPECT_FALSE(BuildSearchUrl(std::u16string(98, u'\u0416'), url));
 }
 }  // namespace
+
+TEST(LocationAnswer, HostileShapesEndTheScanAndKeepThePlacesBefore) {
+    const std::string good = "<loc id=\"USNY0996\">New York, NY</loc>";
+    // Places that never close: no "</loc>", or no quote after the code.
+    std::string unclosed = good;
+    for (int i = 0; i < 1000; ++i) unclosed += "<loc id=\"a\">x";
+    std::vector<std::u16string> lines;
+    EXPECT_EQ(ParseLocationAnswer(unclosed, lines), 1);
+    EXPECT_EQ(lines, std::vector<std::u16string>{u"New York, NY \u2014 USNY0996"});
+
+    std::string noQuote = good + "<loc id=\"";
+    lines.clear();
+    EXPECT_EQ(ParseLocationAnswer(noQuote, lines), 1);
+    std::string noGt = good + "<loc id=\"a\" x";
+    lines.clear();
+    EXPECT_EQ(ParseLocationAnswer(noGt, lines), 1);
+}

@@ -17,6 +17,8 @@ const std::string kTwoPlaces =
     "<loc id=\"UKXX0085\" type=\"1\">London, United Kingdom</loc></search>";
 const char kFirstLine[] = "New York, NY \u2014 USNY0996";
 const char kSecondLine[] = "London, United Kingdom \u2014 UKXX0085";
+// A place name of 99 characters, the longest the saver keeps.
+const std::string kLongName = "Llanfair" + std::string(84, 'y') + ", Wales";
 
 // The weather service's search: answers by the "where" text. The answer to
 // "slow" waits until the test releases it.
@@ -33,7 +35,9 @@ class SearchService {
                     changed_.notify_all();
                     changed_.wait_for(lock, std::chrono::seconds(20), [this] { return released_; });
                 }
-                if (where == "nowhere") {
+                if (where == "long") {
+                    res.set_content("<loc id=\"UKXX9999\">" + kLongName + "</loc>", "text/xml");
+                } else if (where == "nowhere") {
                     res.set_content("<search ver=\"3.0\"></search>", "text/xml");
                 } else if (where == "broken") {
                     res.status = 500;
@@ -144,6 +148,26 @@ TEST_F(LocationDialogTest, SearchShowsTheWaitingLineThenThePlaces) {
     gtk_button_clicked(GTK_BUTTON(In(dialog, "ok")));
     PumpEvents();
     ExpectPlaceTaken(u"New York, NY", u"USNY0996");
+}
+
+TEST_F(LocationDialogTest, ALongPlaceKeepsTheTemplatesWidthAndIsTakenWhole) {
+    ASSERT_EQ(kLongName.size(), 99u);
+    GtkWindow* dialog = Change();
+    ASSERT_NE(dialog, nullptr);
+    PumpEvents();
+    EXPECT_EQ(WindowWidth(dialog), 348);
+    Search(dialog, "long");
+    ASSERT_TRUE(SearchEnded(dialog));
+    PumpEvents();
+    ASSERT_EQ(ListLines(In(dialog, "places")),
+              std::vector<std::string>{kLongName + " \u2014 UKXX9999"});
+    EXPECT_EQ(WindowWidth(dialog), 348);
+    g_object_unref(SaveScreenshot(dialog, "location_dialog_long_place.png"));
+    // The ellipsis is only drawn: OK takes the whole name.
+    gtk_button_clicked(GTK_BUTTON(In(dialog, "ok")));
+    PumpEvents();
+    EXPECT_EQ(PendingLocation.name.view(), Utf8ToUtf16(kLongName));
+    EXPECT_EQ(WindowWidth(window), 393);
 }
 
 TEST_F(LocationDialogTest, TheTextReachesTheServiceWhole) {

@@ -195,6 +195,16 @@ TEST_F(SetupDialogTest, AnXWindowIdMakesTheDialogTransientForIt) {
         x, gdk_x11_window_get_xid(gtk_widget_get_window(SetupWindow())), &owner));
 }
 
+TEST_F(SetupDialogTest, ALongLocationNameKeepsTheTemplatesWidth) {
+    Open();
+    EXPECT_EQ(WindowWidth(window), 393);
+    gtk_widget_destroy(GTK_WIDGET(window));
+    Settings.weather_loc.Assign(std::u16string(90, u'W') + u", Far Away");
+    Open();
+    EXPECT_EQ(WindowWidth(window), 393);
+    EXPECT_TRUE(pango_layout_is_ellipsized(gtk_label_get_layout(GTK_LABEL(Find("location_name")))));
+}
+
 TEST_F(SetupDialogTest, ShowsTheIconsAndCutsALongLocationName) {
     Settings.newver.Assign(u"1.1");
     Settings.weather_loc.Assign(u"Llanfairpwllgwyngyll, Isle of Anglesey, United Kingdom");

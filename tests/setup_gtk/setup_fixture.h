@@ -20,6 +20,12 @@ inline GtkWidget* SetupWindow() {
     return GTK_WIDGET(FindWindow(kSetupTitle));
 }
 
+// The width of the window on the X server, once it has settled.
+inline int WindowWidth(GtkWindow* window) {
+    PumpEvents();
+    return gdk_window_get_width(gtk_widget_get_window(GTK_WIDGET(window)));
+}
+
 class SetupDialogTest : public ::testing::Test {
   protected:
     void SetUp() override {

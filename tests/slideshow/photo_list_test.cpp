@@ -51,7 +51,8 @@ TEST_F(PhotoCache, ScanListsJpgOldestFirstAndDeletesLeftovers) {
     EXPECT_EQ(NameAt(0), u"c.jpg");
     EXPECT_EQ(NameAt(1), u"b.jpg");
     EXPECT_EQ(NameAt(2), u"a.jpg");
-    EXPECT_EQ(PhotoList->Items[0]->Path.view(), FromPath(dir.path()) + kPathSeparator + u"c.jpg");
+    EXPECT_EQ(PhotoList->Items[0]->Path.view(),
+              FromPath(dir.path()).value() + kPathSeparator + u"c.jpg");
     EXPECT_FALSE(std::filesystem::exists(dir / "a.jpg.tmp"));
     EXPECT_TRUE(std::filesystem::exists(dir / "notes.txt"));
 }
@@ -75,7 +76,7 @@ TEST_F(PhotoCache, EmptyOrMissingFolderGivesAnEmptyList) {
     ScanCache();
     EXPECT_EQ(PhotoList->Count, 0);
     EXPECT_EQ(PhotoList->Capacity, 200);
-    DataFolder.Assign(FromPath(dir / "missing"));
+    DataFolder.Assign(FromPath(dir / "missing").value());
     ScanCache();
     EXPECT_EQ(PhotoCount(), 0);
 }

@@ -2,17 +2,20 @@
 // instead of drawn.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "base/clock.h"
+#include "base/event_log.h"
 #include "base/platform.h"
 #include "base/process_state.h"
 #include "base/saver_app.h"
 #include "base/text.h"
 #include "harvest/gallery_refresh.h"
+#include "harvest/photo_harvest.h"
 #include "host/triggers.h"
 #include "net/endpoints.h"
 #include "overlay/slide_slot.h"
@@ -21,6 +24,7 @@
 #include "slideshow/slideshow.h"
 #include "support/http_test_server.h"
 #include "support/temp_dir.h"
+#include "weather/weather_report.h"
 
 namespace {
 constexpr int kViewWidth = 1920;
@@ -110,6 +114,7 @@ class Scheduler : public ::testing::Test {
         LastRefreshTime = FileTimeNow();
         Settings = SettingsRecord{};
         Settings.weather_loc_id.Assign(u"RSXX0091");
+        PublishWeatherReport(WeatherReport{});  // no weather known yet
     }
     void TearDown() override {
         ASSERT_TRUE(WaitBackgroundThreads(10000));
@@ -117,6 +122,13 @@ class Scheduler : public ::testing::Test {
         std::lock_guard<std::mutex> lock(PhotoListLock);
         FreePhotoList(PhotoList);
         PhotoList = nullptr;
+    }
+    // A fresh weather feed with current conditions: the panels have weather to show.
+    void WriteWeatherFeed() {
+        WriteFileBytes(dir / "weather.xml",
+                       "<weather><loc id=\"RSXX0091\"><dnam>Saint-Petersburg, Russia</dnam></loc>"
+                       "<cc><lsup>12/8/26 8:00 AM MSK</lsup><tmp>-3</tmp><t>Snow</t></cc>"
+                       "</weather>");
     }
     // Photo i is older than photo i + 1.
     void WritePhotos(int count) {
@@ -383,6 +395,7 @@ TEST_F(Scheduler, ARescanRestartsTheShowFromStart) {
 
 TEST_F(Scheduler, EveryTwentiethChangeBringsBothPanelsThenTheNotice) {
     WritePhotos(10);
+    WriteWeatherFeed();
     StoreNewVersion(u"1.1");
     SetTick(3);
     ScanCache();
@@ -399,6 +412,61 @@ TEST_F(Scheduler, EveryTwentiethChangeBringsBothPanelsThenTheNotice) {
         last = slides[i];
     }
     EXPECT_EQ(Triggers.TransitionCount, 25);
+}
+
+TEST_F(Scheduler, WithoutCurrentConditionsThePanelsAreLeftOut) {
+    WritePhotos(10);
+    StoreNewVersion(u"1.1");
+    // Never fetched: the notice alone takes the twentieth change.
+    ScanCache();
+    UpdateSlideshow();
+    std::vector<std::string> slides = Slides(23);
+    EXPECT_EQ(slides[19], "notice");
+    EXPECT_EQ(std::count(slides.begin(), slides.end(), "current"), 0);
+    EXPECT_EQ(std::count(slides.begin(), slides.end(), "forecast"), 0);
+
+    // A feed without current conditions counts as none; with the notices
+    // off the slide stays a photo. (A running feed download would keep the
+    // file from being loaded.)
+    ASSERT_TRUE(WaitBackgroundThreads(10000));
+    WriteFileBytes(dir / "weather.xml",
+                   "<weather><loc id=\"RSXX0091\"><dnam>Saint-Petersburg, Russia</dnam>"
+                   "<sunr>8:57 AM</sunr></loc><dayf><day dt=\"Dec 8\"><hi>-1</hi></day></dayf>"
+                   "</weather>");
+    Settings.show_newver = 0;
+    struct LogOff {
+        ~LogOff() { EventLogEnabled = false; }
+    } off;
+    EventLogEnabled = true;
+    testing::internal::CaptureStderr();
+    ScanCache();
+    UpdateSlideshow();
+    slides = Slides(21);
+    std::string log = testing::internal::GetCapturedStderr();
+    EventLogEnabled = false;
+    EXPECT_TRUE(slides[19].rfind("p00", 0) == 0) << slides[19];
+    EXPECT_TRUE(slides[20].rfind("p00", 0) == 0) << slides[20];
+    // The log says why the slide stayed a photo, once, and counts the scan.
+    EXPECT_NE(log.find(" cache scan: 10 photos\n"), std::string::npos) << log;
+    const std::string skipped =
+        " interlude skipped: no current conditions in the report; notices off\n";
+    ASSERT_NE(log.find(skipped), std::string::npos) << log;
+    EXPECT_EQ(log.find(skipped, log.find(skipped) + 1), std::string::npos) << log;
+
+    // Once the report holds current conditions the panels come back.
+    ASSERT_TRUE(WaitBackgroundThreads(10000));
+    WriteWeatherFeed();
+    EventLogEnabled = true;
+    testing::internal::CaptureStderr();
+    ScanCache();
+    UpdateSlideshow();
+    slides = Slides(21);
+    log = testing::internal::GetCapturedStderr();
+    EventLogEnabled = false;
+    EXPECT_EQ(slides[19], "current");
+    EXPECT_EQ(slides[20], "forecast");
+    EXPECT_NE(log.find(" interlude: current conditions panel\n"), std::string::npos) << log;
+    EXPECT_NE(log.find(" interlude: forecast panel\n"), std::string::npos) << log;
 }
 
 TEST_F(Scheduler, WithoutWeatherTheNoticeAloneTakesEveryTwentiethChange) {
@@ -506,4 +574,61 @@ TEST(SlotGeometry, ScalesToFillOneDirectionAndClipsToThePicture) {
 
     EXPECT_FALSE(ComputeSlotGeometry(0, 0, 1920, 1080, g));
     EXPECT_FALSE(ComputeSlotGeometry(1024, 683, 0, 0, g));
+}
+
+TEST_F(Scheduler, FewerThanTwoPhotosRetryTheHarvestUntilPhotosArrive) {
+    const std::string gallery = "/search/photo.search";
+    SetHarvestPauseStepMillis(1);
+    struct RestorePause {
+        ~RestorePause() { SetHarvestPauseStepMillis(kHarvestPauseStepMillis); }
+    } restore;
+    // No gallery page yet (the network is not up): the start harvest fails
+    // and stamps the page as refreshed.
+    ScanCache();
+    UpdateSlideshow();
+    ASSERT_EQ(SlideState, NoPhotos);
+    ASSERT_TRUE(WaitBackgroundThreads(10000));
+    EXPECT_EQ(server.RequestCount(gallery), 1);
+    EXPECT_FALSE(RefreshDue());
+
+    UpdateSlideshow();  // the first check only arms its timer
+    SetTick(tick + 5000);
+    UpdateSlideshow();
+    ASSERT_TRUE(WaitBackgroundThreads(10000));
+    EXPECT_EQ(server.RequestCount(gallery), 1);
+    SetTick(tick + 1);
+    UpdateSlideshow();
+    ASSERT_TRUE(WaitBackgroundThreads(10000));
+    EXPECT_EQ(server.RequestCount(gallery), 2);
+    EXPECT_EQ(SlideState, NoPhotos);
+
+    // The network is up: the next check's harvest brings photos and the show starts.
+    std::string page;
+    for (const char* tail : {"1/a.jpg", "1/b.jpg"})
+        page += "<img src=\"" + ThumbnailPrefix() + tail + "\">";
+    server.Serve(gallery, page, "text/html");
+    server.Serve("/aviation-photos/photos/.*", "JPEG bytes", "image/jpeg");
+    SetTick(tick + 5001);
+    UpdateSlideshow();
+    ASSERT_TRUE(WaitBackgroundThreads(10000));
+    EXPECT_EQ(server.RequestCount(gallery), 3);
+    UpdateSlideshow();
+    EXPECT_EQ(SlideState, Showing);
+    EXPECT_EQ(PhotoCount(), 2);
+}
+
+TEST_F(Scheduler, OnePhotoAloneRetriesTheHarvestToo) {
+    const std::string gallery = "/search/photo.search";
+    WritePhotos(1);
+    ScanCache();
+    UpdateSlideshow();
+    ASSERT_EQ(SlideState, OnePhoto);
+    ASSERT_TRUE(WaitBackgroundThreads(10000));
+    EXPECT_EQ(server.RequestCount(gallery), 1);
+    UpdateSlideshow();  // arms
+    SetTick(tick + 5001);
+    UpdateSlideshow();
+    ASSERT_TRUE(WaitBackgroundThreads(10000));
+    EXPECT_EQ(server.RequestCount(gallery), 2);
+    EXPECT_EQ(SlideState, OnePhoto);
 }

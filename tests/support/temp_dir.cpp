@@ -27,7 +27,7 @@ TempDir::~TempDir() {
 }
 
 TempDataFolder::TempDataFolder() {
-    DataFolder.Assign(FromPath(path()));
+    DataFolder.Assign(FromPath(path()).value());
 }
 
 void WriteFileBytes(const std::filesystem::path& p, const std::string& bytes) {

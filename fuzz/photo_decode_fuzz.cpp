@@ -1,0 +1,33 @@
+// Photo decoding: any bytes in a ".jpg" either fail to decode or give a
+// picture whose pixel buffer matches its size, from a photo within the
+// pixel limit.
+#include <filesystem>
+#include <string>
+
+#include "fuzz_support.h"
+#include "overlay/canvas.h"
+#include "slideshow/photo_decode.h"
+
+namespace {
+std::filesystem::path g_folder;
+}
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    g_folder = MakeFuzzDataFolder();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::filesystem::path file = g_folder / "photo.jpg";
+    WriteBytes(file, Bytes(data, size));
+    Picture out;
+    uint32_t width = 0, height = 0;
+    if (DecodePhoto(file, out, width, height)) {
+        Require(out.width > 0 && out.height > 0, "a decoded picture has a size");
+        Require(out.pixels.size() == static_cast<std::size_t>(out.width) * out.height,
+                "the pixels fill the picture");
+        Require(width > 0 && height > 0 && uint64_t{width} * height <= kMaxPhotoPixels,
+                "the photo is within the pixel limit");
+    }
+    return 0;
+}

@@ -1,0 +1,37 @@
+// The settings file loader: whatever "settings.cfg" holds, loading never
+// fails, the saver then writes a file of its own, and a file the saver
+// wrote reads back unchanged (loading it writes nothing, saving it again
+// gives the same bytes). Nothing else appears in the data folder.
+#include <filesystem>
+#include <string>
+
+#include "fuzz_support.h"
+#include "settings/settings.h"
+
+namespace {
+std::filesystem::path g_folder;
+}
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    g_folder = MakeFuzzDataFolder();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::filesystem::path file = g_folder / "settings.cfg";
+    WriteBytes(file, Bytes(data, size));
+    Settings = SettingsRecord{};
+    LoadSettings();
+    Require(Settings.dloption >= 0 && Settings.dloption <= 4, "the gallery index is in range");
+    SaveSettings();
+    const std::string written = ReadBytes(file);
+    Require(!written.empty() && written.size() % 2 == 0, "the saver's file is UTF-16");
+
+    Settings = SettingsRecord{};
+    LoadSettings();
+    Require(ReadBytes(file) == written, "loading the saver's own file writes nothing");
+    SaveSettings();
+    Require(ReadBytes(file) == written, "a file the saver wrote reads back unchanged");
+    Require(FolderListing(g_folder) == "settings.cfg\n", "no other file in the data folder");
+    return 0;
+}
