@@ -22,7 +22,7 @@ class PhotoPrefetch : public ::testing::Test {
         WriteTestJpeg(dir / "a.jpg", 4000, 3000, kRed, kBlue, true);
         WriteTestJpeg(dir / "b.jpg", 1200, 900, kGreen, kBlue, true);
     }
-    PathText Path(const char* name) const { return PathText(FromPath(dir / name)); }
+    PathText Path(const char* name) const { return PathText(FromPath(dir / name).value()); }
     // The same photo decoded directly, for comparison.
     Picture Direct(const char* name, int sw, int sh) {
         Picture p;
