@@ -170,7 +170,7 @@ const std::vector<SlideKind> kInterludes = {SlideKind::Photo, SlideKind::Current
 TEST_F(EndToEnd, FirstRunHarvestsShowsPanelsAndNoticeAndEndsOnSigterm) {
     DemoSiteProcess site;
     ASSERT_GT(site.port(), 0) << site.firstLine();
-    SaverProcess saver(Home(), xvfb_->display(),
+    SaverProcess saver(SKYREEL_BINARY, Home(), xvfb_->display(),
                        {"--site", site.url(), "--slide-ms", kSlideMillis, "/S"},
                        Home() / "first-run.log");
     ASSERT_TRUE(saver.started());
@@ -219,7 +219,7 @@ TEST_F(EndToEnd, SecondRunFindsTheCacheFreshAndDownloadsNothing) {
     WriteFileBytes(Data() / "12_3456789.jpg.tmp", std::string(500, 'x'));
 
     HttpTestServer server;
-    SaverProcess saver(Home(), xvfb_->display(),
+    SaverProcess saver(SKYREEL_BINARY, Home(), xvfb_->display(),
                        {"--site", Utf16ToUtf8(server.BaseUrl()), "--slide-ms", kSlideMillis, "/S"},
                        Home() / "second-run.log");
     ASSERT_TRUE(saver.started());
@@ -258,7 +258,7 @@ TEST_F(EndToEnd, SigtermDuringADownloadEndsTheSaverWithinASecond) {
     HttpTestServer server;
     // The gallery page's headers come, its body never does.
     server.Silence("/search/photo.search", 100000);
-    SaverProcess saver(home.path(), xvfb_->display(),
+    SaverProcess saver(SKYREEL_BINARY, home.path(), xvfb_->display(),
                        {"--site", Utf16ToUtf8(server.BaseUrl()), "--slide-ms", kSlideMillis, "/S"},
                        home / "saver.log");
     ASSERT_TRUE(saver.started());
