@@ -20,17 +20,29 @@ step "build"
 cmake -S . -B build -G Ninja -DSKYREEL_BENCH=ON >/dev/null
 cmake --build build -j "$jobs"
 step "tests"
-ctest --test-dir build --output-on-failure -j "$jobs"
+ctest --test-dir build --output-on-failure -j "$jobs" -LE installed
 
 step "clang-tidy"
 tools/tidy.sh build
+
+step "Debian package, installed and removed"
+tools/package.sh
+as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo --preserve-env=SKYREEL_INSTALLED "$@"; fi; }
+as_root apt-get install -y -qq "./$(ls build-package/skyreel_1.0_*.deb)" >/dev/null
+# Root for the daemon's test, which runs the daemon as an unprivileged user.
+export SKYREEL_INSTALLED=/usr/libexec/xscreensaver/skyreel
+as_root ctest --test-dir build --output-on-failure -L installed
+as_root apt-get remove -y -qq skyreel >/dev/null
+for f in /usr/libexec/xscreensaver/skyreel /usr/bin/skyreel /usr/share/xscreensaver/config/skyreel.xml; do
+  if [ -e "$f" ] || [ -L "$f" ]; then echo "left behind after removal: $f" >&2; exit 1; fi
+done
 
 step "ASan+UBSan"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
   -DSKYREEL_SANITIZE="address;undefined" >/dev/null
 cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
-  ctest --test-dir build-asan --output-on-failure -j "$jobs" -LE 'gl|e2e'
+  ctest --test-dir build-asan --output-on-failure -j "$jobs" -LE 'gl|e2e|installed'
 
 step "TSan"
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSKYREEL_SANITIZE=thread >/dev/null

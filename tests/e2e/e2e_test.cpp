@@ -191,7 +191,7 @@ const std::vector<SlideKind> kInterludes = {SlideKind::Photo, SlideKind::Current
 TEST_F(EndToEnd, FirstRunHarvestsShowsPanelsAndNoticeAndEndsOnSigterm) {
     DemoSiteProcess site;
     ASSERT_GT(site.port(), 0) << site.firstLine();
-    SaverProcess saver(Home(), xvfb_->display(),
+    SaverProcess saver(SKYREEL_BINARY, Home(), xvfb_->display(),
                        {"--site", site.url(), "--slide-ms", kSlideMillis, "/S"},
                        Home() / "first-run.log");
     ASSERT_TRUE(saver.started());
@@ -248,7 +248,7 @@ TEST_F(EndToEnd, SecondRunFindsTheCacheFreshAndDownloadsNothing) {
     WriteFileBytes(Data() / "12_3456789.jpg.tmp", std::string(500, 'x'));
 
     HttpTestServer server;
-    SaverProcess saver(Home(), xvfb_->display(),
+    SaverProcess saver(SKYREEL_BINARY, Home(), xvfb_->display(),
                        {"--site", Utf16ToUtf8(server.BaseUrl()), "--slide-ms", kSlideMillis, "/S"},
                        Home() / "second-run.log");
     ASSERT_TRUE(saver.started());
@@ -287,10 +287,16 @@ TEST_F(EndToEnd, SigtermDuringADownloadEndsTheSaverWithinASecond) {
     HttpTestServer server;
     // The gallery page's headers come, its body never does.
     server.Silence("/search/photo.search", 100000);
+<<<<<<< HEAD
     SaverProcess saver(
         home.path(), xvfb_->display(),
         {"--site", Utf16ToUtf8(server.BaseUrl()), "--slide-ms", kSlideMillis, "--verbose", "/S"},
         home / "saver.log");
+=======
+    SaverProcess saver(SKYREEL_BINARY, home.path(), xvfb_->display(),
+                       {"--site", Utf16ToUtf8(server.BaseUrl()), "--slide-ms", kSlideMillis, "/S"},
+                       home / "saver.log");
+>>>>>>> package
     ASSERT_TRUE(saver.started());
     // An empty cache starts the harvest at once.
     const auto start = Clock::now();

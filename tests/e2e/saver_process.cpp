@@ -9,14 +9,16 @@
 #include <chrono>
 #include <thread>
 
-SaverProcess::SaverProcess(const std::filesystem::path& home, const std::string& display,
-                           const std::vector<std::string>& args,
-                           const std::filesystem::path& logFile) {
-    std::vector<std::string> argv = {SKYREEL_BINARY};
+SaverProcess::SaverProcess(const std::string& binary, const std::filesystem::path& home,
+                           const std::string& display, const std::vector<std::string>& args,
+                           const std::filesystem::path& logFile,
+                           const std::vector<std::string>& extraEnv) {
+    std::vector<std::string> argv = {binary};
     argv.insert(argv.end(), args.begin(), args.end());
     std::vector<std::string> env = {"HOME=" + home.string(),
                                     "XDG_CONFIG_HOME=" + (home / ".config").string(),
                                     "DISPLAY=" + display, "PATH=/usr/bin:/bin"};
+    env.insert(env.end(), extraEnv.begin(), extraEnv.end());
     // Built before the fork: the child only calls async-signal-safe functions.
     std::vector<char*> argp, envp;
     for (auto& a : argv) argp.push_back(a.data());

@@ -1,6 +1,7 @@
-// Runs the real skyreel binary for an end-to-end test: a child process with
-// its own HOME, XDG_CONFIG_HOME and DISPLAY, killed when the object goes so
-// that a failed assertion never leaves a saver running.
+// Runs a real program for an end-to-end test (the skyreel binary, or the
+// screen saver daemon that runs it): a child process with its own HOME,
+// XDG_CONFIG_HOME and DISPLAY, killed when the object goes so that a failed
+// assertion never leaves it running.
 #pragma once
 
 #include <sys/types.h>
@@ -11,9 +12,12 @@
 
 class SaverProcess {
   public:
-    // Starts skyreel with `args`; its output goes to `logFile`.
-    SaverProcess(const std::filesystem::path& home, const std::string& display,
-                 const std::vector<std::string>& args, const std::filesystem::path& logFile);
+    // Starts `binary` with `args` and `extraEnv` ("NAME=value") added to the
+    // environment; its output goes to `logFile`.
+    SaverProcess(const std::string& binary, const std::filesystem::path& home,
+                 const std::string& display, const std::vector<std::string>& args,
+                 const std::filesystem::path& logFile,
+                 const std::vector<std::string>& extraEnv = {});
     ~SaverProcess();
     SaverProcess(const SaverProcess&) = delete;
     SaverProcess& operator=(const SaverProcess&) = delete;
