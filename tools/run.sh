@@ -2,9 +2,10 @@
 # Installs what the saver needs, builds it, starts the local demo site on a
 # free loopback port and runs the saver against it.
 #   With a display: the full-screen saver (any key, click or mouse move ends it).
-#   Without one: about a minute and a half under Xvfb (the first harvest
-#   takes ~40 s, two seconds per photo; then twenty changes bring the
-#   panels), with a screenshot every few seconds.
+#   Without one: under Xvfb, with a screenshot every three seconds, until
+#   both weather panels and the new-version notice have been shown (the
+#   saver's --verbose log says when), at most five minutes; then it names
+#   the screenshots that hold them.
 # Extra arguments go to the saver (for example /C for the setup dialog).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -40,13 +41,34 @@ Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp 3>"$work/display" >"$work/
 pids+=($!)
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(cat "$work/display")"
-build-run/skyreel "${args[@]}" --slide-ms "${SLIDE_MS:-500}" "${@:-/S}" &
+build-run/skyreel "${args[@]}" --verbose --slide-ms "${SLIDE_MS:-500}" "${@:-/S}" \
+  2>"$work/saver.log" &
 saver=$!
 pids+=($saver)
-for i in $(seq -w 1 30); do
-  sleep 3
-  build-run/tools/skyreel-screenshot "$shots/shot-$i.png" || true
+# A shot every three seconds, and one more once each interlude is on show:
+# the log names it when it is painted, a slide (0.5 s) and a fade (about a
+# second) before it shows in full.
+wanted=("current conditions panel" "forecast panel" "new-version notice")
+declare -A seen=()
+limit=$((SECONDS + ${RUN_LIMIT:-300}))
+tick=0
+while [ ${#seen[@]} -lt ${#wanted[@]} ] && [ $SECONDS -lt $limit ] && kill -0 "$saver" 2>/dev/null; do
+  sleep 0.25
+  tick=$((tick + 1))
+  if [ $((tick % 12)) -eq 0 ]; then
+    build-run/tools/skyreel-screenshot "$shots/shot-$(printf %03d $((tick / 12))).png" || true
+  fi
+  for w in "${wanted[@]}"; do
+    if [ -z "${seen[$w]:-}" ] && grep -q "interlude: $w" "$work/saver.log"; then
+      sleep 1.7
+      seen[$w]="interlude-${w// /-}.png"
+      build-run/tools/skyreel-screenshot "$shots/${seen[$w]}" || true
+    fi
+  done
 done
 kill -TERM "$saver" 2>/dev/null || true
 wait "$saver" 2>/dev/null || true
 echo "screenshots: $shots"
+for w in "${wanted[@]}"; do echo "  $w: ${seen[$w]:-not shown within the limit}"; done
+echo "event log: $work/saver.log"
+[ ${#seen[@]} -eq ${#wanted[@]} ]
