@@ -287,16 +287,10 @@ TEST_F(EndToEnd, SigtermDuringADownloadEndsTheSaverWithinASecond) {
     HttpTestServer server;
     // The gallery page's headers come, its body never does.
     server.Silence("/search/photo.search", 100000);
-<<<<<<< HEAD
     SaverProcess saver(
-        home.path(), xvfb_->display(),
+        SKYREEL_BINARY, home.path(), xvfb_->display(),
         {"--site", Utf16ToUtf8(server.BaseUrl()), "--slide-ms", kSlideMillis, "--verbose", "/S"},
         home / "saver.log");
-=======
-    SaverProcess saver(SKYREEL_BINARY, home.path(), xvfb_->display(),
-                       {"--site", Utf16ToUtf8(server.BaseUrl()), "--slide-ms", kSlideMillis, "/S"},
-                       home / "saver.log");
->>>>>>> package
     ASSERT_TRUE(saver.started());
     // An empty cache starts the harvest at once.
     const auto start = Clock::now();
