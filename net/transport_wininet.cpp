@@ -1,6 +1,9 @@
 // WinInet transport: the request flags of the saver's downloads, the
 // system's proxy settings, and reads of at most 4096 bytes. WinInet calls
-// block, so abandonment is noticed between calls.
+// block, so abandonment is noticed between calls. A read of zero bytes is
+// the end of the body only when it leaves the last-error value 0; with
+// ERROR_IO_PENDING the data is still on its way and the read is repeated,
+// with any other value the body is incomplete.
 //
 // Implemented / Missing (net/transport.h on WinInet): every call; see
 // transport.h for the list.
@@ -27,8 +30,8 @@ std::wstring Wide(std::u16string_view s) {
 }  // namespace
 
 Transfer* TransportOpen(std::u16string_view url, TransportCancel cancel) {
-    std::string agent(kTransportUserAgent);
-    HINTERNET root = InternetOpenW(Wide(std::u16string(agent.begin(), agent.end())).c_str(),
+    const std::string_view agent(kTransportUserAgent);
+    HINTERNET root = InternetOpenW(std::wstring(agent.begin(), agent.end()).c_str(),
                                    INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     if (!root) return nullptr;
     if (Cancelled(cancel)) {
@@ -57,10 +60,17 @@ void TransportStatus(Transfer* t, char (&status)[4]) {
 
 long TransportRead(Transfer* t, char* buffer, std::size_t size, TransportCancel cancel) {
     if (size > kTransportReadSize) size = kTransportReadSize;
-    DWORD got = 0;
-    if (!InternetReadFile(t->request, buffer, static_cast<DWORD>(size), &got)) return -1;
-    if (Cancelled(cancel)) return -1;
-    return static_cast<long>(got);
+    for (;;) {
+        DWORD got = 0;
+        // Only what this read sets counts, not an error left by an earlier call.
+        SetLastError(ERROR_SUCCESS);
+        if (!InternetReadFile(t->request, buffer, static_cast<DWORD>(size), &got)) return -1;
+        const DWORD error = GetLastError();
+        if (Cancelled(cancel)) return -1;
+        if (got > 0) return static_cast<long>(got);
+        if (error == ERROR_SUCCESS) return 0;
+        if (error != ERROR_IO_PENDING) return -1;
+    }
 }
 
 void TransportClose(Transfer* t) {
