@@ -119,7 +119,11 @@ class GdiplusCanvas : public ImageCanvas {
         if (!s.ok()) return;
         std::unique_ptr<Gdiplus::Font> f = MakeFont(font);
         if (!f) return;
-        Gdiplus::StringFormat format;
+        // The typographic format: no padding of a sixth of an em around the
+        // text, so that lines start, end and centre where the painter says;
+        // its flags are cleared so that the layout rectangle clips.
+        Gdiplus::StringFormat format(Gdiplus::StringFormat::GenericTypographic());
+        format.SetFormatFlags(0);
         format.SetAlignment(ToAlignment(align));
         // A side of 0 is unbounded: no wrapping without a width, and the
         // lines then align on x itself.
@@ -139,6 +143,9 @@ class GdiplusCanvas : public ImageCanvas {
         for (int i = 0; i < count; ++i) p[i] = Gdiplus::Point(points[i].x, points[i].y);
         Gdiplus::Pen pen(ToColor(argb), penWidth);
         pen.SetLineJoin(Gdiplus::LineJoinRound);
+        // Round ends reach the end points themselves, whatever the direction.
+        pen.SetStartCap(Gdiplus::LineCapRound);
+        pen.SetEndCap(Gdiplus::LineCapRound);
         s.graphics->DrawCurve(&pen, p.get(), count, kCurveTension);
     }
 
