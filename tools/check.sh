@@ -2,8 +2,9 @@
 # Builds everything and runs every test: the layer and format checks, the
 # normal build (all tests, GL and dialog tests on their own Xvfb servers),
 # clang-tidy on the product code, the unit tests again under ASan+UBSan, the
-# threaded tests under TSan, and the portable core tests cross-built with
-# MinGW-w64 and run under wine.
+# threaded tests under TSan, then the Win32 saver and its tests cross-built
+# with MinGW-w64 for i686 and x86_64 and run under Wine, and the Win32
+# saver end to end under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh test
@@ -16,10 +17,11 @@ tools/check_layers.sh
 git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 
 step "build"
-cmake -S . -B build -G Ninja -DSKYREEL_BENCH=ON >/dev/null
+cmake -S . -B build -G Ninja -DSKYREEL_BENCH=ON \
+  -DSKYREEL_WIN32_SCR="$PWD/build-win32/skyreel.scr" >/dev/null
 cmake --build build -j "$jobs"
 step "tests"
-ctest --test-dir build --output-on-failure -j "$jobs"
+ctest --test-dir build --output-on-failure -j "$jobs" -LE wine
 
 step "clang-tidy"
 tools/tidy.sh build
@@ -37,9 +39,7 @@ cmake --build build-tsan -j "$jobs"
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/tools/tsan.supp" \
   ctest --test-dir build-tsan --output-on-failure -j "$jobs" -L threaded
 
-step "MinGW-w64 + wine"
-cmake -S . -B build-mingw -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
-  -DCMAKE_CROSSCOMPILING_EMULATOR=wine >/dev/null
-cmake --build build-mingw -j "$jobs"
-export WINEPREFIX="$PWD/build-mingw/wineprefix" WINEDEBUG=-all
-xvfb-run -a ctest --test-dir build-mingw --output-on-failure -L portable
+step "Win32 (MinGW-w64, i686 and x86_64) under Wine"
+JOBS="$jobs" tools/build-windows.sh test
+step "Win32 saver end to end under Wine"
+ctest --test-dir build --output-on-failure -L wine
