@@ -4,9 +4,6 @@
 // learns the new version, caches the weather, shows a photo, both panels
 // and the notice in order (read back from the screen), and a key press
 // ends it with exit code 0.
-#include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
-#include <X11/keysym.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -21,6 +18,7 @@
 
 #include "base/text.h"
 #include "demo/demo_site_process.h"
+#include "e2e/key_press.h"
 #include "e2e/saver_process.h"
 #include "e2e/screen_frames.h"
 #include "overlay/resource_images.h"
@@ -98,17 +96,6 @@ std::string Describe(const std::vector<SlideKind>& kinds) {
     std::string s;
     for (SlideKind k : kinds) s += std::string(s.empty() ? "" : ", ") + SlideKindName(k);
     return s.empty() ? "nothing" : s;
-}
-
-// Presses and releases the space bar on `display` through XTest.
-bool PressKey(const std::string& display) {
-    Display* d = XOpenDisplay(display.c_str());
-    if (!d) return false;
-    const KeyCode key = XKeysymToKeycode(d, XK_space);
-    bool ok = key != 0 && XTestFakeKeyEvent(d, key, True, 0) && XTestFakeKeyEvent(d, key, False, 0);
-    XSync(d, False);
-    XCloseDisplay(d);
-    return ok;
 }
 
 TEST(WineEndToEnd, SaverHarvestsShowsPanelsAndNoticeAndEndsOnAKey) {
