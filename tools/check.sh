@@ -18,7 +18,7 @@ git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 
 step "build"
 cmake -S . -B build -G Ninja -DSKYREEL_BENCH=ON \
-  -DSKYREEL_WIN32_SCR="$PWD/build-win32/skyreel.scr" >/dev/null
+  -DSKYREEL_WIN32_BUILD="$PWD/build-win32" >/dev/null
 cmake --build build -j "$jobs"
 step "tests"
 ctest --test-dir build --output-on-failure -j "$jobs" -LE wine
@@ -41,5 +41,5 @@ TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/tools/ts
 
 step "Win32 (MinGW-w64, i686 and x86_64) under Wine"
 JOBS="$jobs" tools/build-windows.sh test
-step "Win32 saver end to end under Wine"
-ctest --test-dir build --output-on-failure -L wine
+step "Win32 downloads and saver end to end under Wine"
+WINEPREFIX="$PWD/build-win32/wineprefix" ctest --test-dir build --output-on-failure -L wine

@@ -103,8 +103,9 @@ TEST(WineEndToEnd, SaverHarvestsShowsPanelsAndNoticeAndEndsOnAKey) {
     ASSERT_TRUE(xvfb.running());
     TempDir home;
     const fs::path prefix = home / ".wine";
-    const std::string makePrefix = "WINEPREFIX='" + prefix.string() + "' DISPLAY=" +
-                                   xvfb.display() + " '" SKYREEL_WINE_PREFIX_TOOL "'";
+    const std::string makePrefix = "WINEPREFIX='" + prefix.string() +
+                                   "' DISPLAY=" + xvfb.display() +
+                                   " '" SKYREEL_WINE_PREFIX_TOOL "'";
     ASSERT_EQ(std::system(makePrefix.c_str()), 0);
     const fs::path data = DataFolderIn(prefix);
     ASSERT_FALSE(data.empty()) << "no My Pictures folder in the prefix";
