@@ -34,6 +34,13 @@ for arch in i686 x86_64; do
   cmake -S . -B "$dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-w64-$arch.cmake" \
     -DCMAKE_BUILD_TYPE=Release >/dev/null
   cmake --build "$dir" -j "$jobs"
+  # Only DLLs every Windows has: the runtime is linked in statically.
+  others=$("$arch-w64-mingw32-objdump" -p "$dir/skyreel.scr" | sed -n 's/^\s*DLL Name: //p' |
+    grep -viE '^(kernel32|user32|gdi32|gdiplus|opengl32|comctl32|shell32|ole32|wininet|msvcrt)\.dll$' || true)
+  if [ -n "$others" ]; then
+    echo "$dir/skyreel.scr needs DLLs that Windows does not have: $others" >&2
+    exit 1
+  fi
 done
 
 [ "${1:-}" = test ] || exit 0
