@@ -1,14 +1,17 @@
-// Photo decoding on hostile and ordinary files, without a display.
+// Photo decoding on hostile and ordinary files, without a display. One
+// source for both decoders (TurboJPEG and gdk-pixbuf on Linux, GDI+ on
+// Win32); only the size a large JPEG is decoded at differs.
 #include "slideshow/photo_decode.h"
 
-#include <cairo.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "overlay/canvas.h"
 #include "slideshow/photo_texture.h"
+#include "support/png_writer.h"
 #include "support/temp_dir.h"
 #include "support/test_photos.h"
 
@@ -53,8 +56,14 @@ TEST_F(PhotoDecode, JpegsDecodeAtTheSmallestScaleNotBelowTheFit) {
     ASSERT_TRUE(Decode("big.jpg"));
     EXPECT_EQ(width, 4000u);
     EXPECT_EQ(height, 3000u);
+#ifdef _WIN32
+    // GDI+ reduces to the fitted size itself while it draws.
+    EXPECT_EQ(out.width, 2048);
+    EXPECT_EQ(out.height, 1536);
+#else
     EXPECT_EQ(out.width, 2500);  // 5/8; 4/8 would give 2000 < 2048
     EXPECT_EQ(out.height, 1875);
+#endif
     uint32_t top = out.pixels[100 * out.width + 100];
     EXPECT_EQ(top >> 24, 0xFFu);
     EXPECT_NEAR(static_cast<int>((top >> 16) & 0xFF), kRed.r, 8);
@@ -68,14 +77,8 @@ TEST_F(PhotoDecode, JpegsDecodeAtTheSmallestScaleNotBelowTheFit) {
 }
 
 TEST_F(PhotoDecode, OtherFormatsInAJpgNameDecodeToo) {
-    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 300, 200);
-    cairo_t* cr = cairo_create(s);
-    cairo_set_source_rgb(cr, 0, 1, 0);
-    cairo_paint(cr);
-    cairo_destroy(cr);
-    std::string file = (dir / "png-inside.jpg").string();
-    cairo_surface_write_to_png(s, file.c_str());
-    cairo_surface_destroy(s);
+    const std::vector<uint32_t> green(300 * 200, 0xFF00FF00u);
+    WriteFileBytes(dir / "png-inside.jpg", EncodePng(green.data(), 300, 200));
     ASSERT_TRUE(Decode("png-inside.jpg"));
     EXPECT_EQ(width, 300u);
     EXPECT_EQ(height, 200u);
