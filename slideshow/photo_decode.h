@@ -1,8 +1,9 @@
 // Photo decoding backend.
 //
-// Implemented (Linux): photo_decode_turbojpeg.cpp: JPEG through TurboJPEG
+// Implemented: photo_decode_turbojpeg.cpp (Linux): JPEG through TurboJPEG
 // with DCT scaling; any other format a ".jpg" really holds through
-// gdk-pixbuf. Missing: the Win32 backend.
+// gdk-pixbuf. photo_decode_gdiplus.cpp (Win32): Gdiplus::Bitmap, reduced to
+// the fitted size; JPEG, PNG, GIF and BMP, whose headers can be sized first.
 #pragma once
 
 #include <cstdint>
