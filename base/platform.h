@@ -1,10 +1,11 @@
 // Platform seam of base/: the few operating-system services the portable
 // core needs. One backend file per platform per service:
 //   platform_paths_xdg.cpp    / platform_paths_win32.cpp   pictures folder
-//   platform_system_posix.cpp / platform_system_win32.cpp  random, file times, OS version
+//   platform_system_posix.cpp / platform_system_win32.cpp  identifier, file times, OS version
 //
 // Implemented (Linux / Win32):
-//   [x]/[x] PicturesFolder     [x]/[x] RandomBytes
+//   [x]/[x] PicturesFolder     [x]/[x] NewGuidBytes
+//   [x]/[x] CreateFolderTree
 //   [x]/[x] FileLastWriteTime  [x]/[x] SetFileLastWriteTime
 //   [x]/[x] OsVersionText      [x]/[x] kOsName
 //   [x]/[x] SyncFileToDisk
@@ -16,12 +17,18 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 // The user's pictures folder, or nothing when it cannot be found.
 std::optional<std::u16string> PicturesFolder();
 
-// Fills `out` from the operating system's random source; false on failure.
-bool RandomBytes(void* out, std::size_t n);
+// Creates the folder and any missing parents; true when it exists afterwards.
+bool CreateFolderTree(std::u16string_view path);
+
+// The 16 bytes of a new installation identifier, in the order they are
+// printed (a GUID's first three parts most significant byte first); false
+// when the system cannot make one.
+bool NewGuidBytes(uint8_t (&out)[16]);
 
 // Last-write time of a file as UTC file time (100 ns units since 1601).
 bool FileLastWriteTime(const std::filesystem::path& p, int64_t& fileTime);

@@ -2,8 +2,9 @@
 // $HOME expanded, else ~/Pictures.
 //
 // Implemented / Missing (base/platform.h, paths, on Linux):
-//   [x] PicturesFolder
+//   [x] PicturesFolder  [x] CreateFolderTree (std::filesystem)
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -46,4 +47,11 @@ std::optional<std::u16string> PicturesFolder() {
         if (auto v = ParsePicturesLine(line, home)) found = v;
     }
     return Utf8ToUtf16(found.value_or(home + "/Pictures"));
+}
+
+bool CreateFolderTree(std::u16string_view path) {
+    std::error_code ec;
+    const std::filesystem::path p = ToPath(path);
+    std::filesystem::create_directories(p, ec);
+    return std::filesystem::is_directory(p, ec);
 }

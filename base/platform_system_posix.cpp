@@ -1,7 +1,7 @@
 // Random bytes, file times and the system version on Linux.
 //
 // Implemented / Missing (base/platform.h, system, on Linux):
-//   [x] RandomBytes (getrandom)  [x] FileLastWriteTime, SetFileLastWriteTime
+//   [x] NewGuidBytes (getrandom)  [x] FileLastWriteTime, SetFileLastWriteTime
 //   [x] OsVersionText (uname release)  [x] SyncFileToDisk (fsync)
 #include <fcntl.h>
 #include <sys/random.h>
@@ -14,8 +14,9 @@
 #include "base/clock.h"
 #include "base/platform.h"
 
-bool RandomBytes(void* out, std::size_t n) {
-    auto* p = static_cast<unsigned char*>(out);
+bool NewGuidBytes(uint8_t (&out)[16]) {
+    uint8_t* p = out;
+    std::size_t n = sizeof out;
     while (n > 0) {
         ssize_t got = getrandom(p, n, 0);
         if (got <= 0) return false;

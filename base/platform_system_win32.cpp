@@ -1,16 +1,25 @@
 // Random bytes, file times and the system version on Win32.
 //
 // Implemented / Missing (base/platform.h, system, on Win32):
-//   [x] RandomBytes  [x] FileLastWriteTime, SetFileLastWriteTime
+//   [x] NewGuidBytes (CoCreateGuid)  [x] FileLastWriteTime, SetFileLastWriteTime
 //   [x] OsVersionText  [x] SyncFileToDisk (FlushFileBuffers)
 #include <windows.h>
 // The other system headers need windows.h first.
-#include <ntsecapi.h>
+#include <objbase.h>
 
 #include "base/platform.h"
 
-bool RandomBytes(void* out, std::size_t n) {
-    return RtlGenRandom(out, static_cast<ULONG>(n)) != FALSE;
+bool NewGuidBytes(uint8_t (&out)[16]) {
+    GUID g{};
+    if (FAILED(CoCreateGuid(&g))) return false;
+    // "%08X%04X%04X" of the first three parts, then the eight final bytes.
+    for (int i = 0; i < 4; ++i) out[i] = static_cast<uint8_t>(g.Data1 >> (24 - 8 * i));
+    out[4] = static_cast<uint8_t>(g.Data2 >> 8);
+    out[5] = static_cast<uint8_t>(g.Data2);
+    out[6] = static_cast<uint8_t>(g.Data3 >> 8);
+    out[7] = static_cast<uint8_t>(g.Data3);
+    for (int i = 0; i < 8; ++i) out[8 + i] = g.Data4[i];
+    return true;
 }
 
 bool FileLastWriteTime(const std::filesystem::path& p, int64_t& fileTime) {

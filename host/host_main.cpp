@@ -8,7 +8,6 @@
 
 #include <csignal>
 #include <cstdio>
-#include <filesystem>
 #include <string>
 
 #include "base/clock.h"
@@ -39,8 +38,8 @@ void MakeDataFolder() {
     if (auto pictures = PicturesFolder()) folder = *pictures;
     DataFolder.Assign(folder);
     DataFolder.Append(SaverApp.DataSubfolder);
-    std::error_code ec;
-    std::filesystem::create_directories(ToPath(DataFolder.view()), ec);
+    // An existing folder does no harm; a failure shows at the first write.
+    CreateFolderTree(DataFolder.view());
 }
 
 void RunSetupLoop() {

@@ -4,10 +4,11 @@
 // scan, the GL state and the photo list are the host's (saver_host.h).
 //
 // Implemented (X11 / Win32):
-//   [x]/[ ] OpenSaverWindow, CloseSaverWindow: own window (full screen or
+//   [x]/[x] OpenSaverWindow, CloseSaverWindow: own window (full screen or
 //           preview child), context current, pixel projection
-//   [x]/[ ] PumpSaverWindow (input through JudgeInput), PresentFrame, ScreenSize
-//   [x]/[ ] foreign windows (--window-id, --root) following their size
+//   [x]/[x] PumpSaverWindow (input through JudgeInput), PresentFrame, ScreenSize
+//   [x]/[ ] foreign windows (--window-id, --root) following their size: an
+//           X11 convention; Win32 makes a preview window instead
 #pragma once
 
 struct HostOptions;

@@ -1,12 +1,22 @@
 // WinInet transport: the request flags of the saver's downloads, the
 // system's proxy settings, and reads of at most 4096 bytes. WinInet calls
-// block, so abandonment is noticed between calls.
+// block, so abandonment is noticed between calls. A read of zero bytes is
+// the end of the body only when it leaves the last-error value 0; with
+// ERROR_IO_PENDING the data is still on its way and the read is repeated,
+// with any other value the body is incomplete. Two mends on that rule:
+//  - WinInet ends a body cut short by a dropped connection like a whole
+//    one, so the end is also checked against the Content-Length when the
+//    response names one;
+//  - a read fills the whole buffer before it returns, which would hide a
+//    trickle from the slow-transfer watch for up to 4096 bytes, so each
+//    read asks only for what InternetQueryDataAvailable says has arrived.
 //
 // Implemented / Missing (net/transport.h on WinInet): every call; see
 // transport.h for the list.
 #include <windows.h>
 #include <wininet.h>
 
+#include <cstdint>
 #include <string>
 
 #include "net/transport.h"
@@ -14,6 +24,9 @@
 struct Transfer {
     HINTERNET root = nullptr;
     HINTERNET request = nullptr;
+    bool lengthKnown = false;
+    uint64_t length = 0;  // the Content-Length, when known
+    uint64_t received = 0;
 };
 
 namespace {
@@ -27,8 +40,8 @@ std::wstring Wide(std::u16string_view s) {
 }  // namespace
 
 Transfer* TransportOpen(std::u16string_view url, TransportCancel cancel) {
-    std::string agent(kTransportUserAgent);
-    HINTERNET root = InternetOpenW(Wide(std::u16string(agent.begin(), agent.end())).c_str(),
+    const std::string_view agent(kTransportUserAgent);
+    HINTERNET root = InternetOpenW(std::wstring(agent.begin(), agent.end()).c_str(),
                                    INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     if (!root) return nullptr;
     if (Cancelled(cancel)) {
@@ -44,7 +57,13 @@ Transfer* TransportOpen(std::u16string_view url, TransportCancel cancel) {
         InternetCloseHandle(root);
         return nullptr;
     }
-    return new Transfer{root, request};
+    auto* t = new Transfer{root, request};
+    DWORD length = 0;
+    DWORD size = sizeof length;
+    t->lengthKnown = HttpQueryInfoW(request, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER,
+                                    &length, &size, nullptr) != FALSE;
+    t->length = length;
+    return t;
 }
 
 void TransportStatus(Transfer* t, char (&status)[4]) {
@@ -69,10 +88,24 @@ long long TransportContentLength(Transfer* t) {
 
 long TransportRead(Transfer* t, char* buffer, std::size_t size, TransportCancel cancel) {
     if (size > kTransportReadSize) size = kTransportReadSize;
-    DWORD got = 0;
-    if (!InternetReadFile(t->request, buffer, static_cast<DWORD>(size), &got)) return -1;
-    if (Cancelled(cancel)) return -1;
-    return static_cast<long>(got);
+    for (;;) {
+        DWORD available = 0;
+        if (!InternetQueryDataAvailable(t->request, &available, 0, 0)) return -1;
+        if (Cancelled(cancel)) return -1;
+        const DWORD want = available > 0 && available < size ? available : static_cast<DWORD>(size);
+        DWORD got = 0;
+        // Only what this read sets counts, not an error left by an earlier call.
+        SetLastError(ERROR_SUCCESS);
+        if (!InternetReadFile(t->request, buffer, want, &got)) return -1;
+        const DWORD error = GetLastError();
+        if (Cancelled(cancel)) return -1;
+        if (got > 0) {
+            t->received += got;
+            return static_cast<long>(got);
+        }
+        if (error == ERROR_SUCCESS) return t->lengthKnown && t->received < t->length ? -1 : 0;
+        if (error != ERROR_IO_PENDING) return -1;
+    }
 }
 
 void TransportClose(Transfer* t) {

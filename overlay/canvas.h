@@ -1,6 +1,6 @@
 // Canvas: what the overlay painters (weather panels, version notice) draw
 // with. One backend per platform draws it: canvas_cairo.cpp on Linux (cairo
-// + pangocairo), canvas_gdiplus.cpp later on Win32. Painters never see the
+// + pangocairo), canvas_gdiplus.cpp on Win32 (GDI+). Painters never see the
 // backend, so the same painter code serves both.
 //
 // Coordinates are canvas pixels, origin top left, y down. Colours are ARGB

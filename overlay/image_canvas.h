@@ -1,7 +1,8 @@
 // A Canvas over pixels in memory: what the overlay painters and the photos
 // draw into before the upload.
 //
-// Implemented (Linux): canvas_cairo.cpp (cairo + pangocairo). Missing: Win32.
+// Implemented: canvas_cairo.cpp (Linux, cairo + pangocairo) and
+// canvas_gdiplus.cpp (Win32, GDI+). Missing: nothing.
 #pragma once
 
 #include <cstdint>

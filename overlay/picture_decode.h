@@ -1,7 +1,7 @@
 // Decoding the embedded PNG pictures.
 //
-// Implemented (Linux): picture_decode_cairo.cpp (cairo's PNG reader).
-// Missing: Win32.
+// Implemented: picture_decode_cairo.cpp (Linux, cairo's PNG reader) and
+// picture_decode_gdiplus.cpp (Win32, GDI+ from a stream over global memory).
 #pragma once
 
 #include <cstddef>

@@ -37,8 +37,8 @@ bool SettingsPath(PathText& out) {
 }
 
 std::u16string MakeGuid() {
-    unsigned char b[16] = {};
-    if (!RandomBytes(b, sizeof b)) std::fill(std::begin(b), std::end(b), 0);
+    uint8_t b[16] = {};
+    if (!NewGuidBytes(b)) std::fill(std::begin(b), std::end(b), 0);
     char text[33];
     for (int i = 0; i < 16; ++i) std::snprintf(text + 2 * i, 3, "%02X", b[i]);
     return AsciiToUtf16(std::string(text, 32));

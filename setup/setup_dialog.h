@@ -1,4 +1,5 @@
-// The setup dialog (setup run mode). Backend: setup_dialog_gtk.cpp.
+// The setup dialog (setup run mode). Backends: setup_dialog_gtk.cpp;
+// setup_dialog_win32.cpp, which has no dialog yet and ends setup mode.
 #pragma once
 
 #include <cstdint>

@@ -1,8 +1,10 @@
 // Photo decoding backend.
 //
-// Implemented (Linux): photo_decode_turbojpeg.cpp: JPEG through TurboJPEG
+// Implemented: photo_decode_turbojpeg.cpp (Linux): JPEG through TurboJPEG
 // with DCT scaling, on any thread; any other format a ".jpg" really holds
-// through gdk-pixbuf. Missing: the Win32 backend.
+// through gdk-pixbuf. photo_decode_gdiplus.cpp (Win32): Gdiplus::Bitmap,
+// reduced to the size shown, on the main thread only; JPEG, PNG, GIF and
+// BMP, whose headers can be sized first.
 #pragma once
 
 #include <cstdint>

@@ -3,8 +3,9 @@
 # normal build (all tests, GL and dialog tests on their own Xvfb servers),
 # clang-tidy on the product code, the unit tests again under ASan+UBSan, the
 # threaded tests under TSan, the fuzz targets (clang, libFuzzer with ASan and
-# UBSan, about 20 s each, two at a time), and the portable core tests
-# cross-built with MinGW-w64 and run under wine.
+# UBSan, about 20 s each, two at a time), then the Win32 saver and its tests
+# cross-built with MinGW-w64 for i686 and x86_64 and run under Wine, and the
+# Win32 saver end to end under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install-deps.sh test
@@ -17,10 +18,11 @@ tools/check_layers.sh
 git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 
 step "build"
-cmake -S . -B build -G Ninja -DSKYREEL_BENCH=ON >/dev/null
+cmake -S . -B build -G Ninja -DSKYREEL_BENCH=ON \
+  -DSKYREEL_WIN32_BUILD="$PWD/build-win32" >/dev/null
 cmake --build build -j "$jobs"
 step "tests"
-ctest --test-dir build --output-on-failure -j "$jobs" -LE installed
+ctest --test-dir build --output-on-failure -j "$jobs" -LE 'installed|wine'
 
 step "clang-tidy"
 tools/tidy.sh build
@@ -42,7 +44,7 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
   -DSKYREEL_SANITIZE="address;undefined" >/dev/null
 cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
-  ctest --test-dir build-asan --output-on-failure -j "$jobs" -LE 'gl|e2e|installed'
+  ctest --test-dir build-asan --output-on-failure -j "$jobs" -LE 'gl|e2e|installed|wine'
 
 step "TSan"
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSKYREEL_SANITIZE=thread >/dev/null
@@ -67,12 +69,7 @@ fuzz_one() {
 export -f fuzz_one
 tools/fuzz.sh --list | xargs -P "$jobs" -I{} bash -c 'fuzz_one {}'
 
-step "MinGW-w64 + wine"
-cmake -S . -B build-mingw -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
-  -DCMAKE_CROSSCOMPILING_EMULATOR=wine >/dev/null
-cmake --build build-mingw -j "$jobs"
-# A prefix made by another Wine setup (before wine32 came, say) cannot start
-# programs: every run makes its own.
-export WINEPREFIX="$PWD/build-mingw/wineprefix" WINEDEBUG=-all
-rm -rf "$WINEPREFIX"
-xvfb-run -a ctest --test-dir build-mingw --output-on-failure -L portable
+step "Win32 (MinGW-w64, i686 and x86_64) under Wine"
+JOBS="$jobs" tools/build-windows.sh test
+step "Win32 downloads and saver end to end under Wine"
+WINEPREFIX="$PWD/build-win32/wineprefix" ctest --test-dir build --output-on-failure -L wine

@@ -1,4 +1,5 @@
-// Test photos made on the spot with TurboJPEG, and GL read-back helpers.
+// Test photos made on the spot (JPEG through TurboJPEG on Linux, GDI+ on
+// Win32), and GL read-back helpers (Linux).
 #pragma once
 
 #include <cstdint>
@@ -13,8 +14,11 @@ inline std::ostream& operator<<(std::ostream& o, Rgb c) {
     return o << "(" << c.r << ", " << c.g << ", " << c.b << ")";
 }
 
-// A JPEG of width x height: the top half `top`, the bottom half `bottom`.
-// With `detail`, colour waves and noise over them, as in a real photo.
+// RGB bytes of width x height: the top half `top`, the bottom half
+// `bottom`. With `detail`, colour waves and noise over them, as in a real
+// photo.
+std::vector<unsigned char> TestPhotoPixels(int width, int height, Rgb top, Rgb bottom, bool detail);
+// Those pixels as a JPEG file.
 void WriteTestJpeg(const std::filesystem::path& file, int width, int height, Rgb top, Rgb bottom,
                    bool detail = false);
 // The pixel at (x, y) of the buffer being drawn, y counted from the top.

@@ -1,0 +1,2 @@
+set(SKYREEL_MINGW_ARCH i686)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)

@@ -1,0 +1,183 @@
+// The Win32 saver end to end under Wine: skyreel.scr (i686) runs with /S on
+// its own Xvfb, in a fresh Wine prefix inside a fresh HOME, against the real
+// demo site. It harvests the cache into the prefix's My Pictures folder,
+// learns the new version, caches the weather, shows a photo, both panels
+// and the notice in order (read back from the screen), and a key press
+// ends it with exit code 0.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "base/text.h"
+#include "demo/demo_site_process.h"
+#include "e2e/key_press.h"
+#include "e2e/saver_process.h"
+#include "e2e/screen_frames.h"
+#include "overlay/resource_images.h"
+#include "support/temp_dir.h"
+#include "support/xvfb.h"
+#include "update/version_notice_layout.h"
+#include "weather/weather_feed.h"
+#include "weather/weather_scanner.h"
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+constexpr int kScreenWidth = 1280;
+constexpr int kScreenHeight = 720;
+constexpr int kCachedPhotos = 20;
+// About 40 s of harvest, a restart, then 20 slides of 500 ms and their
+// fades, which Wine's software GL draws more slowly than the Linux build.
+constexpr auto kRunLimit = std::chrono::seconds(300);
+constexpr int kKeyEndMillis = 10000;
+
+// The prefix's own My Pictures folder (tools/wine-prefix.sh makes the shell
+// folders real folders inside the prefix).
+fs::path DataFolderIn(const fs::path& prefix) {
+    std::error_code ec;
+    for (const auto& user : fs::directory_iterator(prefix / "drive_c" / "users", ec)) {
+        if (user.path().filename() == "Public") continue;
+        fs::path pictures = user.path() / "Pictures";
+        if (fs::is_directory(pictures, ec)) return pictures / "Velmora" / "SkyreelSaver";
+    }
+    return {};
+}
+
+std::set<std::string> FilesEndingIn(const fs::path& folder, const std::string& suffix) {
+    std::set<std::string> names;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(folder, ec)) {
+        std::string name = e.path().filename().string();
+        if (name.size() >= suffix.size() &&
+            name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
+            names.insert(name);
+    }
+    return names;
+}
+
+WeatherReport CachedWeather(const fs::path& folder) {
+    WeatherReport report;
+    std::error_code ec;
+    if (!fs::exists(folder / "weather.xml", ec)) return report;
+    WeatherScanner scanner;
+    FeedWeatherBytes(scanner, report, ReadFileBytes(folder / "weather.xml"));
+    return report;
+}
+
+std::u16string FromUtf16Le(const std::string& bytes) {
+    std::u16string text(bytes.size() / 2, u'\0');
+    for (size_t i = 0; i < text.size(); ++i)
+        text[i] = char16_t(uint8_t(bytes[2 * i]) | uint8_t(bytes[2 * i + 1]) << 8);
+    return text;
+}
+
+std::u16string SettingValue(std::u16string_view text, std::u16string_view key) {
+    while (!text.empty()) {
+        size_t end = std::min(text.find(u'\n'), text.size());
+        std::u16string_view line = text.substr(0, end);
+        if (line.size() > key.size() && line.substr(0, key.size()) == key &&
+            line[key.size()] == u'=')
+            return std::u16string(line.substr(key.size() + 1));
+        text.remove_prefix(std::min(end + 1, text.size()));
+    }
+    return {};
+}
+
+std::string Describe(const std::vector<SlideKind>& kinds) {
+    std::string s;
+    for (SlideKind k : kinds) s += std::string(s.empty() ? "" : ", ") + SlideKindName(k);
+    return s.empty() ? "nothing" : s;
+}
+
+TEST(WineEndToEnd, SaverHarvestsShowsPanelsAndNoticeAndEndsOnAKey) {
+    XvfbServer xvfb(kScreenWidth, kScreenHeight);
+    ASSERT_TRUE(xvfb.running());
+    TempDir home;
+    const fs::path prefix = home / ".wine";
+    const std::string makePrefix = "WINEPREFIX='" + prefix.string() +
+                                   "' DISPLAY=" + xvfb.display() +
+                                   " '" SKYREEL_WINE_PREFIX_TOOL "'";
+    ASSERT_EQ(std::system(makePrefix.c_str()), 0);
+    const fs::path data = DataFolderIn(prefix);
+    ASSERT_FALSE(data.empty()) << "no My Pictures folder in the prefix";
+
+    DemoSiteProcess site;
+    ASSERT_GT(site.port(), 0) << site.firstLine();
+    SaverProcess saver(home.path(), xvfb.display(),
+                       {SKYREEL_WIN32_SCR, "/S", "--site", site.url(), "--slide-ms", "500"},
+                       home / "saver.log");
+    ASSERT_TRUE(saver.started());
+
+    const Picture* sign = GetResourceImage(kWarningSignId);
+    ASSERT_NE(sign, nullptr);
+    ScreenReader screen(xvfb.display());
+    ASSERT_TRUE(screen.connected());
+    const std::vector<SlideKind> wanted = {SlideKind::Photo, SlideKind::CurrentPanel,
+                                           SlideKind::ForecastPanel, SlideKind::Notice};
+    std::vector<SlideKind> seen;
+    WeatherReport report;
+    ScreenFrame last;
+    auto sawAll = [&] {
+        return std::search(seen.begin(), seen.end(), wanted.begin(), wanted.end()) != seen.end();
+    };
+    // A frame counts only when it equals the one read before, so a
+    // cross-fade in progress is not classified.
+    const auto start = Clock::now();
+    while (Clock::now() - start < kRunLimit && !sawAll()) {
+        ASSERT_TRUE(saver.Running()) << "the saver ended early:\n"
+                                     << ReadFileBytes(home / "saver.log");
+        ScreenFrame frame = screen.Read();
+        if (!frame.rgb.empty() && frame == last) {
+            if (!WeatherReportComplete(report)) report = CachedWeather(data);
+            SlideKind kind = ClassifyFrame(frame, report, sign->width, sign->height);
+            if (kind != SlideKind::Unclear && kind != SlideKind::Black &&
+                (seen.empty() || seen.back() != kind))
+                seen.push_back(kind);
+        }
+        last = std::move(frame);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    EXPECT_TRUE(sawAll()) << "slides seen: " << Describe(seen);
+
+    // 20 photos in the prefix's My Pictures folder, no partial download.
+    std::set<std::string> photos = FilesEndingIn(data, ".jpg");
+    EXPECT_EQ(photos.size(), size_t(kCachedPhotos));
+    for (const std::string& name : photos) EXPECT_GT(fs::file_size(data / name), 1000u) << name;
+    EXPECT_TRUE(FilesEndingIn(data, ".tmp").empty());
+    EXPECT_TRUE(fs::exists(data / "index.htm"));
+
+    // settings.cfg is UTF-16LE with the version of the update reply.
+    std::string settingsBytes = ReadFileBytes(data / "settings.cfg");
+    ASSERT_FALSE(settingsBytes.empty());
+    EXPECT_EQ(settingsBytes.size() % 2, 0u);
+    EXPECT_EQ(settingsBytes.substr(0, 4), std::string("d\0l\0", 4));
+    std::u16string settings = FromUtf16Le(settingsBytes);
+    EXPECT_EQ(SettingValue(settings, u"newver"), u"1.1") << Utf16ToUtf8(settings);
+    EXPECT_EQ(SettingValue(settings, u"guid").size(), 32u) << Utf16ToUtf8(settings);
+
+    WeatherReport weather = CachedWeather(data);
+    EXPECT_TRUE(WeatherReportComplete(weather)) << ReadFileBytes(data / "weather.xml");
+
+    // A key ends the saver, and with exit code 0.
+    ASSERT_TRUE(saver.Running()) << ReadFileBytes(home / "saver.log");
+    ASSERT_TRUE(PressKey(xvfb.display()));
+    const auto pressed = Clock::now();
+    while (saver.Running() && Clock::now() - pressed < std::chrono::milliseconds(kKeyEndMillis))
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_FALSE(saver.Running()) << "a key press did not end the saver";
+    EXPECT_EQ(saver.Stop(SIGKILL, 0).exitCode, 0) << ReadFileBytes(home / "saver.log");
+    // The prefix's server writes its registry when it ends; let it, before
+    // the folder goes.
+    const std::string waitServer = "WINEPREFIX='" + prefix.string() + "' wineserver -w";
+    EXPECT_EQ(std::system(waitServer.c_str()), 0);
+}
+}  // namespace

@@ -1,0 +1,33 @@
+// One download through the Win32 build's HttpFetcher (WinInet), for the
+// WinInet tests that run it under Wine against a loopback server:
+//   fetch_probe file|temp|memory URL PATH
+// prints "true" and, for memory, the length and the buffer's final byte,
+// or "false"; the exit code is 0 for true, 1 for false, 2 for bad usage.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "base/text.h"
+#include "net/http_fetcher.h"
+
+int main(int argc, char** argv) {
+    if (argc != 4) return 2;
+    const std::u16string url = Utf8ToUtf16(argv[2]);
+    const std::u16string path = Utf8ToUtf16(argv[3]);
+    bool ok = false;
+    if (std::strcmp(argv[1], "file") == 0) {
+        ok = FetchToFile(url, path);
+        std::printf("%s\n", ok ? "true" : "false");
+    } else if (std::strcmp(argv[1], "temp") == 0) {
+        ok = FetchViaTempFile(url, path);
+        std::printf("%s\n", ok ? "true" : "false");
+    } else if (std::strcmp(argv[1], "memory") == 0) {
+        std::string body;
+        ok = FetchIntoMemory(url, path, body);
+        std::printf("%s %zu %d\n", ok ? "true" : "false", body.size(),
+                    static_cast<int>(static_cast<unsigned char>(body.c_str()[body.size()])));
+    } else {
+        return 2;
+    }
+    return ok ? 0 : 1;
+}

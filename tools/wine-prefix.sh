@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Makes a fresh Wine prefix at $WINEPREFIX for the Win32 tests (run under a
+# display). Its shell folders become real folders inside the prefix, so
+# that the saver's My Pictures folder is the prefix's own and nothing
+# reaches the home folder. A fresh prefix has no Microsoft Sans Serif or
+# Arial, which GDI+'s generic sans-serif family looks for: both are mapped
+# to DejaVu Sans (fonts-dejavu-core) through Wine's font replacements.
+set -euo pipefail
+: "${WINEPREFIX:?}"
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+rm -rf "$WINEPREFIX"
+wineboot -i >/dev/null 2>&1
+for link in "$WINEPREFIX"/drive_c/users/*/*; do
+  if [ -L "$link" ]; then
+    rm "$link"
+    mkdir "$link"
+  fi
+done
+for family in "Microsoft Sans Serif" "Arial"; do
+  wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$family" /t REG_SZ \
+    /d "DejaVu Sans" /f >/dev/null 2>&1
+done
+wineserver -w
