@@ -61,7 +61,7 @@ const wchar_t* ClassName() {
 
 bool Forward(const SaverInput& in, InputVerdict& verdict) {
     verdict = JudgeInput(g_win.input, g_win.endsByInput, in);
-    if (verdict == InputVerdict::Quit) PostQuit(0);
+    if (verdict == InputVerdict::Quit) PostQuit(0, InputName(in.kind));
     return verdict != InputVerdict::Default;
 }
 
@@ -220,7 +220,7 @@ bool PumpSaverWindow() {
     MSG msg;
     if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
     if (msg.message == WM_QUIT) {
-        PostQuit(static_cast<int>(msg.wParam));
+        PostQuit(static_cast<int>(msg.wParam), "the quit message");
         return true;
     }
     TranslateMessage(&msg);

@@ -8,7 +8,7 @@
 
 bool CreateSetupDialog(uint64_t) {
     // Without a dialog nothing would ever end the setup loop.
-    PostQuit(0);
+    PostQuit(0, "no setup dialog on this platform yet");
     return false;
 }
 

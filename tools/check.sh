@@ -28,7 +28,7 @@ step "clang-tidy"
 tools/tidy.sh build
 
 step "Debian package, installed and removed"
-tools/package.sh
+tools/package.sh deb
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo --preserve-env=SKYREEL_INSTALLED "$@"; fi; }
 as_root apt-get install -y -qq "./$(ls build-package/skyreel_1.0_*.deb)" >/dev/null
 # Root for the daemon's test, which runs the daemon as an unprivileged user.
@@ -71,5 +71,9 @@ tools/fuzz.sh --list | xargs -P "$jobs" -I{} bash -c 'fuzz_one {}'
 
 step "Win32 (MinGW-w64, i686 and x86_64) under Wine"
 JOBS="$jobs" tools/build-windows.sh test
+step "Windows installer under Wine"
+tools/package.sh windows
+xvfb-run -a tools/test-windows-installer.sh build-package/skyreel-1.0-setup.exe \
+  build-win32/skyreel.scr
 step "Win32 downloads and saver end to end under Wine"
 WINEPREFIX="$PWD/build-win32/wineprefix" ctest --test-dir build --output-on-failure -L wine

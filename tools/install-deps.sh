@@ -8,7 +8,7 @@ want=(build-essential cmake pkg-config ninja-build
       libcurl4-openssl-dev libgtk-3-dev libcpp-httplib-dev
       fonts-dejavu-core xvfb xauth x11-utils)
 if [ "${1:-run}" = test ] || [ "${1:-run}" = package ]; then
-  want+=(dpkg-dev lintian)
+  want+=(dpkg-dev lintian nsis icoutils)
 fi
 if [ "${1:-run}" = test ]; then
   want+=(googletest libgtest-dev libgmock-dev libbenchmark-dev curl
