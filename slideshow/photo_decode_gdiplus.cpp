@@ -148,8 +148,8 @@ bool DrawFitted(Gdiplus::Bitmap& photo, uint32_t w, uint32_t h, int screenWidth,
 }
 }  // namespace
 
-bool DecodePhoto(const std::filesystem::path& file, int screenWidth, int screenHeight,
-                 Picture& out, uint32_t& width, uint32_t& height) {
+bool DecodePhoto(const std::filesystem::path& file, int screenWidth, int screenHeight, Picture& out,
+                 uint32_t& width, uint32_t& height) {
     static std::string bytes;  // main thread only, reused
     if (!ReadWholeFile(file, bytes, kMaxPhotoFileBytes) || bytes.empty()) return false;
     uint32_t w = 0, h = 0;
@@ -164,7 +164,8 @@ bool DecodePhoto(const std::filesystem::path& file, int screenWidth, int screenH
         // whose frame size comes later); the limit holds for that one too.
         const uint32_t pw = loaded ? photo.GetWidth() : 0;
         const uint32_t ph = loaded ? photo.GetHeight() : 0;
-        if (loaded && !TooLarge(pw, ph) && DrawFitted(photo, pw, ph, screenWidth, screenHeight, out)) {
+        if (loaded && !TooLarge(pw, ph) &&
+            DrawFitted(photo, pw, ph, screenWidth, screenHeight, out)) {
             width = pw;
             height = ph;
             ok = true;

@@ -22,7 +22,6 @@ std::vector<uint8_t> ReadTexture(uint32_t texture) {
 }
 
 Rgb CanvasPixel(const std::vector<uint8_t>& texture, int x, int y) {
-    const uint8_t* p =
-        texture.data() + (static_cast<size_t>(y) * kCanvasSide + x) * 4;
+    const uint8_t* p = texture.data() + (static_cast<size_t>(y) * kCanvasSide + x) * 4;
     return {p[2], p[1], p[0]};
 }
