@@ -112,7 +112,7 @@ TEST(WineEndToEnd, SaverHarvestsShowsPanelsAndNoticeAndEndsOnAKey) {
 
     DemoSiteProcess site;
     ASSERT_GT(site.port(), 0) << site.firstLine();
-    SaverProcess saver(home.path(), xvfb.display(),
+    SaverProcess saver(SKYREEL_BINARY, home.path(), xvfb.display(),
                        {SKYREEL_WIN32_SCR, "/S", "--site", site.url(), "--slide-ms", "500"},
                        home / "saver.log");
     ASSERT_TRUE(saver.started());
