@@ -22,7 +22,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     WriteBytes(file, Bytes(data, size));
     Picture out;
     uint32_t width = 0, height = 0;
-    if (DecodePhoto(file, out, width, height)) {
+    // A screen of 1920 x 1080: large photos take the screen-sized decode path.
+    if (DecodePhoto(file, 1920, 1080, out, width, height)) {
+        Require(out.opaque, "decoded photos are opaque");
         Require(out.width > 0 && out.height > 0, "a decoded picture has a size");
         Require(out.pixels.size() == static_cast<std::size_t>(out.width) * out.height,
                 "the pixels fill the picture");
