@@ -13,6 +13,7 @@
 #include <cstring>
 #include <memory>
 
+#include "overlay/memory_stream_win32.h"
 #include "overlay/picture_decode.h"
 
 namespace {
@@ -39,30 +40,11 @@ bool WholePng(const uint8_t* data, size_t size) {
     }
     return false;
 }
-
-// A COM stream over a copy of the bytes; it frees the block when released.
-IStream* StreamOver(const uint8_t* data, size_t size) {
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
-    if (!block) return nullptr;
-    void* p = GlobalLock(block);
-    if (!p) {
-        GlobalFree(block);
-        return nullptr;
-    }
-    std::memcpy(p, data, size);
-    GlobalUnlock(block);
-    IStream* stream = nullptr;
-    if (FAILED(CreateStreamOnHGlobal(block, TRUE, &stream))) {
-        GlobalFree(block);
-        return nullptr;
-    }
-    return stream;
-}
 }  // namespace
 
 bool DecodePngPicture(const uint8_t* data, size_t size, Picture& out) {
     if (!data || !WholePng(data, size)) return false;
-    IStream* stream = StreamOver(data, size);
+    IStream* stream = StreamOverBytes(data, size);
     if (!stream) return false;
     bool ok = false;
     {

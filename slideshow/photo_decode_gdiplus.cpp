@@ -17,6 +17,7 @@
 #include <string>
 
 #include "base/file_io.h"
+#include "overlay/memory_stream_win32.h"
 #include "slideshow/photo_decode.h"
 #include "slideshow/photo_texture.h"
 
@@ -99,25 +100,6 @@ bool TooLarge(uint64_t width, uint64_t height) {
     return width == 0 || height == 0 || width * height > kMaxPhotoPixels;
 }
 
-// A COM stream over a copy of the bytes; it frees the block when released.
-IStream* StreamOver(const std::string& bytes) {
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes.size());
-    if (!block) return nullptr;
-    void* p = GlobalLock(block);
-    if (!p) {
-        GlobalFree(block);
-        return nullptr;
-    }
-    std::memcpy(p, bytes.data(), bytes.size());
-    GlobalUnlock(block);
-    IStream* stream = nullptr;
-    if (FAILED(CreateStreamOnHGlobal(block, TRUE, &stream))) {
-        GlobalFree(block);
-        return nullptr;
-    }
-    return stream;
-}
-
 // Drawn at the size shown, onto opaque black: the pixels are then what the
 // canvas would show of them, and opaque.
 bool DrawFitted(Gdiplus::Bitmap& photo, uint32_t w, uint32_t h, int screenWidth, int screenHeight,
@@ -154,7 +136,7 @@ bool DecodePhoto(const std::filesystem::path& file, int screenWidth, int screenH
     if (!ReadWholeFile(file, bytes, kMaxPhotoFileBytes) || bytes.empty()) return false;
     uint32_t w = 0, h = 0;
     if (!HeaderSize(bytes, w, h) || TooLarge(w, h)) return false;
-    IStream* stream = StreamOver(bytes);
+    IStream* stream = StreamOverBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
     if (!stream) return false;
     bool ok = false;
     {
