@@ -1,6 +1,7 @@
 #include "weather/weather_scanner.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <iterator>
 
@@ -17,20 +18,92 @@ constexpr int32_t kDayCount = static_cast<int32_t>(std::size(WeatherReport{}.Day
 // regard to case.
 constexpr std::size_t kKeyChars = 5;
 
-// One more character of a name into its key; 0 once the name cannot have one.
-constexpr uint64_t ExtendKey(uint64_t key, std::size_t length, char16_t c) {
-    if (length >= kKeyChars || c == 0 || c >= 0x80) return 0;
-    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + (u'a' - u'A'));
-    return key << 8 | c;
+// A character as it goes into a key: folded to lower case, 0 for one that
+// no key holds.
+constexpr uint64_t KeyChar(char16_t c) {
+    if (c == 0 || c >= 0x80) return 0;
+    return c >= u'A' && c <= u'Z' ? c + (u'a' - u'A') : c;
+}
+
+// Works on the feed's bytes and on wide names alike: a byte above 0x7F
+// (negative as char) widens to a character no key holds.
+template <typename Ch>
+constexpr uint64_t KeyOf(const Ch* name, std::size_t length) {
+    if (length > kKeyChars) return 0;
+    uint64_t key = 0;
+    for (std::size_t i = 0; i < length; ++i) {
+        const uint64_t c = KeyChar(static_cast<char16_t>(name[i]));
+        if (c == 0) return 0;
+        key = key << 8 | c;
+    }
+    return key;
 }
 
 constexpr uint64_t NameKey(std::u16string_view name) {
-    uint64_t key = 0;
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        key = ExtendKey(key, i, name[i]);
-        if (key == 0) return 0;
+    return KeyOf(name.data(), name.size());
+}
+
+// Eight bytes at a time: tag names and the texts between tags are short,
+// so the scanner looks at them a word at a time rather than byte by byte
+// (or through a library call for each).
+static_assert(std::endian::native == std::endian::little, "words are read little-endian");
+constexpr uint64_t kEachByte = 0x0101010101010101u;
+constexpr uint64_t kHighBits = 0x8080808080808080u;
+constexpr std::size_t kWord = sizeof(uint64_t);
+
+uint64_t LoadWord(const char* p) {
+    uint64_t v = 0;
+    std::memcpy(&v, p, kWord);
+    return v;
+}
+
+// The high bit of the first zero byte of `v` is set (bytes after it may be
+// marked too; the first is always right).
+constexpr uint64_t ZeroBytes(uint64_t v) {
+    return (v - kEachByte) & ~v & kHighBits;
+}
+
+constexpr uint64_t Repeated(char c) {
+    return kEachByte * static_cast<unsigned char>(c);
+}
+
+// The first `stop` byte from `p`, or `end`. Inlined: it runs a few times
+// per tag, and most runs end in the first word.
+[[gnu::always_inline]] inline const char* FindByte(const char* p, const char* end, char stop) {
+    const uint64_t pattern = Repeated(stop);
+    for (; end - p >= std::ptrdiff_t{kWord}; p += kWord) {
+        if (const uint64_t hit = ZeroBytes(LoadWord(p) ^ pattern))
+            return p + std::countr_zero(hit) / 8;
     }
-    return key;
+    for (; p < end; ++p)
+        if (*p == stop) return p;
+    return end;
+}
+
+// The eight bytes of `v` as eight characters of the same numbers.
+void WidenWord(uint64_t v, char16_t* out) {
+    auto spread = [](uint64_t four) {
+        four = (four | four << 16) & 0x0000FFFF0000FFFFu;
+        return (four | four << 8) & 0x00FF00FF00FF00FFu;
+    };
+    const uint64_t low = spread(v & 0xFFFFFFFFu);
+    const uint64_t high = spread(v >> 32);
+    std::memcpy(out, &low, kWord);
+    std::memcpy(out + kWord / 2, &high, kWord);
+}
+
+// The key of the first `length` bytes of `v` (at most kKeyChars), as KeyOf
+// makes it.
+uint64_t WordKey(uint64_t v, std::size_t length) {
+    if (length == 0 || length > kKeyChars) return 0;
+    const uint64_t mask = ~uint64_t{0} >> (64 - 8 * length);
+    const uint64_t w = v & mask;
+    if ((w & kHighBits) != 0 || (ZeroBytes(v) & mask) != 0) return 0;
+    // Bytes from 'A' to 'Z' get 0x20 added; no byte carries into the next.
+    const uint64_t atLeastA = w + Repeated(static_cast<char>(0x80 - 'A'));
+    const uint64_t aboveZ = w + Repeated(static_cast<char>(0x80 - 'Z' - 1));
+    const uint64_t folded = w | ((atLeastA ^ aboveZ) & kHighBits) >> 2;
+    return __builtin_bswap64(folded) >> (64 - 8 * length);
 }
 
 // Stores bytes from `p` into `buffer` (as ISO 8859-1 characters, as many as
@@ -49,12 +122,11 @@ const char* StoreUntil(ScanBuffer& buffer, const char* p, const char* end, Ends 
     return p;
 }
 
-// The same up to the first `stop` byte, found with memchr: the bytes past
-// what the buffer keeps are skipped without a look.
+// The same up to the first `stop` byte: the bytes past what the buffer
+// keeps are skipped without a look.
 template <bool kBlankControls>
 const char* StoreUntilByte(ScanBuffer& buffer, const char* p, const char* end, char stop) {
-    const void* found = std::memchr(p, stop, static_cast<std::size_t>(end - p));
-    const char* runEnd = found ? static_cast<const char*>(found) : end;
+    const char* runEnd = FindByte(p, end, stop);
     const std::size_t room = ScanBuffer::kCapacity - buffer.Length;
     const std::size_t take = std::min(room, static_cast<std::size_t>(runEnd - p));
     char16_t* out = buffer.Chars + buffer.Length;
@@ -90,7 +162,7 @@ namespace {
 // The transitions both entries share: "<" ends a text, ">" ends a tag, and
 // a blank ends a tag name (or, after "!--", starts a comment).
 void StartTag(WeatherScanner& s, WeatherReport& report) {
-    OnWeatherText(s, report);
+    if (s.SelectsAny) OnWeatherText(s, report);
     s.Mode = ScanMode::ReadingTag;
     s.TagName.Clear();
     s.InComment = false;
@@ -117,16 +189,29 @@ void EndTagNameAtBlank(WeatherScanner& s, uint64_t key) {
 // an earlier call, or the bytes end first: then the bytes go the slow way.
 bool ReadTagName(WeatherScanner& s, const char*& p, const char* end) {
     if (s.TagName.Length != 0) return false;
-    uint64_t key = 0;
-    std::size_t length = 0;
     const char* q = p;
-    for (; q < end && *q != ' ' && *q != '>'; ++q, ++length) {
-        auto b = static_cast<unsigned char>(*q);
-        key = length == 0 || key != 0 ? ExtendKey(key, length, b) : 0;
-        if (length < ScanBuffer::kCapacity) s.TagName.Chars[length] = b;
+    uint64_t key = 0;
+    if (end - p >= std::ptrdiff_t{kWord}) {
+        const uint64_t v = LoadWord(p);
+        const uint64_t stops = ZeroBytes(v ^ Repeated(' ')) | ZeroBytes(v ^ Repeated('>'));
+        if (stops != 0) {
+            const auto length = static_cast<std::size_t>(std::countr_zero(stops) / 8);
+            WidenWord(v, s.TagName.Chars);
+            s.TagName.Length = length;
+            key = WordKey(v, length);
+            q = p + length;
+        }
     }
-    if (q == end) return false;
-    s.TagName.Length = std::min(length, ScanBuffer::kCapacity);
+    if (q == p) {
+        while (q < end && *q != ' ' && *q != '>') ++q;
+        if (q == end) return false;
+        const auto length = static_cast<std::size_t>(q - p);
+        const std::size_t kept = std::min(length, ScanBuffer::kCapacity);
+        for (std::size_t i = 0; i < kept; ++i)
+            s.TagName.Chars[i] = static_cast<unsigned char>(p[i]);
+        s.TagName.Length = kept;
+        key = KeyOf(p, length);
+    }
     p = q + 1;
     if (*q == '>') {
         EndTag(s, key);
@@ -134,6 +219,18 @@ bool ReadTagName(WeatherScanner& s, const char*& p, const char* end) {
         EndTagNameAtBlank(s, key);
     }
     return true;
+}
+
+// An attribute name up to the "=" or ">" that ends it; blanks, controls
+// and "?" are not part of it.
+const char* StoreAttrName(ScanBuffer& buffer, const char* p, const char* end) {
+    std::size_t length = buffer.Length;
+    for (; p < end && *p != '=' && *p != '>'; ++p) {
+        auto b = static_cast<unsigned char>(*p);
+        if (b > 0x20 && b != '?' && length < ScanBuffer::kCapacity) buffer.Chars[length++] = b;
+    }
+    buffer.Length = length;
+    return p;
 }
 }  // namespace
 
@@ -199,8 +296,7 @@ void FeedWeatherBytes(WeatherScanner& s, WeatherReport& report, std::string_view
                 if (s.SelectsAny) {
                     p = StoreUntilByte<true>(s.Text, p, end, '<');
                 } else {
-                    const void* lt = std::memchr(p, '<', static_cast<std::size_t>(end - p));
-                    p = lt ? static_cast<const char*>(lt) : end;
+                    p = FindByte(p, end, '<');
                 }
                 if (p < end) {
                     ++p;
@@ -209,8 +305,7 @@ void FeedWeatherBytes(WeatherScanner& s, WeatherReport& report, std::string_view
                 continue;
             case ScanMode::ReadingTag:
                 if (s.InComment) {
-                    const void* gt = std::memchr(p, '>', static_cast<std::size_t>(end - p));
-                    p = gt ? static_cast<const char*>(gt) : end;
+                    p = FindByte(p, end, '>');
                 } else if (ReadTagName(s, p, end)) {
                     continue;
                 } else {
@@ -222,6 +317,7 @@ void FeedWeatherBytes(WeatherScanner& s, WeatherReport& report, std::string_view
                 p = StoreUntilByte<false>(s.AttrValue, p, end, '"');
                 break;
             case ScanMode::ReadingAttrName:
+                p = StoreAttrName(s.AttrName, p, end);
                 break;
         }
         if (p < end) FeedWeatherChar(s, report, static_cast<unsigned char>(*p++));
@@ -233,102 +329,82 @@ void OnWeatherTag(WeatherScanner& s) {
 }
 
 namespace {
-// The enclosing elements a tag opens or closes.
-void TrackEnclosing(WeatherScanner& s, uint64_t key) {
+// What a tag does, in one dispatch: the enclosing element it opens or
+// closes, or the element the text after it belongs to (true when it has
+// one).
+bool ApplyTag(WeatherScanner& s, uint64_t key, ElementSelectors& e) {
     switch (key) {
         case NameKey(u"day"):
             s.InDay = true;
-            break;
+            return false;
         case NameKey(u"/day"):
             s.InDay = false;
             // Stops at the first ignored day, so hostile input cannot overflow it.
             if (s.DayIndex < kDayCount) ++s.DayIndex;
-            break;
+            return false;
         case NameKey(u"wind"):
             s.InWind = true;
-            break;
+            return false;
         case NameKey(u"/wind"):
             s.InWind = false;
-            break;
+            return false;
         case NameKey(u"cc"):
             s.InCc = true;
-            break;
+            return false;
         case NameKey(u"/cc"):
             s.InCc = false;
-            break;
+            return false;
         case NameKey(u"loc"):
             s.InLoc = true;
-            break;
+            return false;
         case NameKey(u"/loc"):
             s.InLoc = false;
-            break;
+            return false;
         case NameKey(u"moon"):
             s.InMoon = true;
-            break;
+            return false;
         case NameKey(u"/moon"):
             s.InMoon = false;
-            break;
+            return false;
         case NameKey(u"uv"):
             s.InUv = true;
-            break;
+            return false;
         case NameKey(u"/uv"):
             s.InUv = false;
-            break;
-        default:
-            break;
-    }
-}
-
-// Which element the text after the tag belongs to; false when none.
-bool SelectElement(const WeatherScanner& s, uint64_t key, ElementSelectors& e) {
-    bool any = false;
-    switch (key) {
+            return false;
         case NameKey(u"ut"):
-            any = e.Unit = true;
-            break;
+            return e.Unit = true;
         case NameKey(u"dnam"):
-            any = e.LocationName = true;
-            break;
+            return e.LocationName = true;
         case NameKey(u"tmp"):
-            any = e.Temperature = true;
-            break;
+            return e.Temperature = true;
         case NameKey(u"lsup"):
-            any = e.LastUpdate = true;
-            break;
+            return e.LastUpdate = true;
         case NameKey(u"hi"):
-            any = e.High = s.InDay;
-            break;
+            return e.High = s.InDay;
         case NameKey(u"low"):
-            any = e.Low = s.InDay;
-            break;
+            return e.Low = s.InDay;
         case NameKey(u"icon"):
-            any = e.Icon = true;
-            break;
+            return e.Icon = true;
         case NameKey(u"t"):
             e.DayText = s.InDay;
             e.CurrentText = s.InCc && !s.InWind && !s.InMoon && !s.InUv;
-            any = e.DayText || e.CurrentText;
-            break;
+            return e.DayText || e.CurrentText;
         case NameKey(u"sunr"):
-            any = e.Sunrise = true;
-            break;
+            return e.Sunrise = true;
         case NameKey(u"suns"):
-            any = e.Sunset = true;
-            break;
+            return e.Sunset = true;
         default:
-            break;
+            return false;
     }
-    return any;
 }
 }  // namespace
 
 void OnWeatherTagKey(WeatherScanner& s, uint64_t key) {
-    // First the enclosing elements, then which element the text that follows
-    // belongs to. A closing tag selects nothing.
+    // A closing tag selects nothing.
     s.TagKey = key;
-    TrackEnclosing(s, key);
     ElementSelectors e;
-    const bool any = SelectElement(s, key, e);
+    const bool any = ApplyTag(s, key, e);
     // Most tags select nothing after a tag that selected nothing: the
     // record is then left as it is.
     if (any || s.SelectsAny) s.Select = e;
@@ -338,11 +414,12 @@ void OnWeatherTagKey(WeatherScanner& s, uint64_t key) {
 void OnWeatherAttribute(WeatherScanner& s, WeatherReport& report) {
     // The tag's key stands for its whole name: keys match exactly when the
     // names match without regard to case.
-    std::u16string_view name = s.AttrName.view();
+    if (s.TagKey != NameKey(u"day") && s.TagKey != NameKey(u"part")) return;
+    const uint64_t name = NameKey(s.AttrName.view());
     std::u16string_view value = s.AttrValue.view();
-    if (s.TagKey == NameKey(u"day") && EqualsNoCase(name, u"dt")) {
+    if (s.TagKey == NameKey(u"day") && name == NameKey(u"dt")) {
         if (s.DayIndex >= 0 && s.DayIndex < kDayCount) report.Days[s.DayIndex].Date.Assign(value);
-    } else if (s.TagKey == NameKey(u"part") && EqualsNoCase(name, u"p")) {
+    } else if (s.TagKey == NameKey(u"part") && name == NameKey(u"p")) {
         s.NightPart = EqualsNoCase(value, u"n");
         s.DayPart = EqualsNoCase(value, u"d");
     }

@@ -281,3 +281,40 @@ TEST(WeatherScanner, GarbageNeverCrashesAndStaysBounded) {
         EXPECT_LE(r.Sunset.Minute, 59);
     }
 }
+
+TEST(WeatherScanner, ByteEntryReadsEveryTagNameAsOneCharacterAtATime) {
+    // The byte entry reads names a word at a time; names built from the
+    // characters around its folding and stopping rules (either side of
+    // 'A'..'Z', zero, 0x7F and 0x80, blanks, "/", "!--") must give the
+    // scanner exactly the state the character entry gives, for names of
+    // every length, and near the end of the bytes too.
+    const std::string edge = std::string("@AZ[`az{/!- \x7f\x80\xff", 16) + '\0' + "dnamhiowtsunrlc";
+    uint32_t seed = 777;
+    auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 16;
+    };
+    for (int round = 0; round < 2000; ++round) {
+        // First names that differ from "ut" only by a character no name
+        // may hold: none of them selects the unit.
+        std::string input =
+            round == 0 ? std::string("<\0ut>C<u\0t>C<ut\0>C<\x80ut>C<u\xfft>C<UT\x7f>C", 37)
+                       : std::string();
+        for (int tag = 0; tag < 12; ++tag) {
+            input += '<';
+            const uint32_t length = next() % 11;
+            for (uint32_t i = 0; i < length; ++i) input += edge[next() % edge.size()];
+            input += next() % 2 ? " x=\"1\">" : ">";
+            input += next() % 2 ? "Text" : "";
+        }
+        input.resize(input.size() - next() % 9);
+        WeatherScanner batch, single;
+        WeatherReport r, r2;
+        FeedWeatherBytes(batch, r, input);
+        for (char b : input) FeedWeatherChar(single, r2, static_cast<unsigned char>(b));
+        ASSERT_EQ(Describe(batch, r), Describe(single, r2)) << "round " << round;
+        if (round == 0) {
+            EXPECT_EQ(r.TempUnit, 0) << "a name with a stray character matched";
+        }
+    }
+}
