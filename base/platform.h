@@ -8,7 +8,7 @@
 //   [x]/[x] CreateFolderTree
 //   [x]/[x] FileLastWriteTime  [x]/[x] SetFileLastWriteTime
 //   [x]/[x] OsVersionText      [x]/[x] kOsName
-//   [x]/[x] SyncFileToDisk
+//   [x]/[x] SyncFileToDisk     [x]/[x] ReturnFreedBuffersToSystem
 // Missing: nothing.
 #pragma once
 
@@ -36,6 +36,11 @@ bool SetFileLastWriteTime(const std::filesystem::path& p, int64_t fileTime);
 
 // Makes the written bytes of a closed file durable; false on failure.
 bool SyncFileToDisk(const std::filesystem::path& p);
+
+// From now on a freed buffer of a megabyte or more (decoded photos, whole
+// files, pixel copies) goes back to the system at once, so that what a still
+// slide holds is what it uses, not the high-water mark of earlier changes.
+void ReturnFreedBuffersToSystem();
 
 // "%d.%d.%d.%d" of the OS version, or "Unknown" when it cannot be read; at
 // most kOsVersionChars characters, the room the update query gives it.

@@ -3,7 +3,12 @@
 // Implemented / Missing (base/platform.h, system, on Linux):
 //   [x] NewGuidBytes (getrandom)  [x] FileLastWriteTime, SetFileLastWriteTime
 //   [x] OsVersionText (uname release)  [x] SyncFileToDisk (fsync)
+//   [x] ReturnFreedBuffersToSystem (glibc's mmap threshold; other C
+//       libraries keep their own rule)
 #include <fcntl.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <sys/utsname.h>
@@ -79,4 +84,13 @@ std::u16string OsVersionText() {
     }
     if (found == 0) return u"Unknown";
     return DottedOsVersion(n);
+}
+
+void ReturnFreedBuffersToSystem() {
+#if defined(__GLIBC__)
+    // A fixed threshold: glibc otherwise raises it to the size of each
+    // large block freed, after which such blocks stay in the heap for good.
+    constexpr int kLargeBlock = 1 << 20;
+    mallopt(M_MMAP_THRESHOLD, kLargeBlock);
+#endif
 }

@@ -3,6 +3,8 @@
 // Implemented / Missing (base/platform.h, system, on Win32):
 //   [x] NewGuidBytes (CoCreateGuid)  [x] FileLastWriteTime, SetFileLastWriteTime
 //   [x] OsVersionText  [x] SyncFileToDisk (FlushFileBuffers)
+//   [x] ReturnFreedBuffersToSystem (nothing to do: the process heap gives
+//       blocks this large back on free)
 #include <windows.h>
 // The other system headers need windows.h first.
 #include <objbase.h>
@@ -61,3 +63,5 @@ std::u16string OsVersionText() {
                                  v.wServicePackMinor};
     return DottedOsVersion(numbers);
 }
+
+void ReturnFreedBuffersToSystem() {}

@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "base/platform.h"
 #include "host/triggers.h"
 #include "overlay/gl_renderer.h"
 #include "overlay/slide_slot.h"
@@ -16,6 +17,8 @@ int InitGlState() {
 }
 
 int CreateSaverWindow(const HostOptions& options) {
+    // Before the GL context and the first photo make their large buffers.
+    ReturnFreedBuffersToSystem();
     if (!OpenSaverWindow(options)) return 0;
     if (!InitGlState()) {
         DestroySaverWindow();

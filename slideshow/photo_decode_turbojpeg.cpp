@@ -116,13 +116,16 @@ bool DecodeOther(const std::filesystem::path& file, int screenWidth, int screenH
 
 bool DecodePhoto(const std::filesystem::path& file, int screenWidth, int screenHeight, Picture& out,
                  uint32_t& width, uint32_t& height) {
-    thread_local std::string bytes;  // reused from photo to photo
+    // The file's bytes are needed only while it is decoded; kept, a large
+    // photo's would stay in memory all through the slide.
+    std::string bytes;
     if (!ReadWholeFile(file, bytes, kMaxPhotoFileBytes) || bytes.empty()) return false;
     // What TurboJPEG cannot take (another format, or a JPEG it does not
     // convert, such as CMYK) may still be a picture gdk-pixbuf reads. Both
     // refuse oversized headers before decoding.
-    return DecodeJpeg(bytes, screenWidth, screenHeight, out, width, height) ||
-           DecodeOther(file, screenWidth, screenHeight, out, width, height);
+    if (DecodeJpeg(bytes, screenWidth, screenHeight, out, width, height)) return true;
+    bytes = std::string();  // gdk-pixbuf reads the file itself
+    return DecodeOther(file, screenWidth, screenHeight, out, width, height);
 }
 
 bool PhotoDecoderRunsOnAnyThread() {
