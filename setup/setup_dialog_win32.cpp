@@ -73,7 +73,8 @@ std::u16string WithVersion(std::u16string text, const std::u16string& version) {
 void FillAboutText(HWND dialog, const std::u16string& version) {
     for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
         std::u16string text = WindowText(c);
-        if (GetDlgCtrlID(c) != kNewVersionMessage && text.find(kVersionMark) != std::u16string::npos) {
+        if (GetDlgCtrlID(c) != kNewVersionMessage &&
+            text.find(kVersionMark) != std::u16string::npos) {
             SetWindowTextW(c, Wide(WithVersion(text, version)));
             return;
         }
@@ -122,7 +123,8 @@ void FillControls(HWND dialog) {
 
 void PressOk(HWND dialog) {
     SetupDialogChoices choices;
-    choices.dloption = static_cast<int>(SendDlgItemMessageW(dialog, kGalleryId, CB_GETCURSEL, 0, 0));
+    choices.dloption =
+        static_cast<int>(SendDlgItemMessageW(dialog, kGalleryId, CB_GETCURSEL, 0, 0));
     choices.show_newver = Ticked(dialog, kShowNewVersionId);
     choices.show_weather = Ticked(dialog, kShowWeatherId);
     ApplySetupDialogOk(choices, PendingLocation);

@@ -6,9 +6,9 @@
 // real files in a temporary data folder.
 // winsock2.h (of the loopback server) must come before windows.h.
 #include "support/loopback_http_server_win32.h"
-// The other system headers need windows.h first.
-#include <windows.h>
+// Then the system's and the test framework's headers.
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <atomic>
