@@ -227,6 +227,70 @@ bool Warm(int r, int g, int b) {
     return r > 200 && g > 90 && b < 90;
 }
 
+// One control of a dialog template: text (null: not checked), place in
+// dialog units and the style bits under `mask` that it must have.
+struct TemplateControl {
+    int id;
+    const wchar_t* cls;
+    const char16_t* text;
+    RECT units;  // x, y, width, height
+    DWORD mask;
+    DWORD bits;
+};
+
+// Compares the children of `dialog`, in creation order, with `controls`.
+void ExpectLayout(HWND dialog, const std::vector<TemplateControl>& controls) {
+    std::size_t i = 0;
+    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT), ++i) {
+        ASSERT_LT(i, controls.size());
+        const TemplateControl& want = controls[i];
+        SCOPED_TRACE(testing::Message() << "control " << i << " id " << want.id);
+        EXPECT_EQ(static_cast<int16_t>(GetDlgCtrlID(c)), want.id);
+        wchar_t cls[64] = {};
+        GetClassNameW(c, cls, 64);
+        EXPECT_EQ(lstrcmpiW(cls, want.cls), 0) << Utf16ToUtf8(reinterpret_cast<char16_t*>(cls));
+        if (want.text) EXPECT_EQ(Text(c), want.text);
+        // Mapped field by field, as the dialog manager places controls.
+        RECT units = want.units;
+        MapDialogRect(dialog, &units);
+        RECT shown{};
+        GetWindowRect(c, &shown);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&shown), 2);
+        EXPECT_EQ(shown.left, units.left);
+        EXPECT_EQ(shown.top, units.top);
+        // An icon static takes its icon's size; a drop-down list's height is
+        // that of its closed part.
+        const bool icon = lstrcmpiW(cls, L"Static") == 0 &&
+                          (GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON;
+        if (!icon) EXPECT_EQ(shown.right - shown.left, units.right);
+        if (!icon && lstrcmpiW(cls, L"ComboBox") != 0)
+            EXPECT_EQ(shown.bottom - shown.top, units.bottom);
+        // Edits and lists turn a border into the sunken edge of their frame.
+        const DWORD style = static_cast<DWORD>(GetWindowLongW(c, GWL_STYLE));
+        EXPECT_EQ(style & want.mask & ~WS_BORDER, want.bits & ~WS_BORDER);
+        if (want.mask & WS_BORDER) {
+            const bool border = (style & WS_BORDER) != 0 ||
+                                (GetWindowLongW(c, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) != 0;
+            EXPECT_EQ(border, (want.bits & WS_BORDER) != 0);
+        }
+    }
+    EXPECT_EQ(i, controls.size());
+}
+
+// The dialog's caption, size in dialog units, styles and font.
+void ExpectFrame(HWND dialog, const wchar_t* caption, int width, int height, DWORD styles) {
+    EXPECT_EQ(Text(dialog), reinterpret_cast<const char16_t*>(caption));
+    RECT client{}, units{0, 0, width, height};
+    GetClientRect(dialog, &client);
+    MapDialogRect(dialog, &units);
+    EXPECT_TRUE(EqualRect(&client, &units)) << client.right << "x" << client.bottom;
+    EXPECT_EQ(static_cast<DWORD>(GetWindowLongW(dialog, GWL_STYLE)) & styles, styles);
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0)), sizeof font, &font);
+    EXPECT_EQ(std::wstring(font.lfFaceName), L"MS Shell Dlg");
+    EXPECT_EQ(font.lfWeight, FW_NORMAL);
+}
+
 class SetupDialogWin32 : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -395,6 +459,57 @@ TEST_F(SetupDialogWin32, AnExistingWindowBecomesTheOwner) {
     Drive([&] { Command(dialog, IDCANCEL); });
 }
 
+TEST_F(SetupDialogWin32, TheTemplateHoldsEveryControlInItsPlace) {
+    HWND dialog = Open();
+    Drive([&] {
+        ExpectFrame(dialog, kSetupTitle, 262, 202,
+                    WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER | DS_SYSMODAL |
+                        DS_3DLOOK | DS_FIXEDSYS | DS_SETFONT);
+        EXPECT_NE(GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_APPWINDOW, 0);
+        const DWORD kButton = BS_TYPEMASK, kStatic = SS_TYPEMASK;
+        ExpectLayout(
+            dialog,
+            {
+                {1, L"Button", u"OK", {150, 180, 50, 14}, kButton, BS_DEFPUSHBUTTON},
+                {2, L"Button", u"Cancel", {204, 180, 50, 14}, kButton, BS_PUSHBUTTON},
+                {1001, L"ComboBox", nullptr, {6, 60, 246, 30}, 0xF, CBS_DROPDOWNLIST},
+                {1002, L"Button", u"Home Website", {6, 180, 57, 14}, kButton, BS_PUSHBUTTON},
+                {-1, L"Static", u"Please, choose the gallery:", {6, 48, 88, 8}, kStatic, SS_LEFT},
+                {1000, L"Static", u"", {6, 6, 20, 20}, kStatic, SS_ICON},
+                {-1,
+                 L"Static",
+                 u"Velmora Skyreel Saver, version 1.0\nThe most viewed aviation photos on your "
+                 u"screen,\nwith the weather of your town.",
+                 {48, 6, 168, 30},
+                 kStatic,
+                 SS_LEFT},
+                {1004, L"Static", u"", {6, 150, 20, 20}, kStatic, SS_ICON},
+                {1005, L"Static", u"", {36, 150, 186, 18}, kStatic, SS_LEFT},
+                {1013,
+                 L"Button",
+                 u"Show notifications about new versions in the screensaver.",
+                 {6, 132, 204, 12},
+                 kButton | BS_MULTILINE | BS_TOP,
+                 BS_AUTOCHECKBOX | BS_MULTILINE | BS_TOP},
+                {1010,
+                 L"Button",
+                 u"Show current weather and forecast in the screensaver.",
+                 {6, 90, 192, 12},
+                 kButton,
+                 BS_AUTOCHECKBOX},
+                {1014, L"Static", u"Location:", {18, 108, 30, 8}, kStatic, SS_LEFT},
+                {1012, L"Button", u"Change", {156, 106, 42, 14}, kButton, BS_PUSHBUTTON},
+                {1015,
+                 L"Static",
+                 u"Saint-Petersburg, Russia",
+                 {60, 108, 90, 8},
+                 kStatic | SS_ELLIPSISMASK,
+                 SS_LEFT | SS_ENDELLIPSIS},
+            });
+        Command(dialog, IDCANCEL);
+    });
+}
+
 TEST_F(SetupDialogWin32, ScreenshotsShowTheIconsAndTheVersion) {
     Settings.newver.Assign(u"1.1");
     HWND dialog = Open();
@@ -488,6 +603,43 @@ TEST_F(LocationDialogWin32, SearchShowsTheWaitingLineThenThePlacesAndOkStoresThe
     auto file = SettingsFile();
     EXPECT_NE(file.find(u"weather_loc_id=USNY0996\n"), std::u16string::npos);
     EXPECT_NE(file.find(u"weather_loc=New York, NY\n"), std::u16string::npos);
+}
+
+TEST_F(LocationDialogWin32, TheTemplateHoldsEveryControlInItsPlace) {
+    Drive([&] {
+        HWND dialog = Change();
+        ASSERT_NE(dialog, nullptr);
+        ExpectFrame(dialog, kLocationTitle, 232, 142,
+                    WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_FIXEDSYS | DS_SETFONT);
+        // The list shows its scroll bar (WS_VSCROLL) only while its lines overflow.
+        const DWORD kList = LBS_NOTIFY | LBS_SORT | LBS_NOINTEGRALHEIGHT | WS_BORDER;
+        ExpectLayout(
+            dialog, {
+                        {1, L"Button", u"OK", {120, 120, 50, 14}, BS_TYPEMASK, BS_DEFPUSHBUTTON},
+                        {2, L"Button", u"Cancel", {174, 120, 50, 14}, BS_TYPEMASK, BS_PUSHBUTTON},
+                        {1017,
+                         L"Edit",
+                         u"",
+                         {100, 10, 92, 14},
+                         ES_AUTOHSCROLL | WS_BORDER,
+                         ES_AUTOHSCROLL | WS_BORDER},
+                        {-1,
+                         L"Static",
+                         u"Enter city name or ZIP code:",
+                         {6, 12, 92, 8},
+                         SS_TYPEMASK,
+                         SS_LEFT},
+                        {1015,
+                         L"ListBox",
+                         u"",
+                         {6, 30, 216, 78},
+                         kList,
+                         LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_BORDER},
+                        {1016, L"Button", u"Search", {192, 10, 30, 14}, BS_TYPEMASK, BS_PUSHBUTTON},
+                    });
+        Command(dialog, IDCANCEL);
+        Command(setup, IDCANCEL);
+    });
 }
 
 TEST_F(LocationDialogWin32, TheTextReachesTheServiceWholeAsUtf8) {
