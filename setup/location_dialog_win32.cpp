@@ -73,8 +73,13 @@ void ShowView(LocationDialog* d) {
     for (const auto& line : view.lines)
         SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(line)));
     SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(view.selected), 0);
+    HWND search = GetDlgItem(d->window, kSearchId);
+    // A disabled button would keep the keyboard: it goes back to the search text.
+    if (!view.searchEnabled && GetFocus() == search)
+        SendMessageW(d->window, WM_NEXTDLGCTL,
+                     reinterpret_cast<WPARAM>(GetDlgItem(d->window, kSearchTextId)), TRUE);
     EnableWindow(GetDlgItem(d->window, IDOK), view.okEnabled);
-    EnableWindow(GetDlgItem(d->window, kSearchId), view.searchEnabled);
+    EnableWindow(search, view.searchEnabled);
 }
 
 void StartSearch(LocationDialog* d, std::u16string query) {

@@ -165,6 +165,13 @@ std::vector<std::u16string> ListLines(HWND dialog, int id) {
     }
     return lines;
 }
+// The keyboard focus of the dialog's thread.
+HWND FocusOf(HWND dialog) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
+    return info.hwndFocus;
+}
 int Selected(HWND dialog, int id) {
     return static_cast<int>(SendDlgItemMessageW(dialog, id, LB_GETCURSEL, 0, 0));
 }
@@ -546,7 +553,11 @@ class LocationDialogWin32 : public SetupDialogWin32 {
     HWND Change() const {
         PostCommand(setup, 1012);
         HWND found = nullptr;
-        WaitUntil([&] { return (found = FindWindowW(nullptr, kLocationTitle)) != nullptr; });
+        // Shown once WM_INITDIALOG has run.
+        WaitUntil([&] {
+            found = FindWindowW(nullptr, kLocationTitle);
+            return found && IsWindowVisible(found);
+        });
         return found;
     }
     static void Search(HWND dialog, const char16_t* text) {
@@ -578,7 +589,12 @@ TEST_F(LocationDialogWin32, SearchShowsTheWaitingLineThenThePlacesAndOkStoresThe
         EXPECT_FALSE(Enabled(dialog, IDOK));
         Screenshot(dialog, "location_dialog.png");
 
+        // Search pressed from the keyboard: the focus leaves the disabled button.
+        SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, 1016)),
+                     TRUE);
+        EXPECT_EQ(FocusOf(dialog), GetDlgItem(dialog, 1016));
         Search(dialog, u"  slow");
+        EXPECT_EQ(FocusOf(dialog), GetDlgItem(dialog, 1017));
         EXPECT_EQ(ListLines(dialog, 1015), std::vector<std::u16string>{kSearchingLine});
         EXPECT_FALSE(Enabled(dialog, 1016));
         EXPECT_FALSE(Enabled(dialog, IDOK));
@@ -783,7 +799,7 @@ TEST(SetupModeProgram, SlashCShowsTheDialogOwnedByTheGivenWindow) {
             MSG msg;  // the owner window answers the dialog's messages
             while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
             dialog = FindWindowW(nullptr, kSetupTitle);
-            return dialog != nullptr;
+            return dialog && IsWindowVisible(dialog);
         }));
         DWORD pid = 0;
         GetWindowThreadProcessId(dialog, &pid);
