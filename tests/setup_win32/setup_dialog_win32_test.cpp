@@ -256,7 +256,9 @@ void ExpectLayout(HWND dialog, const std::vector<TemplateControl>& controls) {
         wchar_t cls[64] = {};
         GetClassNameW(c, cls, 64);
         EXPECT_EQ(lstrcmpiW(cls, want.cls), 0) << Utf16ToUtf8(reinterpret_cast<char16_t*>(cls));
-        if (want.text) EXPECT_EQ(Text(c), want.text);
+        if (want.text) {
+            EXPECT_EQ(Text(c), want.text);
+        }
         // Mapped field by field, as the dialog manager places controls.
         RECT units = want.units;
         MapDialogRect(dialog, &units);
@@ -269,9 +271,12 @@ void ExpectLayout(HWND dialog, const std::vector<TemplateControl>& controls) {
         // that of its closed part.
         const bool icon = lstrcmpiW(cls, L"Static") == 0 &&
                           (GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON;
-        if (!icon) EXPECT_EQ(shown.right - shown.left, units.right);
-        if (!icon && lstrcmpiW(cls, L"ComboBox") != 0)
+        if (!icon) {
+            EXPECT_EQ(shown.right - shown.left, units.right);
+        }
+        if (!icon && lstrcmpiW(cls, L"ComboBox") != 0) {
             EXPECT_EQ(shown.bottom - shown.top, units.bottom);
+        }
         // Edits and lists turn a border into the sunken edge of their frame.
         const DWORD style = static_cast<DWORD>(GetWindowLongW(c, GWL_STYLE));
         EXPECT_EQ(style & want.mask & ~WS_BORDER, want.bits & ~WS_BORDER);
