@@ -92,10 +92,10 @@ void StartSearch(LocationDialog* d, std::u16string query) {
         auto outcome = std::make_unique<SearchOutcome>(
             RunLocationSearch(search->query, search->downloadPath.view()));
         std::lock_guard<std::mutex> lock(search->lock);
-        // A dialog that is gone, or a post that fails, drops the outcome here.
-        if (search->dialog && PostMessageW(search->dialog, kSearchEndedMessage, 0,
-                                           reinterpret_cast<LPARAM>(outcome.get())))
-            outcome.release();
+        if (!search->dialog) return;  // the dialog is gone: the outcome is dropped
+        SearchOutcome* posted = outcome.release();
+        if (!PostMessageW(search->dialog, kSearchEndedMessage, 0, reinterpret_cast<LPARAM>(posted)))
+            delete posted;
     });
 }
 

@@ -73,8 +73,7 @@ std::u16string WithVersion(std::u16string text, const std::u16string& version) {
 void FillAboutText(HWND dialog, const std::u16string& version) {
     for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
         std::u16string text = WindowText(c);
-        if (GetDlgCtrlID(c) != kNewVersionMessage &&
-            text.find(kVersionMark) != std::u16string::npos) {
+        if (text.find(kVersionMark) != std::u16string::npos) {
             SetWindowTextW(c, Wide(WithVersion(text, version)));
             return;
         }
