@@ -178,15 +178,15 @@ int Selected(HWND dialog, int id) {
 
 // A control's place inside its window's screenshot.
 RECT PlaceIn(HWND window, HWND control) {
-    RECT w{}, c{};
-    GetWindowRect(window, &w);
+    RECT c{};
     GetWindowRect(control, &c);
-    OffsetRect(&c, -w.left, -w.top);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&c), 2);
     return c;
 }
 
-// What the screen shows of `window`, as straight ARGB pixels, saved as a PNG
-// under the build folder.
+// What the screen shows of `window`'s client area (the frame is the window
+// manager's, as with the GTK dialogs), as straight ARGB pixels, saved as a
+// PNG under the build folder.
 struct Shot {
     int width = 0, height = 0;
     std::vector<uint32_t> argb;
@@ -203,7 +203,8 @@ struct Shot {
 Shot Screenshot(HWND window, const std::string& fileName) {
     Sleep(300);  // let the dialog's thread paint
     RECT r{};
-    GetWindowRect(window, &r);
+    GetClientRect(window, &r);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
     Shot shot;
     shot.width = r.right - r.left;
     shot.height = r.bottom - r.top;
