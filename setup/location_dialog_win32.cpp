@@ -16,6 +16,7 @@
 #include <string>
 
 #include "base/process_state.h"
+#include "setup/dialog_win32.h"
 #include "setup/location_search.h"
 
 namespace {
@@ -40,19 +41,6 @@ struct LocationDialog {
     LocationDialogState state;
     std::shared_ptr<SearchRecord> search;  // the running search, if any
 };
-
-const wchar_t* Wide(const std::u16string& s) {
-    return reinterpret_cast<const wchar_t*>(s.c_str());
-}
-
-std::u16string ControlText(HWND dialog, int id) {
-    HWND control = GetDlgItem(dialog, id);
-    std::u16string text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, u'\0');
-    int n = GetWindowTextW(control, reinterpret_cast<wchar_t*>(text.data()),
-                           static_cast<int>(text.size()));
-    text.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
-    return text;
-}
 
 std::u16string SelectedLine(HWND dialog) {
     HWND list = GetDlgItem(dialog, kPlacesId);
@@ -130,7 +118,7 @@ void Forget(LocationDialog* d) {
 INT_PTR OnCommand(LocationDialog* d, int id, int code) {
     switch (id) {
         case kSearchId:
-            Apply(d, PressSearch(d->state, ControlText(d->window, kSearchTextId)));
+            Apply(d, PressSearch(d->state, WindowText(GetDlgItem(d->window, kSearchTextId))));
             return FALSE;
         case IDOK:
             Apply(d, PressOk(d->state, SelectedLine(d->window), PendingLocation));

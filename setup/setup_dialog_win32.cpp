@@ -20,6 +20,7 @@
 
 #include "base/process_state.h"
 #include "net/endpoints.h"
+#include "setup/dialog_win32.h"
 #include "setup/location_dialog_win32.h"
 #include "setup/location_search.h"
 #include "setup/setup_dialog.h"
@@ -50,18 +51,6 @@ struct SetupDialogState {
     HICON programIcon = nullptr;  // made by LoadImageW, released with the dialog
 };
 SetupDialogState g_setup;
-
-const wchar_t* Wide(const std::u16string& s) {
-    return reinterpret_cast<const wchar_t*>(s.c_str());
-}
-
-std::u16string WindowText(HWND window) {
-    std::u16string text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, u'\0');
-    int n = GetWindowTextW(window, reinterpret_cast<wchar_t*>(text.data()),
-                           static_cast<int>(text.size()));
-    text.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
-    return text;
-}
 
 std::u16string WithVersion(std::u16string text, const std::u16string& version) {
     if (auto at = text.find(kVersionMark); at != std::u16string::npos)
