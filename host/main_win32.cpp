@@ -4,8 +4,8 @@
 //
 // Implemented / Missing (process entry on Win32):
 //   [x] wWinMain (GUI subsystem), InitCommonControls, the command line
-//   [ ] /C: the setup dialog (dialogs 101 and 132) comes later; until then
-//       setup mode has no dialog and ends at once with exit code 0
+//   [x] /C[:HWND]: the setup dialog (setup/setup_dialog_win32.cpp), run by
+//       the host's setup loop through PumpSetupDialog
 #include <windows.h>
 // The other system headers need windows.h first.
 #include <commctrl.h>

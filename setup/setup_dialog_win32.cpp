@@ -1,17 +1,197 @@
-// The setup dialog on Win32.
+// The setup dialog on Win32: dialog 101 of the program's resources, made
+// modeless by CreateSetupDialog. What it shows and what OK stores come from
+// setup_dialog_logic; the dialog procedure only moves values between it and
+// the controls. OK and Cancel (also Esc and the close box, through the
+// dialog manager) post WM_QUIT; PumpSetupDialog turns that into the quit
+// request of the host's setup loop and destroys the dialog.
 //
 // Implemented / Missing (setup/setup_dialog.h on Win32):
-//   [ ] dialog 101 and the location dialog 132: not yet. Setup mode ends at
-//       once with exit code 0, leaving the settings as loaded.
-#include "base/process_state.h"
-#include "setup/setup_dialog.h"
+//   [x] dialog 101: gallery list, weather and new-version check boxes,
+//       location label and "Change" (dialog 132, location_dialog_win32.cpp),
+//       new-version notice with the system's warning icon, "Home Website"
+//       (ShellExecuteW), OK/Cancel/Esc/close box
+//   [x] owner from /C:HWND when that window exists
+//   [x] messages through IsDialogMessageW, WM_QUIT ends the loop
+#include <windows.h>
+// The other system headers need windows.h first.
+#include <shellapi.h>
 
-bool CreateSetupDialog(uint64_t) {
-    // Without a dialog nothing would ever end the setup loop.
-    PostQuit(0, "no setup dialog on this platform yet");
-    return false;
+#include <string>
+
+#include "base/process_state.h"
+#include "net/endpoints.h"
+#include "setup/dialog_win32.h"
+#include "setup/location_dialog_win32.h"
+#include "setup/location_search.h"
+#include "setup/setup_dialog.h"
+#include "setup/setup_dialog_logic.h"
+
+namespace {
+constexpr int kSetupDialogId = 101;
+constexpr int kProgramIconId = 129;
+constexpr int kProgramIconSize = 48;
+constexpr int kGalleryId = 1001;
+constexpr int kHomeWebsiteId = 1002;
+constexpr int kProgramIconControl = 1000;
+constexpr int kNewVersionIcon = 1004;
+constexpr int kNewVersionMessage = 1005;
+constexpr int kShowWeatherId = 1010;
+constexpr int kChangeId = 1012;
+constexpr int kShowNewVersionId = 1013;
+constexpr int kLocationCaptionId = 1014;
+constexpr int kLocationNameId = 1015;
+// The template's texts hold "%s" where a version goes; 1005 starts empty.
+constexpr char16_t kVersionMark[] = u"%s";
+constexpr char16_t kNewVersionFormat[] =
+    u"New version %s is available!\nPlease, click \"Home Website\" for upgrade details.";
+
+// The dialog's thread only. Set while the dialog exists.
+struct SetupDialogState {
+    HWND dialog = nullptr;
+    HICON programIcon = nullptr;  // made by LoadImageW, released with the dialog
+};
+SetupDialogState g_setup;
+
+std::u16string WithVersion(std::u16string text, const std::u16string& version) {
+    if (auto at = text.find(kVersionMark); at != std::u16string::npos)
+        text.replace(at, std::char_traits<char16_t>::length(kVersionMark), version);
+    return text;
+}
+
+// The about text has no id of its own: it is the static that holds the mark.
+void FillAboutText(HWND dialog, const std::u16string& version) {
+    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        std::u16string text = WindowText(c);
+        if (text.find(kVersionMark) != std::u16string::npos) {
+            SetWindowTextW(c, Wide(WithVersion(text, version)));
+            return;
+        }
+    }
+}
+
+void EnableLocation(HWND dialog, bool on) {
+    for (int id : {kLocationCaptionId, kLocationNameId, kChangeId})
+        EnableWindow(GetDlgItem(dialog, id), on);
+}
+
+bool Ticked(HWND dialog, int id) {
+    return IsDlgButtonChecked(dialog, id) == BST_CHECKED;
+}
+
+void FillControls(HWND dialog) {
+    SetupDialogFill fill = FillSetupDialog();
+    HWND gallery = GetDlgItem(dialog, kGalleryId);
+    for (const auto& title : fill.titles)
+        SendMessageW(gallery, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(title)));
+    SendMessageW(gallery, CB_SETCURSEL, static_cast<WPARAM>(fill.dloption), 0);
+
+    SetDlgItemTextW(dialog, kLocationNameId, Wide(fill.weather_loc));
+    CheckDlgButton(dialog, kShowWeatherId, fill.show_weather ? BST_CHECKED : BST_UNCHECKED);
+    EnableLocation(dialog, fill.locationEnabled);
+    CheckDlgButton(dialog, kShowNewVersionId, fill.show_newver ? BST_CHECKED : BST_UNCHECKED);
+
+    g_setup.programIcon = static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kProgramIconId), IMAGE_ICON,
+                   kProgramIconSize, kProgramIconSize, LR_DEFAULTCOLOR));
+    SendDlgItemMessageW(dialog, kProgramIconControl, STM_SETIMAGE, IMAGE_ICON,
+                        reinterpret_cast<LPARAM>(g_setup.programIcon));
+    FillAboutText(dialog, fill.version);
+
+    HWND icon = GetDlgItem(dialog, kNewVersionIcon);
+    HWND message = GetDlgItem(dialog, kNewVersionMessage);
+    if (fill.newerVersion) {
+        SendMessageW(icon, STM_SETIMAGE, IMAGE_ICON,
+                     reinterpret_cast<LPARAM>(LoadIconW(nullptr, IDI_WARNING)));
+        FixedText<100> text(WithVersion(kNewVersionFormat, fill.newver));
+        SetWindowTextW(message, Wide(text.str()));
+    }
+    ShowWindow(icon, fill.newerVersion ? SW_SHOW : SW_HIDE);
+    ShowWindow(message, fill.newerVersion ? SW_SHOW : SW_HIDE);
+}
+
+void PressOk(HWND dialog) {
+    SetupDialogChoices choices;
+    choices.dloption =
+        static_cast<int>(SendDlgItemMessageW(dialog, kGalleryId, CB_GETCURSEL, 0, 0));
+    choices.show_newver = Ticked(dialog, kShowNewVersionId);
+    choices.show_weather = Ticked(dialog, kShowWeatherId);
+    ApplySetupDialogOk(choices, PendingLocation);
+}
+
+void ChangeLocation(HWND dialog) {
+    if (auto name = LocationNameAfterChange(RunLocationDialog(dialog), PendingLocation))
+        SetDlgItemTextW(dialog, kLocationNameId, Wide(*name));
+}
+
+INT_PTR OnCommand(HWND dialog, int id) {
+    switch (id) {
+        case IDOK:
+            PressOk(dialog);
+            PostMessageW(dialog, WM_QUIT, 0, 0);
+            return TRUE;
+        case IDCANCEL:
+            PostMessageW(dialog, WM_QUIT, 0, 0);
+            return TRUE;
+        case kHomeWebsiteId:
+            // A failure to open the page is not reported.
+            ShellExecuteW(nullptr, nullptr, Wide(MakerHomeUrl()), nullptr, nullptr, SW_SHOWNORMAL);
+            return TRUE;
+        case kShowWeatherId:
+            EnableLocation(dialog, Ticked(dialog, kShowWeatherId));
+            return FALSE;
+        case kChangeId:
+            ChangeLocation(dialog);
+            return TRUE;
+        default:
+            return FALSE;
+    }
+}
+
+INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+        case WM_INITDIALOG:
+            FillControls(dialog);
+            return TRUE;
+        case WM_COMMAND:
+            return OnCommand(dialog, LOWORD(wParam));
+        default:
+            return FALSE;
+    }
+}
+
+void DestroySetupDialog() {
+    DestroyWindow(g_setup.dialog);
+    if (g_setup.programIcon) DestroyIcon(g_setup.programIcon);
+    g_setup = SetupDialogState{};
+}
+}  // namespace
+
+bool CreateSetupDialog(uint64_t parent) {
+    if (g_setup.dialog) return true;
+    // An owner that does not exist would fail the creation: go without one.
+    HWND owner = reinterpret_cast<HWND>(static_cast<uintptr_t>(parent));
+    if (owner && !IsWindow(owner)) owner = nullptr;
+    g_setup.dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kSetupDialogId),
+                                        owner, SetupDialogProc, 0);
+    if (!g_setup.dialog) {
+        // Nothing could end the setup loop otherwise.
+        PostQuit(0, "the setup dialog could not be made");
+        return false;
+    }
+    ShowWindow(g_setup.dialog, SW_SHOW);
+    return true;
 }
 
 bool PumpSetupDialog() {
-    return false;
+    MSG msg;
+    if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
+    if (msg.message == WM_QUIT) {
+        PostQuit(static_cast<int>(msg.wParam), "the setup dialog closed");
+        DestroySetupDialog();
+        return true;
+    }
+    if (g_setup.dialog && IsDialogMessageW(g_setup.dialog, &msg)) return true;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+    return true;
 }
