@@ -42,10 +42,18 @@ Section "Screen"
 EndSection
 )";
 
-// A mode of width x height: the server's own when it has one, else a new one.
-RRMode ModeOf(Display* d, Window root, XRRScreenResources* res, int width, int height) {
-    for (int i = 0; i < res->nmode; ++i) {
-        const XRRModeInfo& m = res->modes[i];
+// Xlib's default handler would end the test process and leave the server
+// running; a failed configuration shows in the result instead.
+int g_xError = 0;
+extern "C" int NoteXError(Display*, XErrorEvent* e) {
+    g_xError = e->error_code;
+    return 0;
+}
+
+// A mode of width x height from `modes` (the server's and those made
+// here), else a new one added to them.
+RRMode ModeOf(Display* d, Window root, std::vector<XRRModeInfo>& modes, int width, int height) {
+    for (const XRRModeInfo& m : modes) {
         if (static_cast<int>(m.width) == width && static_cast<int>(m.height) == height) return m.id;
     }
     std::string name = "test-" + std::to_string(width) + "x" + std::to_string(height);
@@ -57,7 +65,9 @@ RRMode ModeOf(Display* d, Window root, XRRScreenResources* res, int width, int h
     info.dotClock = static_cast<unsigned long>(info.hTotal) * info.vTotal * 60;
     info.name = name.data();
     info.nameLength = static_cast<unsigned>(name.size());
-    return XRRCreateMode(d, root, &info);
+    info.id = XRRCreateMode(d, root, &info);
+    modes.push_back(info);
+    return info.id;
 }
 }  // namespace
 
@@ -110,6 +120,8 @@ bool XorgDummyServer::Start() {
 bool XorgDummyServer::SetMonitors(const std::vector<MonitorLayout>& monitors) {
     Display* d = XOpenDisplay(nullptr);
     if (!d) return false;
+    XErrorHandler previous = XSetErrorHandler(NoteXError);
+    g_xError = 0;
     Window root = DefaultRootWindow(d);
     XRRScreenResources* res = XRRGetScreenResources(d, root);
     bool ok = res && res->ncrtc >= static_cast<int>(monitors.size()) &&
@@ -120,6 +132,7 @@ bool XorgDummyServer::SetMonitors(const std::vector<MonitorLayout>& monitors) {
             width = std::max(width, m.x + m.width);
             height = std::max(height, m.y + m.height);
         }
+        std::vector<XRRModeInfo> modes(res->modes, res->modes + res->nmode);
         // Every CRTC off first: the lit one may not fit the new screen.
         for (int i = 0; i < res->ncrtc; ++i)
             XRRSetCrtcConfig(d, res, res->crtcs[i], CurrentTime, 0, 0, 0, RR_Rotate_0, nullptr, 0);
@@ -127,7 +140,7 @@ bool XorgDummyServer::SetMonitors(const std::vector<MonitorLayout>& monitors) {
                          static_cast<int>(height * kMillimetresPerPixel));
         for (size_t i = 0; i < monitors.size() && ok; ++i) {
             const MonitorLayout& m = monitors[i];
-            RRMode mode = ModeOf(d, root, res, m.width, m.height);
+            RRMode mode = ModeOf(d, root, modes, m.width, m.height);
             XRRAddOutputMode(d, res->outputs[i], mode);
             ok = XRRSetCrtcConfig(d, res, res->crtcs[i], CurrentTime, m.x, m.y, mode, RR_Rotate_0,
                                   &res->outputs[i], 1) == RRSetConfigSuccess;
@@ -136,8 +149,9 @@ bool XorgDummyServer::SetMonitors(const std::vector<MonitorLayout>& monitors) {
     }
     if (res) XRRFreeScreenResources(res);
     XSync(d, False);
+    XSetErrorHandler(previous);
     XCloseDisplay(d);
-    return ok;
+    return ok && g_xError == 0;
 }
 
 std::string XorgDummyServer::log() const {
