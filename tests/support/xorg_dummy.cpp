@@ -147,6 +147,10 @@ bool XorgDummyServer::SetMonitors(const std::vector<MonitorLayout>& monitors) {
         }
         if (ok) XRRSetOutputPrimary(d, root, res->outputs[0]);
     }
+    // The driver calls the outputs with a CRTC connected at its next probe,
+    // which only this request runs; clients that read the current state
+    // (Wine) would otherwise see one monitor.
+    if (ok) XRRFreeScreenResources(XRRGetScreenResources(d, root));
     if (res) XRRFreeScreenResources(res);
     XSync(d, False);
     XSetErrorHandler(previous);
