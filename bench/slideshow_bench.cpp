@@ -129,8 +129,6 @@ double SlideChangeMillis(const std::filesystem::path& file) {
     return Median(times);
 }
 
-void NoPause(int) {}
-
 double BareFrameMillis() {
     std::vector<double> bare;
     for (int i = 0; i < 60; ++i) {

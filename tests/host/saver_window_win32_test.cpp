@@ -66,7 +66,6 @@ void SaverWindowAndMouseRule() {
     // The primary monitor is the one at the origin of the virtual screen's
     // coordinates.
     ViewportList views = SlideshowViewports();
-    std::printf("monitors reported: %d\n", GetSystemMetrics(SM_CMONITORS));
     SCENARIO_CHECK(views.count == GetSystemMetrics(SM_CMONITORS));
     SCENARIO_CHECK(views.items[0] == (ViewportRect{-left, -top, screen.width, screen.height}));
 
