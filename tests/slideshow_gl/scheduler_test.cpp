@@ -411,6 +411,11 @@ TEST_F(Scheduler, EveryViewportShowsTheSlotsOfTheFrameAndChangesRedraw) {
     EXPECT_EQ(rec.drawn[0].slot, rec.drawn[2].slot);
     EXPECT_EQ(rec.drawn[1].slot, rec.drawn[3].slot);
     EXPECT_NE(rec.drawn[0].slot, rec.drawn[1].slot);
+    // The change loads one photo for all of them.
+    const size_t loads = rec.loads.size();
+    FramesWhile(Fading);
+    UpdateSlideshow();
+    EXPECT_EQ(rec.loads.size(), loads + 1);
 }
 
 TEST_F(Scheduler, TheFramePauseTopsTheFrameUpTo20Ms) {
