@@ -6,6 +6,7 @@
 // Implemented (X11 / Win32):
 //   [x]/[x] OpenSaverWindow, CloseSaverWindow: own window (full screen or
 //           preview child), context current, pixel projection
+//   [x]/[x] every monitor covered in Saver mode, one slideshow viewport each
 //   [x]/[x] PumpSaverWindow (input through JudgeInput), PresentFrame, ScreenSize
 //   [x]/[ ] foreign windows (--window-id, --root) following their size: an
 //           X11 convention; Win32 makes a preview window instead
@@ -28,5 +29,6 @@ struct ScreenExtent {
     int width = 0;
     int height = 0;
 };
-// Size of the screen the saver window is on; 0 x 0 without a window.
+// Size of the primary monitor of the screen the saver window is on, what
+// the interludes are painted for; 0 x 0 without a window.
 ScreenExtent ScreenSize();

@@ -1,8 +1,9 @@
 // The saver window on Win32 with a WGL context, and GDI+ around it.
 //
-//  - Saver: a topmost popup over the whole primary screen, cursor hidden;
-//    keys, buttons 1..3 and a moved mouse end the saver (saver_input.h
-//    decides). Windows sends a WM_MOUSEMOVE when the window appears under
+//  - Saver: a topmost popup over the whole virtual screen (every monitor),
+//    cursor hidden; keys, buttons 1..3 and a moved mouse end the saver
+//    (saver_input.h decides). Each monitor is one viewport of the slideshow
+//    (viewports.h). Windows sends a WM_MOUSEMOVE when the window appears under
 //    the cursor; that is the first position the rule stores.
 //  - Preview: a child of ParentWindow filling its client area, input
 //    swallowed; WM_CLOSE or the parent's destruction (which destroys the
@@ -18,13 +19,16 @@
 //   [x] pixel format and WGL context, pixel projection
 //   [x] input forwarded to JudgeInput; WM_CLOSE and the window's end quit
 //   [x] PresentFrame (SwapBuffers), ScreenSize (primary screen)
+//   [x] several monitors (Saver): the virtual screen, one viewport per
+//       monitor of EnumDisplayMonitors
 //   [x] GdiplusStartup / GdiplusShutdown
 //   [ ] foreign windows (--window-id, --root) are X11 conventions: on
 //       Win32 the options are accepted and a preview window is made
-//   [ ] several monitors: the primary screen only
 #include <windows.h>
 // The other system headers need windows.h first.
 #include <gdiplus.h>
+
+#include <vector>
 
 #include "base/process_state.h"
 #include "base/saver_app.h"
@@ -32,6 +36,8 @@
 #include "host/saver_input.h"
 #include "host/saver_window.h"
 #include "overlay/gl_renderer.h"
+#include "slideshow/slideshow.h"
+#include "slideshow/viewports.h"
 
 namespace {
 constexpr int kPreviewWidth = 640;
@@ -128,13 +134,40 @@ bool RegisterSaverClass() {
     return g_win.classRegistered;
 }
 
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (GetMonitorInfoW(monitor, &info)) {
+        const RECT& r = info.rcMonitor;
+        reinterpret_cast<std::vector<MonitorRect>*>(list)->push_back(
+            {{r.left, r.top, r.right - r.left, r.bottom - r.top},
+             (info.dwFlags & MONITORINFOF_PRIMARY) != 0});
+    }
+    return TRUE;
+}
+
+RECT VirtualScreen() {
+    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    return {left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+            top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
+// The monitors as viewports of a window over the virtual screen.
+ViewportList MonitorViewports() {
+    std::vector<MonitorRect> monitors;
+    EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+    const RECT v = VirtualScreen();
+    return ViewportsOfMonitors(monitors, {v.left, v.top, v.right - v.left, v.bottom - v.top});
+}
+
 bool CreateOwnWindow() {
     HWND parent = reinterpret_cast<HWND>(static_cast<uintptr_t>(ParentWindow));
     RECT r{0, 0, kPreviewWidth, kPreviewHeight};
     DWORD style = WS_OVERLAPPEDWINDOW;
     DWORD exStyle = 0;
     if (RunMode == Saver) {
-        r = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+        r = VirtualScreen();
         style = WS_POPUP;
         exStyle = WS_EX_TOPMOST;
         parent = nullptr;
@@ -195,6 +228,7 @@ bool OpenSaverWindow(const HostOptions&) {
     SetForegroundWindow(g_win.window);
     SetFocus(g_win.window);
     GlSetPixelProjection(g_win.width, g_win.height);
+    SetSlideshowViewports(g_win.endsByInput ? MonitorViewports() : ViewportList{});
     return true;
 }
 

@@ -1,10 +1,12 @@
 // The saver window on X11 with a GLX context.
 //
 // Three kinds of window, one state record:
-//  - Saver: an override-redirect window over the whole screen (above panels),
-//    keyboard grabbed, cursor hidden; keys, buttons 1..3 and a moved mouse
-//    end the saver (saver_input.h decides). X sends no motion event when
-//    the window maps, so the pointer's position then is the first one seen.
+//  - Saver: an override-redirect window over the whole X screen (above
+//    panels), keyboard grabbed, cursor hidden; keys, buttons 1..3 and a moved
+//    mouse end the saver (saver_input.h decides), on whichever monitor. X
+//    sends no motion event when the window maps, so the pointer's position
+//    then is the first one seen. Each monitor is one viewport of the
+//    slideshow (viewports.h).
 //  - Preview: a child of ParentWindow sized to it, input swallowed; the
 //    close request or the parent's destruction ends it. Without a usable
 //    parent a plain top-level window of kPreviewWidth x kPreviewHeight.
@@ -20,15 +22,19 @@
 //   [x] foreign window (--window-id, --root), its size followed
 //   [x] GLX context from the nearest visual, pixel projection
 //   [x] input forwarded to JudgeInput, first mouse position, keyboard focus
-//   [x] PresentFrame, ScreenSize
-//   [ ] several monitors: the window covers the X screen as one viewport
+//   [x] PresentFrame, ScreenSize (the primary monitor's)
+//   [x] several monitors (Saver): one viewport each, from Xinerama when it
+//       is active, else RandR's monitors, else the whole screen
 #include <GL/glx.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xinerama.h>
+#include <X11/extensions/Xrandr.h>
 #include <X11/keysym.h>
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "base/clock.h"
 #include "base/process_state.h"
@@ -40,6 +46,7 @@
 #include "host/saver_window.h"
 #include "overlay/gl_renderer.h"
 #include "slideshow/slideshow.h"
+#include "slideshow/viewports.h"
 
 namespace {
 constexpr int kPreviewWidth = 640;
@@ -49,6 +56,7 @@ constexpr int kGrabAttempts = 50;  // 10 ms apart: another client may hold the k
 // Everything the backend made. Main thread only.
 struct SaverWindowState {
     Display* display = nullptr;
+    int screen = 0;
     Window window = 0;
     bool createdByUs = false;  // false for a foreign window: never map, move, resize or destroy
     bool windowGone = false;   // destroyed under us (with its parent)
@@ -124,6 +132,45 @@ XVisualInfo* VisualOfWindow(Display* d, const XWindowAttributes& wa) {
     return XGetVisualInfo(d, VisualIDMask, &tmpl, &n);
 }
 
+// RandR monitors came with version 1.5.
+bool HasRandrMonitors(Display* d) {
+    int event = 0, error = 0, major = 0, minor = 0;
+    return XRRQueryExtension(d, &event, &error) && XRRQueryVersion(d, &major, &minor) &&
+           (major > 1 || (major == 1 && minor >= 5));
+}
+
+// The monitors of `screen` in root coordinates: Xinerama's heads when it is
+// active (it lists the primary first), else RandR's active monitors, else
+// the whole screen.
+std::vector<MonitorRect> ScreenMonitors(Display* d, int screen) {
+    std::vector<MonitorRect> monitors;
+    int n = 0;
+    if (XineramaIsActive(d)) {
+        if (XineramaScreenInfo* heads = XineramaQueryScreens(d, &n)) {
+            for (int i = 0; i < n; ++i)
+                monitors.push_back(
+                    {{heads[i].x_org, heads[i].y_org, heads[i].width, heads[i].height}, i == 0});
+            XFree(heads);
+        }
+    }
+    if (monitors.empty() && HasRandrMonitors(d)) {
+        if (XRRMonitorInfo* m = XRRGetMonitors(d, RootWindow(d, screen), True, &n)) {
+            for (int i = 0; i < n; ++i)
+                monitors.push_back({{m[i].x, m[i].y, m[i].width, m[i].height}, m[i].primary != 0});
+            XRRFreeMonitors(m);
+        }
+    }
+    SyncAndTakeError();
+    if (monitors.empty())
+        monitors.push_back({{0, 0, DisplayWidth(d, screen), DisplayHeight(d, screen)}, true});
+    return monitors;
+}
+
+ViewportList ScreenViewports(Display* d, int screen) {
+    return ViewportsOfMonitors(ScreenMonitors(d, screen),
+                               {0, 0, DisplayWidth(d, screen), DisplayHeight(d, screen)});
+}
+
 Cursor MakeBlankCursor(Display* d, Window w) {
     char zero = 0;
     Pixmap p = XCreateBitmapFromData(d, w, &zero, 1, 1);
@@ -163,6 +210,7 @@ bool AttachToForeignWindow(Window w, XVisualInfo*& vi) {
 bool CreateOwnWindow(XVisualInfo* vi) {
     Display* d = g_win.display;
     int screen = vi->screen;
+    g_win.screen = screen;
     Window root = RootWindow(d, screen);
     Window parent = root;
     int width = kPreviewWidth;
@@ -357,6 +405,10 @@ bool OpenSaverWindow(const HostOptions& options) {
     g_win.endsByInput = RunMode == Saver && g_win.createdByUs;
     if (g_win.endsByInput) TakeFirstMousePosition();
     GlSetPixelProjection(g_win.width, g_win.height);
+    // The full-screen window lies at the root's origin, so root coordinates
+    // are window coordinates. Other windows are one viewport, following
+    // their size.
+    SetSlideshowViewports(g_win.endsByInput ? ScreenViewports(d, g_win.screen) : ViewportList{});
     return true;
 }
 
@@ -380,5 +432,6 @@ ScreenExtent ScreenSize() {
     if (!g_win.display || !g_win.window) return {};
     XWindowAttributes wa{};
     if (!QueryWindow(g_win.window, wa) || !wa.screen) return {};
-    return {WidthOfScreen(wa.screen), HeightOfScreen(wa.screen)};
+    const ViewportList views = ScreenViewports(g_win.display, XScreenNumberOfScreen(wa.screen));
+    return {views.items[0].width, views.items[0].height};
 }

@@ -15,6 +15,10 @@ constexpr int kClipPlanes = 4;
 // convert every pixel. The canvas is opaque, so the alpha is 1 throughout.
 constexpr GLint kInternalFormat = GL_RGBA;
 
+// The window's size from GlSetPixelProjection. Main thread only.
+int g_windowWidth = 0;
+int g_windowHeight = 0;
+
 void SetLinearFilters() {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
@@ -22,7 +26,14 @@ void SetLinearFilters() {
 }  // namespace
 
 void GlSetPixelProjection(int width, int height) {
-    glViewport(0, 0, width, height);
+    g_windowWidth = width;
+    g_windowHeight = height;
+    GlUsePixelViewport(0, 0, width, height);
+}
+
+void GlUsePixelViewport(int x, int y, int width, int height) {
+    // GL counts viewport rows from the bottom of the window.
+    glViewport(x, g_windowHeight - y - height, width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     // left, right, bottom, top: one unit is one pixel and y grows downwards.
@@ -41,11 +52,9 @@ void GlSetFixedState() {
     glDepthFunc(GL_LEQUAL);
 }
 
-void GlViewportSize(int& width, int& height) {
-    GLint v[4] = {};
-    glGetIntegerv(GL_VIEWPORT, v);
-    width = v[2];
-    height = v[3];
+void GlWindowSize(int& width, int& height) {
+    width = g_windowWidth;
+    height = g_windowHeight;
 }
 
 void GlClearFrame() {

@@ -10,13 +10,17 @@
 #include <cstdint>
 
 // Viewport and projection so that one unit is one pixel, origin top left,
-// y growing downwards; the model-view matrix is left current and identity.
+// y growing downwards, over the whole window of width x height; the
+// model-view matrix is left current and identity.
 void GlSetPixelProjection(int width, int height);
+// The same over the part (x, y, width, height) of that window, y counted
+// from its top: drawing lands only there, with (0, 0) its top-left corner.
+void GlUsePixelViewport(int x, int y, int width, int height);
 // The fixed state the slideshow draws with: 2-D textures, clear colour
 // black with alpha 0.5, no depth test, alpha blending.
 void GlSetFixedState();
-// Size of the current viewport.
-void GlViewportSize(int& width, int& height);
+// Size of the window as GlSetPixelProjection last set it.
+void GlWindowSize(int& width, int& height);
 // Clears to black and resets the model-view matrix.
 void GlClearFrame();
 

@@ -44,14 +44,14 @@ struct FrameItem {
     bool operator==(const FrameItem&) const = default;
 };
 struct FrameView {
-    int width = 0;
-    int height = 0;
+    ViewportList viewports;
     int count = 0;
     FrameItem items[2];
     bool operator==(const FrameView&) const = default;
 };
 
 uint32_t g_slotContents[2] = {};
+ViewportList g_viewports;  // none: the whole window
 FrameView g_lastPresented;
 bool g_redrawRequested = true;
 // Tick count when the current frame began: the end of the last frame's pause.
@@ -218,10 +218,9 @@ void AddItem(FrameView& view, int slot, float alpha) {
 }
 
 // The slots this frame shows, advancing the fades and the states they end.
-FrameView ComposeFrame(int width, int height) {
+FrameView ComposeFrame(const ViewportList& viewports) {
     FrameView view;
-    view.width = width;
-    view.height = height;
+    view.viewports = viewports;
     switch (SlideState) {
         case OnePhoto:
         case Showing:
@@ -318,19 +317,40 @@ int DrawFrame() {
         SleepMillis(kFramePauseMillis);
         return 0;
     }
-    int width = 0, height = 0;
-    g_ops->viewportSize(width, height);
-    FrameView view = ComposeFrame(width, height);
+    FrameView view = ComposeFrame(SlideshowViewports());
     bool present = g_redrawRequested || !(view == g_lastPresented);
     if (present) {
+        // Outside the viewports (monitors of unequal size) the window stays black.
         g_ops->clear();
-        for (int i = 0; i < view.count; ++i)
-            DrawSlot(view.items[i].slot, view.items[i].alpha, width, height);
+        for (int v = 0; v < view.viewports.count; ++v) {
+            const ViewportRect& r = view.viewports.items[v];
+            g_ops->useViewport(r.x, r.y, r.width, r.height);
+            for (int i = 0; i < view.count; ++i)
+                DrawSlot(view.items[i].slot, view.items[i].alpha, r.width, r.height);
+        }
         g_lastPresented = view;
         g_redrawRequested = false;
     }
     EndFrame();
     return present ? 1 : 0;
+}
+
+void SetSlideshowViewports(const ViewportList& viewports) {
+    g_viewports = viewports;
+    g_redrawRequested = true;
+}
+
+ViewportList SlideshowViewports() {
+    if (g_viewports.count > 0 || !g_ops) return g_viewports;
+    ViewportList whole;
+    int width = 0, height = 0;
+    g_ops->windowSize(width, height);
+    if (width > 0 && height > 0) whole.items[whole.count++] = {0, 0, width, height};
+    return whole;
+}
+
+void PhotoDecodeExtent(int& width, int& height) {
+    LargestViewportExtent(SlideshowViewports(), width, height);
 }
 
 void RequestRedraw() {

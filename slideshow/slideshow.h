@@ -8,6 +8,7 @@
 
 #include "slideshow/slideshow_hooks.h"
 #include "slideshow/slideshow_ops.h"
+#include "slideshow/viewports.h"
 
 enum SlideStateValue : int32_t {
     Start = 0,
@@ -38,6 +39,15 @@ int DrawFrame();
 // fill the viewport in one direction, centred, clipped to the picture. A
 // slot of 0 x 0 draws nothing.
 void DrawSlot(int slot, float alpha, int W, int H);
+
+// The viewports every frame draws the slots into, each fitted on its own;
+// a list of none (the start) means the whole window, whatever its size.
+// Set by the window backend when it opens the window.
+void SetSlideshowViewports(const ViewportList& viewports);
+// The viewports of the next frame, in window coordinates.
+ViewportList SlideshowViewports();
+// The size photos are decoded for: the largest viewport's width and height.
+void PhotoDecodeExtent(int& width, int& height);
 
 // The next frame is drawn and presented even if it equals the last one
 // (the window was exposed or resized).

@@ -6,6 +6,7 @@
 #include "overlay/slide_slot.h"
 #include "slideshow/photo_prefetch.h"
 #include "slideshow/photo_texture.h"
+#include "slideshow/slideshow.h"
 
 namespace {
 void RenewTexture(int slot) {
@@ -17,16 +18,16 @@ void DeleteTexture(int slot) {
     SlideSlots[slot] = SlideSlot{};
 }
 
-// Photos are decoded for the size they are shown at: the viewport's.
+// Photos are decoded for the size they are shown at: the largest viewport's.
 void LoadPhoto(const PathText* path, int slot) {
     int width = 0, height = 0;
-    GlViewportSize(width, height);
+    PhotoDecodeExtent(width, height);
     LoadPhotoTexture(path, SlideSlots[slot].texture, slot, width, height);
 }
 
 void Prefetch(const PathText& path) {
     int width = 0, height = 0;
-    GlViewportSize(width, height);
+    PhotoDecodeExtent(width, height);
     PrefetchPhoto(path, width, height);
 }
 
@@ -35,5 +36,6 @@ void DrawQuad(int slot, float alpha, const SlotGeometry& g) {
 }
 }  // namespace
 
-const SlideshowOps kGlSlideshowOps = {RenewTexture,   DeleteTexture, LoadPhoto, Prefetch,
-                                      GlViewportSize, GlClearFrame,  DrawQuad,  SleepMillis};
+const SlideshowOps kGlSlideshowOps = {RenewTexture,       DeleteTexture, LoadPhoto,
+                                      Prefetch,           GlWindowSize,  GlClearFrame,
+                                      GlUsePixelViewport, DrawQuad,      SleepMillis};

@@ -23,9 +23,13 @@ struct SlideshowOps {
     void (*loadPhoto)(const PathText* path, int slot);
     // The photo the next change will load, so that it can be decoded ahead.
     void (*prefetchPhoto)(const PathText& path);
-    void (*viewportSize)(int& width, int& height);
-    // Clears to black and resets the model-view matrix.
+    // Size of the whole drawing surface (the window).
+    void (*windowSize)(int& width, int& height);
+    // Clears the whole window to black and resets the model-view matrix.
     void (*clear)();
+    // Draws from now on into the part (x, y, width, height) of the window,
+    // y from its top, with its own pixel projection.
+    void (*useViewport)(int x, int y, int width, int height);
     void (*drawQuad)(int slot, float alpha, const SlotGeometry& g);
     void (*pause)(int ms);
 };

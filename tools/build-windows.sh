@@ -11,7 +11,9 @@ cd "$(dirname "$0")/.."
 # and its Mesa drivers for WGL under Xvfb.
 want=(cmake ninja-build mingw-w64 icoutils)
 if [ "${1:-}" = test ]; then
-  want+=(wine wine64 wine32:i386 libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386 xvfb xauth
+  # Xinerama and RandR let Wine see every monitor.
+  want+=(wine wine64 wine32:i386 libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386
+         libxinerama1:i386 libxrandr2:i386 xvfb xauth
          x11-utils fonts-dejavu-core)
 fi
 missing=()

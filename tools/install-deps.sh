@@ -3,7 +3,7 @@
 # Usage: tools/install-deps.sh [run|test|package]
 set -euo pipefail
 want=(build-essential cmake pkg-config ninja-build
-      libx11-dev libxtst-dev libgl-dev libgl1-mesa-dri libglx-mesa0
+      libx11-dev libxtst-dev libxinerama-dev libxrandr-dev libgl-dev libgl1-mesa-dri libglx-mesa0
       libcairo2-dev libpango1.0-dev libgdk-pixbuf-2.0-dev libturbojpeg0-dev
       libcurl4-openssl-dev libgtk-3-dev libcpp-httplib-dev
       fonts-dejavu-core xvfb xauth x11-utils)
@@ -12,7 +12,8 @@ if [ "${1:-run}" = test ] || [ "${1:-run}" = package ]; then
 fi
 if [ "${1:-run}" = test ]; then
   want+=(googletest libgtest-dev libgmock-dev libbenchmark-dev curl
-         mingw-w64 wine wine64 clang-format clang-tidy clang libclang-rt-14-dev xscreensaver)
+         mingw-w64 wine wine64 clang-format clang-tidy clang libclang-rt-14-dev xscreensaver
+         xserver-xorg-core xserver-xorg-video-dummy)
 fi
 missing=()
 for p in "${want[@]}"; do

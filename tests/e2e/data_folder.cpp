@@ -8,6 +8,16 @@
 
 namespace fs = std::filesystem;
 
+fs::path DataFolderIn(const fs::path& prefix) {
+    std::error_code ec;
+    for (const auto& user : fs::directory_iterator(prefix / "drive_c" / "users", ec)) {
+        if (user.path().filename() == "Public") continue;
+        fs::path pictures = user.path() / "Pictures";
+        if (fs::is_directory(pictures, ec)) return pictures / "Velmora" / "SkyreelSaver";
+    }
+    return {};
+}
+
 std::set<std::string> FilesEndingIn(const fs::path& folder, const std::string& suffix) {
     std::set<std::string> names;
     std::error_code ec;

@@ -11,6 +11,10 @@
 #include "e2e/screen_frames.h"
 #include "weather/weather_report.h"
 
+// The saver's data folder in the Wine prefix's own My Pictures folder
+// (tools/wine-prefix.sh makes the shell folders real folders inside the
+// prefix); empty when the prefix has none.
+std::filesystem::path DataFolderIn(const std::filesystem::path& prefix);
 // The names in `folder` ending in `suffix`.
 std::set<std::string> FilesEndingIn(const std::filesystem::path& folder, const std::string& suffix);
 // The cached feed scanned as the saver scans it; empty when there is none.

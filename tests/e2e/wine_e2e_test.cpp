@@ -41,18 +41,6 @@ constexpr int kCachedPhotos = 20;
 constexpr auto kRunLimit = std::chrono::seconds(300);
 constexpr int kKeyEndMillis = 10000;
 
-// The prefix's own My Pictures folder (tools/wine-prefix.sh makes the shell
-// folders real folders inside the prefix).
-fs::path DataFolderIn(const fs::path& prefix) {
-    std::error_code ec;
-    for (const auto& user : fs::directory_iterator(prefix / "drive_c" / "users", ec)) {
-        if (user.path().filename() == "Public") continue;
-        fs::path pictures = user.path() / "Pictures";
-        if (fs::is_directory(pictures, ec)) return pictures / "Velmora" / "SkyreelSaver";
-    }
-    return {};
-}
-
 TEST(WineEndToEnd, SaverHarvestsShowsPanelsAndNoticeAndEndsOnAKey) {
     XvfbServer xvfb(kScreenWidth, kScreenHeight);
     ASSERT_TRUE(xvfb.running());

@@ -17,6 +17,7 @@
 #include <string>
 #include <thread>
 
+#include "e2e/data_folder.h"
 #include "e2e/screen_frames.h"
 #include "support/temp_dir.h"
 #include "support/test_photos.h"
@@ -30,16 +31,6 @@ constexpr int kLeft = 100, kTop = 80, kWidth = 400, kHeight = 300;
 constexpr int kEndMillis = 5000;
 const Rgb kUpperHalf{220, 40, 40};
 const Rgb kLowerHalf{40, 40, 220};
-
-fs::path DataFolderIn(const fs::path& prefix) {
-    std::error_code ec;
-    for (const auto& user : fs::directory_iterator(prefix / "drive_c" / "users", ec)) {
-        if (user.path().filename() == "Public") continue;
-        fs::path pictures = user.path() / "Pictures";
-        if (fs::is_directory(pictures, ec)) return pictures / "Velmora" / "SkyreelSaver";
-    }
-    return {};
-}
 
 std::string RunCommand(const std::string& command) {
     std::string out;

@@ -14,6 +14,7 @@
 #include "host/command_line.h"
 #include "host/run_mode.h"
 #include "host/saver_window.h"
+#include "slideshow/slideshow.h"
 
 namespace {
 #define SCENARIO_CHECK(cond)                                                        \
@@ -37,8 +38,9 @@ HWND SaverWindow() {
     return FindWindowW(L"VelmoraSkyreel", L"Velmora Skyreel Saver");
 }
 
-// Saver mode: a topmost popup over the whole screen with the GL viewport
-// of its size; the first mouse position is stored, the same one again and
+// Saver mode: a topmost popup over the virtual screen with the GL viewport
+// of its size and one slideshow viewport per monitor, the primary's first;
+// the first mouse position is stored, the same one again and
 // system keys and the wheel do nothing, a move of one pixel quits.
 void SaverWindowAndMouseRule() {
     SetCursorPos(10, 10);  // where the window appears under the cursor
@@ -50,14 +52,22 @@ void SaverWindowAndMouseRule() {
     SCENARIO_CHECK((GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0);
     RECT r{};
     GetWindowRect(w, &r);
-    SCENARIO_CHECK(r.left == 0 && r.top == 0);
-    SCENARIO_CHECK(r.right == GetSystemMetrics(SM_CXSCREEN));
-    SCENARIO_CHECK(r.bottom == GetSystemMetrics(SM_CYSCREEN));
+    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    SCENARIO_CHECK(r.left == left && r.top == top);
+    SCENARIO_CHECK(r.right - r.left == GetSystemMetrics(SM_CXVIRTUALSCREEN));
+    SCENARIO_CHECK(r.bottom - r.top == GetSystemMetrics(SM_CYVIRTUALSCREEN));
     GLint viewport[4] = {};
     glGetIntegerv(GL_VIEWPORT, viewport);
-    SCENARIO_CHECK(viewport[2] == r.right && viewport[3] == r.bottom);
+    SCENARIO_CHECK(viewport[2] == r.right - r.left && viewport[3] == r.bottom - r.top);
     ScreenExtent screen = ScreenSize();
-    SCENARIO_CHECK(screen.width == r.right && screen.height == r.bottom);
+    SCENARIO_CHECK(screen.width == GetSystemMetrics(SM_CXSCREEN));
+    SCENARIO_CHECK(screen.height == GetSystemMetrics(SM_CYSCREEN));
+    // The primary monitor is the one at the origin of the virtual screen's
+    // coordinates.
+    ViewportList views = SlideshowViewports();
+    SCENARIO_CHECK(views.count == GetSystemMetrics(SM_CMONITORS));
+    SCENARIO_CHECK(views.items[0] == (ViewportRect{-left, -top, screen.width, screen.height}));
 
     SendMessageW(w, WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
     Settle();

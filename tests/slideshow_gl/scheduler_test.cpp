@@ -38,8 +38,9 @@ struct Drawn {
 
 // What the scheduler asked of the GL side. Main thread only.
 struct Recording {
-    std::vector<std::string> loads;  // "<slot>:<file name>" or "<slot>:none"
-    std::vector<Drawn> drawn;        // quads of the last frame
+    std::vector<std::string> loads;       // "<slot>:<file name>" or "<slot>:none"
+    std::vector<Drawn> drawn;             // quads of the last frame
+    std::vector<ViewportRect> viewports;  // of the last frame, in the order used
     int clears = 0;
     int renewals = 0;
     int lastPause = 0;
@@ -74,6 +75,10 @@ void RecordViewport(int& w, int& h) {
 void RecordClear() {
     ++rec.clears;
     rec.drawn.clear();
+    rec.viewports.clear();
+}
+void RecordUseViewport(int x, int y, int width, int height) {
+    rec.viewports.push_back({x, y, width, height});
 }
 void RecordQuad(int slot, float alpha, const SlotGeometry&) {
     rec.drawn.push_back({slot, alpha});
@@ -85,8 +90,9 @@ void RecordPrefetch(const PathText& path) {
     rec.prefetches.push_back(ToPath(path.view()).filename().string());
 }
 
-const SlideshowOps kRecordingOps = {RecordRenew,    RecordDelete, RecordLoad, RecordPrefetch,
-                                    RecordViewport, RecordClear,  RecordQuad, RecordPause};
+const SlideshowOps kRecordingOps = {RecordRenew,       RecordDelete,   RecordLoad,
+                                    RecordPrefetch,    RecordViewport, RecordClear,
+                                    RecordUseViewport, RecordQuad,     RecordPause};
 // The saver's own triggers, with the interludes recorded instead of painted.
 const SlideshowHooks kRecordingHooks = [] {
     SlideshowHooks hooks = kTriggerHooks;
@@ -106,6 +112,7 @@ class Scheduler : public ::testing::Test {
         rec = Recording{};
         SlideSlots[0] = SlideSlots[1] = SlideSlot{};
         AttachSlideshow(kRecordingOps, kRecordingHooks);
+        SetSlideshowViewports(ViewportList{});
         SetManualTickCount(tick);
         // Background work started by the show talks to this server only.
         ASSERT_TRUE(SetSiteOverride(server.BaseUrl()));
@@ -366,6 +373,49 @@ TEST_F(Scheduler, EachSlideAnnouncesThePhotoTheNextChangeLoads) {
         EXPECT_EQ(rec.loads.back().substr(2), rec.prefetches.back());
     }
     EXPECT_EQ(PhotoCount(), 100);
+}
+
+TEST_F(Scheduler, EveryViewportShowsTheSlotsOfTheFrameAndChangesRedraw) {
+    WritePhotos(2);
+    ScanCache();
+    UpdateSlideshow();
+    FramesWhileIntroFade();
+    // No list: the whole window, one quad.
+    RequestRedraw();
+    ASSERT_EQ(DrawFrame(), 1);
+    ASSERT_EQ(rec.viewports.size(), 1u);
+    EXPECT_EQ(rec.viewports[0], (ViewportRect{0, 0, kViewWidth, kViewHeight}));
+    EXPECT_EQ(rec.drawn.size(), 1u);
+    EXPECT_EQ(DrawFrame(), 0);
+
+    ViewportList two;
+    two.items[two.count++] = {0, 0, 1280, 720};
+    two.items[two.count++] = {1280, 0, 640, 1080};
+    SetSlideshowViewports(two);
+    ASSERT_EQ(DrawFrame(), 1);
+    ASSERT_EQ(rec.viewports.size(), 2u);
+    EXPECT_EQ(rec.viewports[1], two.items[1]);
+    EXPECT_EQ(rec.drawn.size(), 2u);
+    int width = 0, height = 0;
+    PhotoDecodeExtent(width, height);
+    EXPECT_EQ(width, 1280);
+    EXPECT_EQ(height, 1080);
+
+    // A cross-fade draws both slots into each viewport, outgoing first.
+    UpdateSlideshow();
+    SetTick(tick + static_cast<uint32_t>(SaverApp.SlideMillis) + 1);
+    UpdateSlideshow();
+    ASSERT_EQ(SlideState, Fading);
+    DrawFrame();
+    ASSERT_EQ(rec.drawn.size(), 4u);
+    EXPECT_EQ(rec.drawn[0].slot, rec.drawn[2].slot);
+    EXPECT_EQ(rec.drawn[1].slot, rec.drawn[3].slot);
+    EXPECT_NE(rec.drawn[0].slot, rec.drawn[1].slot);
+    // The change loads one photo for all of them.
+    const size_t loads = rec.loads.size();
+    FramesWhile(Fading);
+    UpdateSlideshow();
+    EXPECT_EQ(rec.loads.size(), loads + 1);
 }
 
 TEST_F(Scheduler, TheFramePauseTopsTheFrameUpTo20Ms) {
