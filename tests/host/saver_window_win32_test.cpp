@@ -34,8 +34,16 @@ void Settle() {
     }
 }
 
+// This process's saver window: other test programs run beside this one on
+// the same display, and their saver windows have the same class and title.
 HWND SaverWindow() {
-    return FindWindowW(L"VelmoraSkyreel", L"Velmora Skyreel Saver");
+    HWND w = nullptr;
+    while ((w = FindWindowExW(nullptr, w, L"VelmoraSkyreel", L"Velmora Skyreel Saver"))) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(w, &process);
+        if (process == GetCurrentProcessId()) return w;
+    }
+    return nullptr;
 }
 
 // Saver mode: a topmost popup over the virtual screen with the GL viewport
