@@ -6,18 +6,12 @@
 
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
-extern char** environ;
+#include "support/xvfb.h"
 
 namespace {
 constexpr int kStartTimeoutMillis = 30000;
@@ -77,43 +71,12 @@ XorgDummyServer::XorgDummyServer(const std::vector<MonitorLayout>& monitors) {
 
 bool XorgDummyServer::Start() {
     WriteFileBytes(dir_ / "xorg.conf", kConfig);
-    int fds[2];
-    if (pipe(fds) != 0) return false;
-    std::vector<std::string> args = {"Xorg",
-                                     "-displayfd",
-                                     std::to_string(fds[1]),
-                                     "-config",
-                                     (dir_ / "xorg.conf").string(),
-                                     "-logfile",
-                                     (dir_ / "xorg.log").string(),
-                                     "-nolisten",
-                                     "tcp",
-                                     "-noreset",
-                                     "-sharevts",
-                                     "-novtswitch"};
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addclose(&actions, fds[0]);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    int rc = posix_spawnp(&pid_, "Xorg", &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(fds[1]);
-    if (rc != 0) {
-        pid_ = -1;
-        close(fds[0]);
-        return false;
-    }
-    std::string number;
-    pollfd p{fds[0], POLLIN, 0};
-    char c;
-    while (poll(&p, 1, kStartTimeoutMillis) > 0 && read(fds[0], &c, 1) == 1 && c != '\n')
-        number.push_back(c);
-    close(fds[0]);
-    if (number.empty()) return false;
-    setenv("DISPLAY", (":" + number).c_str(), 1);
+    std::string name = SpawnXServer(
+        {"Xorg", "-config", (dir_ / "xorg.conf").string(), "-logfile", (dir_ / "xorg.log").string(),
+         "-nolisten", "tcp", "-noreset", "-sharevts", "-novtswitch"},
+        kStartTimeoutMillis, pid_);
+    if (name.empty()) return false;
+    setenv("DISPLAY", name.c_str(), 1);
     return true;
 }
 
@@ -163,8 +126,5 @@ std::string XorgDummyServer::log() const {
 }
 
 XorgDummyServer::~XorgDummyServer() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    int status = 0;
-    waitpid(pid_, &status, 0);
+    StopXServer(pid_);
 }

@@ -1,4 +1,4 @@
-// Xvfb chooses a free display number itself and writes it to -displayfd
+// An X server chooses a free display number itself and writes it to -displayfd
 // once it accepts connections, which avoids racing other test binaries for
 // a number.
 #include "support/xvfb.h"
@@ -20,36 +20,48 @@ namespace {
 constexpr int kStartTimeoutMillis = 20000;
 }
 
-XvfbServer::XvfbServer(int width, int height) {
+std::string SpawnXServer(std::vector<std::string> command, int timeoutMillis, pid_t& pid) {
+    pid = -1;
     int fds[2];
-    if (pipe(fds) != 0) return;
-    std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
-    std::string fd = std::to_string(fds[1]);
-    std::vector<std::string> args = {"Xvfb", "-displayfd", fd,    "-screen", "0",
-                                     screen, "-nolisten",  "tcp", "-noreset"};
+    if (command.empty() || pipe(fds) != 0) return "";
+    command.insert(command.begin() + 1, {"-displayfd", std::to_string(fds[1])});
     std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
+    for (auto& a : command) argv.push_back(a.data());
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addclose(&actions, fds[0]);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    int rc = posix_spawnp(&pid_, "Xvfb", &actions, nullptr, argv.data(), environ);
+    int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(fds[1]);
     if (rc != 0) {
-        pid_ = -1;
+        pid = -1;
         close(fds[0]);
-        return;
+        return "";
     }
     std::string number;
     pollfd p{fds[0], POLLIN, 0};
     char c;
-    while (poll(&p, 1, kStartTimeoutMillis) > 0 && read(fds[0], &c, 1) == 1 && c != '\n')
+    while (poll(&p, 1, timeoutMillis) > 0 && read(fds[0], &c, 1) == 1 && c != '\n')
         number.push_back(c);
     close(fds[0]);
-    if (number.empty()) return;
-    std::string name = ":" + number;
+    return number.empty() ? "" : ":" + number;
+}
+
+void StopXServer(pid_t pid) {
+    if (pid <= 0) return;
+    kill(pid, SIGTERM);
+    int status = 0;
+    waitpid(pid, &status, 0);
+}
+
+XvfbServer::XvfbServer(int width, int height) {
+    std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
+    std::string name =
+        SpawnXServer({"Xvfb", "-screen", "0", screen, "-nolisten", "tcp", "-noreset"},
+                     kStartTimeoutMillis, pid_);
+    if (name.empty()) return;
     if (Display* d = XOpenDisplay(name.c_str())) {
         XCloseDisplay(d);
         display_ = name;
@@ -58,8 +70,5 @@ XvfbServer::XvfbServer(int width, int height) {
 }
 
 XvfbServer::~XvfbServer() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    int status = 0;
-    waitpid(pid_, &status, 0);
+    StopXServer(pid_);
 }

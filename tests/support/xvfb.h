@@ -5,6 +5,15 @@
 #include <sys/types.h>
 
 #include <string>
+#include <vector>
+
+// Starts the X server `command` (its program name first, found on the
+// PATH) with "-displayfd" added, and waits up to timeoutMillis for the
+// display number it writes there. Returns ":N", or "" when it did not come
+// up; `pid` is the server's process, -1 when none was started.
+std::string SpawnXServer(std::vector<std::string> command, int timeoutMillis, pid_t& pid);
+// Stops a server SpawnXServer started (nothing for pid -1).
+void StopXServer(pid_t pid);
 
 class XvfbServer {
   public:
