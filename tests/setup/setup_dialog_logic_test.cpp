@@ -27,14 +27,7 @@ PendingLocationRecord Place(const char16_t* name, const char16_t* id) {
 
 class SetupDialogLogic : public ::testing::Test {
   protected:
-    void SetUp() override { StartFromDefaults(); }
-    void StartFromDefaults() {
-        Settings = SettingsRecord{};
-        Settings.weather_loc_id.Assign(kDefaultLocationId);
-        Settings.weather_loc.Assign(kDefaultLocationName);
-        Settings.guid.Assign(u"0123456789ABCDEF0123456789ABCDEF");
-        SaverApp.RefreshSeconds = 604800;
-    }
+    void SetUp() override { SettingsFromDefaults(); }
     std::filesystem::path WeatherFile() const { return dir / "weather.xml"; }
     // Forgets the record and reads the settings file back, as the next run would.
     void ReloadSettings() {
@@ -111,7 +104,7 @@ TEST_F(SetupDialogLogic, OkReplacesTheLocationOnlyWhenThePendingOneDiffers) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(Utf16ToUtf8(c.pending.name.view()) + " / " + Utf16ToUtf8(c.pending.id.view()));
-        StartFromDefaults();
+        SettingsFromDefaults();
         WriteFileBytes(WeatherFile(), "<weather/>");
         ApplySetupDialogOk({.dloption = 0, .show_weather = true, .show_newver = true}, c.pending);
         EXPECT_EQ(std::filesystem::exists(WeatherFile()), !c.replaced);

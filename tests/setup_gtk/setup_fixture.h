@@ -10,6 +10,7 @@
 #include "dialog_driver.h"
 #include "settings/settings.h"
 #include "setup/location_search.h"
+#include "setup/settings_combinations.h"
 #include "setup/setup_dialog.h"
 #include "support/temp_dir.h"
 
@@ -29,11 +30,7 @@ inline int WindowWidth(GtkWindow* window) {
 class SetupDialogTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        Settings = SettingsRecord{};
-        Settings.weather_loc_id.Assign(kDefaultLocationId);
-        Settings.weather_loc.Assign(kDefaultLocationName);
-        Settings.guid.Assign(u"0123456789ABCDEF0123456789ABCDEF");
-        SaverApp.RefreshSeconds = 604800;
+        SettingsFromDefaults();
         PendingLocation = PendingLocationRecord{};
     }
     void TearDown() override {

@@ -307,11 +307,7 @@ void ExpectFrame(HWND dialog, const wchar_t* caption, int width, int height, DWO
 class SetupDialogWin32 : public ::testing::Test {
   protected:
     void SetUp() override {
-        Settings = SettingsRecord{};
-        Settings.weather_loc_id.Assign(kDefaultLocationId);
-        Settings.weather_loc.Assign(kDefaultLocationName);
-        Settings.guid.Assign(u"0123456789ABCDEF0123456789ABCDEF");
-        SaverApp.RefreshSeconds = 604800;
+        SettingsFromDefaults();
         PendingLocation = PendingLocationRecord{};
     }
     void TearDown() override {
