@@ -1,0 +1,48 @@
+// The credit a photo's licence asks to show with it: author, licence, the
+// file page's address and the title. It is stored inside the photo file as
+// an XMP packet (an APP1 segment right after the JPEG's SOI marker, as
+// Creative Commons recommends), so the photo and its credit are written,
+// renamed and deleted as one file: no crash can leave one without the other.
+//
+// Implemented:
+//   [ ] CleanCreditText  markup removed, entities decoded, white space
+//                        collapsed, cut on a UTF-8 boundary
+//   [ ] EmbedPhotoCredit / ReadPhotoCredit  the XMP packet in JPEG bytes
+//   [ ] ReadPhotoCreditFile  reads only the head of the file
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// Every field is UTF-8 text, already cleaned; empty when unknown.
+struct PhotoCredit {
+    std::string author;   // Attribution, else Artist, else Credit
+    std::string licence;  // LicenseShortName, e.g. "CC BY-SA 4.0"
+    std::string page;     // the file page's short address (descriptionshorturl)
+    std::string title;    // ObjectName
+};
+
+// The longest cleaned author and title, in bytes; longer ones are cut at a
+// character boundary and end with "...".
+inline constexpr std::size_t kCreditTextLimit = 160;
+
+// `html`: outside text that may hold markup, entities and any white space.
+// Returns plain UTF-8 of at most `limit` bytes: tags (and the contents of
+// script and style elements) removed, entities decoded, runs of white space
+// and control characters made one blank, no blank at either end. Invalid
+// UTF-8 is replaced, never passed on.
+std::string CleanCreditText(std::string_view html, std::size_t limit = kCreditTextLimit);
+
+// Inserts the credit as an XMP packet after the SOI marker of `jpeg`,
+// replacing an XMP packet that is already there. False (and `jpeg`
+// untouched) when the bytes do not start with SOI.
+bool EmbedPhotoCredit(std::string& jpeg, const PhotoCredit& credit);
+
+// Reads the credit from JPEG bytes. False when there is no credit packet of
+// ours among the segments before the image data, or when it is damaged.
+bool ReadPhotoCredit(std::string_view jpeg, PhotoCredit& credit);
+
+// ReadPhotoCredit over the head of a file (the packet lies within its first
+// 64 KiB); false when the file cannot be read.
+bool ReadPhotoCreditFile(std::u16string_view path, PhotoCredit& credit);
