@@ -129,7 +129,11 @@ void PrefetchPhoto(const PathText& path, int screenWidth, int screenHeight) {
     g_prefetch.requested = true;
     if (!g_prefetch.threadRunning) {
         g_prefetch.threadRunning = true;
-        StartBackgroundThread(DecodeThread);
+        // Without a thread the main thread decodes the photo itself.
+        if (!StartBackgroundThread(DecodeThread)) {
+            g_prefetch.threadRunning = false;
+            g_prefetch.requested = false;
+        }
     }
     g_prefetch.changed.notify_all();
 }
