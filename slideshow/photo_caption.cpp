@@ -14,6 +14,9 @@ namespace {
 // below a size still readable.
 constexpr float kTextPerScreenHeight = 1.0f / 56.0f;
 constexpr float kSmallestTextPixels = 12.0f;
+// A preview's screen is too small for a caption that reads: it would cover
+// a third of the photo.
+constexpr float kSmallestCaptionedScreen = 240.0f;
 // A caption too wide for the photo may shrink to this share of its size
 // before it wraps.
 constexpr float kSmallestShrink = 0.75f;
@@ -69,6 +72,7 @@ CanvasRect PaintPhotoCaption(Canvas& canvas, const PhotoCredit& credit, const Ca
             std::min(static_cast<float>(screenWidth) / pw, static_cast<float>(screenHeight) / ph);
         screenHeightPixels = static_cast<float>(screenHeight);
     }
+    if (screenHeightPixels < kSmallestCaptionedScreen) return {};
     const float textPixels =
         std::max(screenHeightPixels * kTextPerScreenHeight, kSmallestTextPixels) / scale;
     const float margin = std::round(textPixels * kMarginPerText);

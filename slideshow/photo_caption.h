@@ -18,7 +18,8 @@ std::u16string CaptionText(const PhotoCredit& credit);
 
 // Paints the caption of `credit` on the photo that occupies `photo` on the
 // canvas and is shown, scaled like the slideshow scales it, on a screen of
-// screenWidth x screenHeight (0 x 0: at its canvas size). Returns the
-// backing's rectangle on the canvas; empty when nothing was painted.
+// screenWidth x screenHeight (0 x 0: at its canvas size). Screens less
+// than 240 pixels high (previews) get none. Returns the backing's rectangle
+// on the canvas; empty when nothing was painted.
 CanvasRect PaintPhotoCaption(Canvas& canvas, const PhotoCredit& credit, const CanvasRect& photo,
                              int screenWidth, int screenHeight);

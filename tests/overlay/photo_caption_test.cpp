@@ -99,7 +99,7 @@ TEST(PhotoCaption, FollowsTheScreenNotThePhoto) {
     };
     // On the screen (canvas pixels times the slideshow's scale): twice the
     // screen height, twice the caption, whatever the photo's own size; a
-    // tiny screen still gets readable text.
+    // small screen still gets readable text.
     const float hd = height(kCredit, 1280, 720) * 1.25f;
     const float uhd = height(kCredit, 2560, 1440) * 2.5f;
     EXPECT_GT(hd, 2 * 12.0f);
@@ -108,7 +108,9 @@ TEST(PhotoCaption, FollowsTheScreenNotThePhoto) {
     auto c = PhotoCanvas(1024, 576, photo, 0xFF808080u);
     const CanvasRect small = PaintPhotoCaption(*c, kCredit, half, 1280, 720);
     EXPECT_NEAR((small.bottom - small.top) * 2.5f, hd, hd / 6);
-    EXPECT_GT(height(kCredit, 256, 144) * 0.25f, 2 * 12.0f);
+    EXPECT_GT(height(kCredit, 640, 360) * 0.625f, 2 * 12.0f);
+    // A preview's few pixels get no caption at all.
+    EXPECT_EQ(height(kCredit, 152, 112), 0);
     // The page address is a second line.
     const float oneLine = height({"PtrQs", "CC BY-SA 4.0", "", ""}, 1280, 720) * 1.25f;
     EXPECT_GT(hd, oneLine * 1.5f);
