@@ -11,7 +11,9 @@
 #include "slideshow/photo_credit.h"
 
 #include <array>
+#include <filesystem>
 #include <fstream>
+#include <system_error>
 
 #include "base/text.h"
 
@@ -448,7 +450,11 @@ bool ReadPhotoCredit(std::string_view jpeg, PhotoCredit& credit) {
 }
 
 bool ReadPhotoCreditFile(std::u16string_view path, PhotoCredit& credit) {
-    std::ifstream in(ToPath(path), std::ios::binary);
+    // Only regular files: opening a pipe would wait for a writer.
+    const std::filesystem::path file = ToPath(path);
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec)) return false;
+    std::ifstream in(file, std::ios::binary);
     if (!in) return false;
     std::string head(kCreditHeadBytes, '\0');
     in.read(head.data(), static_cast<std::streamsize>(head.size()));
