@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <thread>
 
 SaverProcess::SaverProcess(const std::string& binary, const std::filesystem::path& home,
@@ -18,6 +19,10 @@ SaverProcess::SaverProcess(const std::string& binary, const std::filesystem::pat
     std::vector<std::string> env = {"HOME=" + home.string(),
                                     "XDG_CONFIG_HOME=" + (home / ".config").string(),
                                     "DISPLAY=" + display, "PATH=/usr/bin:/bin"};
+    // The Wine loader the test command chose (64-bit Wine where 32-bit
+    // programs cannot run): /usr/bin/wine would pick the 32-bit one.
+    if (const char* loader = std::getenv("WINELOADER"))
+        env.push_back(std::string("WINELOADER=") + loader);
     env.insert(env.end(), extraEnv.begin(), extraEnv.end());
     // Built before the fork: the child only calls async-signal-safe functions.
     std::vector<char*> argp, envp;
