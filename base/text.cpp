@@ -2,36 +2,60 @@
 
 #include <limits>
 
+char32_t NextUtf8(std::string_view s, std::size_t& i) {
+    unsigned char c = static_cast<unsigned char>(s[i]);
+    if (c < 0x80) {
+        ++i;
+        return c;
+    }
+    if (c >= 0xC2 && c <= 0xF4) {
+        std::size_t need = c < 0xE0 ? 1 : c < 0xF0 ? 2 : 3;
+        char32_t v = c & (0x3F >> need);
+        bool ok = true;
+        for (std::size_t k = 1; ok && k <= need; ++k) {
+            if (i + k >= s.size()) {
+                ok = false;
+                break;
+            }
+            unsigned char cc = static_cast<unsigned char>(s[i + k]);
+            if ((cc & 0xC0) != 0x80) ok = false;
+            v = (v << 6) | (cc & 0x3F);
+        }
+        static constexpr char32_t kMin[] = {0, 0x80, 0x800, 0x10000};
+        if (ok && v >= kMin[need] && v <= 0x10FFFF && !(v >= 0xD800 && v <= 0xDFFF)) {
+            i += need + 1;
+            return v;
+        }
+    }
+    ++i;
+    return 0xFFFD;
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
 std::u16string Utf8ToUtf16(std::string_view s) {
     std::u16string out;
     out.reserve(s.size());
     std::size_t i = 0;
     while (i < s.size()) {
-        unsigned char c = static_cast<unsigned char>(s[i]);
-        char32_t cp = 0xFFFD;
-        std::size_t len = 1;
-        if (c < 0x80) {
-            cp = c;
-        } else if (c >= 0xC2 && c <= 0xF4) {
-            std::size_t need = c < 0xE0 ? 1 : c < 0xF0 ? 2 : 3;
-            char32_t v = c & (0x3F >> need);
-            bool ok = true;
-            for (std::size_t k = 1; ok && k <= need; ++k) {
-                if (i + k >= s.size()) {
-                    ok = false;
-                    break;
-                }
-                unsigned char cc = static_cast<unsigned char>(s[i + k]);
-                if ((cc & 0xC0) != 0x80) ok = false;
-                v = (v << 6) | (cc & 0x3F);
-            }
-            static constexpr char32_t kMin[] = {0, 0x80, 0x800, 0x10000};
-            if (ok && v >= kMin[need] && v <= 0x10FFFF && !(v >= 0xD800 && v <= 0xDFFF)) {
-                cp = v;
-                len = need + 1;
-            }
-        }
-        i += len;
+        char32_t cp = NextUtf8(s, i);
         if (cp >= 0x10000) {
             cp -= 0x10000;
             out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
@@ -52,24 +76,8 @@ std::string Utf16ToUtf8(std::u16string_view s) {
             s[i + 1] <= 0xDFFF) {
             cp = 0x10000 + ((cp - 0xD800) << 10) + (s[i + 1] - 0xDC00);
             ++i;
-        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-            cp = 0xFFFD;
         }
-        if (cp < 0x80) {
-            out.push_back(static_cast<char>(cp));
-        } else if (cp < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else if (cp < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        }
+        AppendUtf8(out, cp);
     }
     return out;
 }

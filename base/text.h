@@ -11,6 +11,11 @@
 // Invalid UTF-8 becomes U+FFFD, lone surrogates in UTF-16 become U+FFFD.
 std::u16string Utf8ToUtf16(std::string_view s);
 std::string Utf16ToUtf8(std::u16string_view s);
+// The code point of the UTF-8 sequence at `i` (below s.size()), moving `i`
+// past it; an invalid byte gives U+FFFD and moves one byte.
+char32_t NextUtf8(std::string_view s, std::size_t& i);
+// Surrogates and values above U+10FFFF become U+FFFD.
+void AppendUtf8(std::string& out, char32_t cp);
 
 // Each byte becomes the character of the same number (ISO 8859-1).
 std::u16string WidenLatin1(std::string_view s);

@@ -5,10 +5,10 @@
 // renamed and deleted as one file: no crash can leave one without the other.
 //
 // Implemented:
-//   [ ] CleanCreditText  markup removed, entities decoded, white space
+//   [x] CleanCreditText  markup removed, entities decoded, white space
 //                        collapsed, cut on a UTF-8 boundary
-//   [ ] EmbedPhotoCredit / ReadPhotoCredit  the XMP packet in JPEG bytes
-//   [ ] ReadPhotoCreditFile  reads only the head of the file
+//   [x] EmbedPhotoCredit / ReadPhotoCredit  the XMP packet in JPEG bytes
+//   [x] ReadPhotoCreditFile  reads only the head of the file
 #pragma once
 
 #include <cstddef>
@@ -34,13 +34,18 @@ inline constexpr std::size_t kCreditTextLimit = 160;
 // UTF-8 is replaced, never passed on.
 std::string CleanCreditText(std::string_view html, std::size_t limit = kCreditTextLimit);
 
-// Inserts the credit as an XMP packet after the SOI marker of `jpeg`,
-// replacing an XMP packet that is already there. False (and `jpeg`
-// untouched) when the bytes do not start with SOI.
+// Inserts the credit as an XMP packet (dc:creator, dc:title,
+// xmpRights:UsageTerms, xmpRights:WebStatement) after the SOI marker of
+// `jpeg`, replacing any XMP packet already there; empty fields are left
+// out. Fields go in as plain text: control characters and invalid UTF-8 are
+// made harmless on the way. False (and `jpeg` untouched) when the bytes do
+// not start with SOI.
 bool EmbedPhotoCredit(std::string& jpeg, const PhotoCredit& credit);
 
 // Reads the credit from JPEG bytes. False when there is no credit packet of
-// ours among the segments before the image data, or when it is damaged.
+// ours among the segments before the image data, when it is damaged or
+// when all its fields are empty. The fields read back are plain text held
+// to the limits above (the page to 2,048 bytes), whatever the file holds.
 bool ReadPhotoCredit(std::string_view jpeg, PhotoCredit& credit);
 
 // ReadPhotoCredit over the head of a file (the packet lies within its first
