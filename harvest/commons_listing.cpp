@@ -5,9 +5,8 @@
 // without recursion, so deep nesting costs memory, not stack.
 #include "harvest/commons_listing.h"
 
-#include <nlohmann/json.hpp>
-
 #include <limits>
+#include <nlohmann/json.hpp>
 #include <unordered_set>
 
 #include "base/text.h"
@@ -88,8 +87,7 @@ bool ReadPage(const json& page, CommonsPhoto& photo) {
     if (metaIt == info.end() || !metaIt->is_object()) return false;
     const json& meta = *metaIt;
     if (meta.contains("NonFree")) return false;
-    if (!FreeLicence(MetaValue(meta, "License"), MetaValue(meta, "LicenseShortName")))
-        return false;
+    if (!FreeLicence(MetaValue(meta, "License"), MetaValue(meta, "LicenseShortName"))) return false;
     for (const char* field : kAuthorFields) {
         photo.credit.author = CleanCreditText(MetaValue(meta, field));
         if (!photo.credit.author.empty()) break;

@@ -41,10 +41,9 @@ bool BackoffHolds(uint32_t now) {
 
 void NoteBackoff(bool stored) {
     const int32_t seconds = g_backoffSeconds.load();
-    g_backoffSeconds = stored ? 0
-                       : seconds == 0
-                           ? kBackoffFirstSeconds
-                           : std::min(seconds * 2, kBackoffLongestSeconds);
+    g_backoffSeconds = stored         ? 0
+                       : seconds == 0 ? kBackoffFirstSeconds
+                                      : std::min(seconds * 2, kBackoffLongestSeconds);
     g_backoffFrom = TickCount();
 }
 

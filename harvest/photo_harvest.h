@@ -1,11 +1,10 @@
 // The photo site's harvest, and the rules every source's pass shares.
 //
 // HarvestFromSite downloads the chosen gallery's page into "index.htm" and
-// turns it into new photos in the cache folder. Thumbnail links (ThumbnailPrefix, net/endpoints.h) are read
-// in page order; each photo the cache lacks is downloaded from PhotoPrefix +
-// the same tail into a flat name (every "/" of the tail becomes "-") and
-// appended to the PhotoList. At most kHarvestPhotosPerPass per pass, with a
-// pause of kHarvestPauseSteps x 100 ms after every attempt.
+// turns it into new photos in the cache folder. Thumbnail links (ThumbnailPrefix, net/endpoints.h)
+// are read in page order; each photo the cache lacks is downloaded from PhotoPrefix + the same tail
+// into a flat name (every "/" of the tail becomes "-") and appended to the PhotoList. At most
+// kHarvestPhotosPerPass per pass, with a pause of kHarvestPauseSteps x 100 ms after every attempt.
 #pragma once
 
 #include <atomic>

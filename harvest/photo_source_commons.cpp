@@ -39,7 +39,7 @@ using Steady = std::chrono::steady_clock;
 constexpr int kRandomPick = -1;
 constexpr int kWindowDays[kGalleryCount] = {kRandomPick, 183, 30, 7, 0};
 // A window is doubled at most up to this many days.
-constexpr int kWidestWindowDays = 8 * 366;
+constexpr int kWidestWindowDays = 20 * 366;
 constexpr int kApiAttemptsPerCall = 3;
 constexpr int kHoldStepMillis = 100;
 constexpr int kDefaultMonitorExtent = 1920;
@@ -52,14 +52,13 @@ int64_t g_apiNotBefore = 0;
 int64_t g_mediaNotBefore = 0;
 
 int64_t SteadyMillis() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               Steady::now().time_since_epoch())
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Steady::now().time_since_epoch())
         .count();
 }
 
 void Hold(int64_t& notBefore, int32_t retryAfterSeconds) {
-    int32_t seconds = std::clamp(retryAfterSeconds, kCommonsHoldShortestSeconds,
-                                 kCommonsHoldLongestSeconds);
+    int32_t seconds =
+        std::clamp(retryAfterSeconds, kCommonsHoldShortestSeconds, kCommonsHoldLongestSeconds);
     notBefore = std::max(notBefore, SteadyMillis() + int64_t{seconds} * 1000);
 }
 
@@ -101,7 +100,8 @@ CommonsListing CallApi(const std::u16string& url) {
 
 bool LooksLikeJpeg(const std::string& bytes) {
     return bytes.size() > 3 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-           static_cast<unsigned char>(bytes[1]) == 0xD8 && static_cast<unsigned char>(bytes[2]) == 0xFF;
+           static_cast<unsigned char>(bytes[1]) == 0xD8 &&
+           static_cast<unsigned char>(bytes[2]) == 0xFF;
 }
 
 bool ReplaceBytes(std::u16string_view path, const std::string& bytes) {
@@ -189,8 +189,9 @@ std::vector<const CommonsPhoto*> NewPhotos(const CommonsListing& listing, bool r
     } else {
         // Pages come in no particular order; a higher page id is a later
         // upload, the nearest to newest first a reply allows.
-        std::sort(fresh.begin(), fresh.end(),
-                  [](const CommonsPhoto* a, const CommonsPhoto* b) { return a->pageId > b->pageId; });
+        std::sort(fresh.begin(), fresh.end(), [](const CommonsPhoto* a, const CommonsPhoto* b) {
+            return a->pageId > b->pageId;
+        });
     }
     return fresh;
 }
@@ -201,13 +202,16 @@ void SetLargestMonitorExtent(int pixels) {
 }
 
 bool HarvestFromCommons() {
-    const int row = Settings.dloption >= 0 && Settings.dloption < kGalleryCount ? Settings.dloption : 0;
+    const int row =
+        Settings.dloption >= 0 && Settings.dloption < kGalleryCount ? Settings.dloption : 0;
     const Gallery& gallery = CommonsGalleryTable[row];
     const int width = CommonsThumbWidth(g_monitorExtent.load());
     const bool random = kWindowDays[row] == kRandomPick;
     int windowDays = kWindowDays[row];
     std::mt19937 generator{std::random_device{}()};
-    std::string extra = random ? RandomStart(generator) : windowDays > 0 ? WindowEnd(windowDays) : "";
+    std::string extra = random           ? RandomStart(generator)
+                        : windowDays > 0 ? WindowEnd(windowDays)
+                                         : "";
 
     bool listed = false;
     CommonsContinuation continuation;
@@ -249,7 +253,8 @@ std::string PhotoCreditLines() {
     std::error_code ec;
     for (std::filesystem::directory_iterator it(ToPath(DataFolder.view()), ec), end;
          !ec && it != end; it.increment(ec)) {
-        if (it->path().extension() == ".jpg" && it->is_regular_file(ec)) photos.push_back(it->path());
+        if (it->path().extension() == ".jpg" && it->is_regular_file(ec))
+            photos.push_back(it->path());
     }
     std::sort(photos.begin(), photos.end());
     std::string lines;
@@ -258,8 +263,8 @@ std::string PhotoCreditLines() {
         auto wide = FromPath(path);
         auto name = FromPath(path.filename());
         if (!wide || !name || !ReadPhotoCreditFile(*wide, credit)) continue;
-        lines += Utf16ToUtf8(*name) + '\t' + credit.author + '\t' +
-                 credit.licence + '\t' + credit.page + '\t' + credit.title + '\n';
+        lines += Utf16ToUtf8(*name) + '\t' + credit.author + '\t' + credit.licence + '\t' +
+                 credit.page + '\t' + credit.title + '\n';
     }
     return lines;
 }

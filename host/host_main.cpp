@@ -85,7 +85,8 @@ int SaverMain(const std::vector<std::string>& args) {
         std::fprintf(stderr, "skyreel: --photos site needs --site URL\n");
         return 1;
     }
-    const bool commons = options.photos.empty() ? options.site.empty() : options.photos == "commons";
+    const bool commons =
+        options.photos.empty() ? options.site.empty() : options.photos == "commons";
     ChosenPhotoSource = commons ? PhotoSource::Commons : PhotoSource::Site;
     if (options.slideMillis > 0) SaverApp.SlideMillis = options.slideMillis;
     EventLogEnabled = options.verbose;

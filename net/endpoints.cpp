@@ -101,8 +101,7 @@ std::u16string CommonsMediaUrl(std::string_view url) {
     for (Service host : kMediaHosts) {
         std::u16string base = RowOf(host).base;
         base += u'/';
-        if (wide.starts_with(base))
-            return ServiceBase(host) + wide.substr(base.size() - 1);
+        if (wide.starts_with(base)) return ServiceBase(host) + wide.substr(base.size() - 1);
     }
     if (SiteOverridden() && wide.starts_with(g_override + u'/')) return wide;
     return {};

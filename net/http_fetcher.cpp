@@ -374,7 +374,8 @@ bool FetchIntoMemory(std::u16string_view url, std::u16string_view path, std::str
 
 int ParseRetryAfter(std::string_view value) {
     constexpr int kLongestSeconds = 24 * 3600;
-    while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) value.remove_prefix(1);
+    while (!value.empty() && (value.front() == ' ' || value.front() == '\t'))
+        value.remove_prefix(1);
     while (!value.empty() && (value.back() == ' ' || value.back() == '\t' || value.back() == '\r' ||
                               value.back() == '\n'))
         value.remove_suffix(1);

@@ -48,8 +48,8 @@ Transfer* TransportOpen(std::u16string_view url, UserAgent agent, TransportCance
     const std::u16string agentText = agent == UserAgent::Fixed
                                          ? AsciiToUtf16(kTransportUserAgent)
                                          : DescriptiveAgentPrefix() + u" WinInet";
-    HINTERNET root = InternetOpenW(Wide(agentText).c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr,
-                                   nullptr, 0);
+    HINTERNET root =
+        InternetOpenW(Wide(agentText).c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     if (!root) return nullptr;
     if (Cancelled(cancel)) {
         InternetCloseHandle(root);

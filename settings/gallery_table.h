@@ -10,8 +10,8 @@ struct Gallery {
     const char16_t* title;  // shown in the setup dialog's list
     const char16_t* id;
     const char16_t* description;  // two lines separated by "\n"
-    const char16_t* path;  // the listing: path and query on the photo site's web server,
-                           // or the Commons listing's selection parameters
+    const char16_t* path;         // the listing: path and query on the photo site's web server,
+                                  // or the Commons listing's selection parameters
     int32_t refresh;              // seconds
 };
 

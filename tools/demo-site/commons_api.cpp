@@ -38,8 +38,10 @@ struct Licence {
     const char* machine;
     const char* shortName;
 };
-constexpr Licence kLicences[] = {
-    {"cc-by-sa-4.0", "CC BY-SA 4.0"}, {"cc-by-2.0", "CC BY 2.0"}, {"cc0", "CC0"}, {"pd", "Public domain"}};
+constexpr Licence kLicences[] = {{"cc-by-sa-4.0", "CC BY-SA 4.0"},
+                                 {"cc-by-2.0", "CC BY 2.0"},
+                                 {"cc0", "CC0"},
+                                 {"pd", "Public domain"}};
 
 std::string FileName(int n) {
     return "Demo_aircraft_" + std::to_string(n) + ".jpg";
@@ -93,8 +95,8 @@ std::vector<json> HostileEntries(int page, const std::string& width) {
     const int64_t base = 91000000 + page * 100;
     auto variant = [&](int64_t id, const std::string& what, auto change) {
         json info = GoodInfo(1, width);
-        info["thumburl"] = kThumbRoot + std::string("d/de/") + what + ".jpg/" + width + "px-" + what +
-                           ".jpg";
+        info["thumburl"] =
+            kThumbRoot + std::string("d/de/") + what + ".jpg/" + width + "px-" + what + ".jpg";
         change(info);
         out.push_back(Page(id, what + ".jpg", info));
     };
@@ -128,7 +130,8 @@ std::string CommonsApiReply(std::string_view category, std::string_view gcmconti
     const std::string w(width);
     std::vector<json> pages;
     const int from = first ? 1 : kPerPage + 1;
-    for (int n = from; n < from + kPerPage; ++n) pages.push_back(Page(kFirstId + n - 1, FileName(n), GoodInfo(n, w)));
+    for (int n = from; n < from + kPerPage; ++n)
+        pages.push_back(Page(kFirstId + n - 1, FileName(n), GoodInfo(n, w)));
     for (json& hostile : HostileEntries(first ? 0 : 1, w)) pages.push_back(std::move(hostile));
     if (formatVersion2) pages.push_back(pages.front());  // a page id given twice
 
@@ -142,8 +145,8 @@ std::string CommonsApiReply(std::string_view category, std::string_view gcmconti
         for (json& page : pages) {
             // formatversion 1 names a missing page by a negative key and "missing": "".
             if (page.contains("missing")) page["missing"] = "";
-            std::string key = page.contains("pageid") ? page["pageid"].dump()
-                                                      : std::to_string(--missing);
+            std::string key =
+                page.contains("pageid") ? page["pageid"].dump() : std::to_string(--missing);
             keyed[key] = page;
         }
         reply["query"]["pages"] = keyed;

@@ -112,24 +112,24 @@ void Routes(httplib::Server& server, const Options& options, PhotoCache& cache, 
                         "text/html; charset=utf-8");
     });
 
-    server.Get(R"(/aviation-photos/(photos|small)/(.+))", [&cache](const httplib::Request& req,
-                                                                   httplib::Response& res) {
-        bool small = req.matches[1] == "small";
-        std::string tail = req.matches[2];
-        if (!IsSafeTail(tail)) {
-            res.status = 404;
-            return;
-        }
-        ServeJpeg(res, cache.Get((small ? "s/" : "p/") + tail,
-                                 [&] { return PaintPhotoJpeg(tail, small); }));
-    });
+    server.Get(R"(/aviation-photos/(photos|small)/(.+))",
+               [&cache](const httplib::Request& req, httplib::Response& res) {
+                   bool small = req.matches[1] == "small";
+                   std::string tail = req.matches[2];
+                   if (!IsSafeTail(tail)) {
+                       res.status = 404;
+                       return;
+                   }
+                   ServeJpeg(res, cache.Get((small ? "s/" : "p/") + tail,
+                                            [&] { return PaintPhotoJpeg(tail, small); }));
+               });
 
     server.Get("/w/api.php", [](const httplib::Request& req, httplib::Response& res) {
-        res.set_content(CommonsApiReply(req.get_param_value("gcmtitle"),
-                                        req.get_param_value("gcmcontinue"),
-                                        req.get_param_value("formatversion") == "2",
-                                        req.get_param_value("iiurlwidth")),
-                        "application/json; charset=utf-8");
+        res.set_content(
+            CommonsApiReply(req.get_param_value("gcmtitle"), req.get_param_value("gcmcontinue"),
+                            req.get_param_value("formatversion") == "2",
+                            req.get_param_value("iiurlwidth")),
+            "application/json; charset=utf-8");
     });
     server.Get(R"(/wikipedia/commons/thumb/.+)", [&cache](const httplib::Request& req,
                                                           httplib::Response& res) {
