@@ -89,8 +89,9 @@ void RefreshGallery() {
     LastRefreshTime = FileTimeNow();
     const int32_t stored = NewPhotoCount.load();
     NoteBackoff(stored > 0);
-    LogEvent(std::string("harvest pass: ") + (commons ? "Commons, " : "photo site, ") +
-             (listed ? "gallery listed, " : "no gallery listing, ") + std::to_string(stored) +
+    const char* listing = commons ? (listed ? "Commons listing fetched" : "no Commons listing")
+                                  : (listed ? "gallery page fetched" : "no gallery page");
+    LogEvent(std::string("harvest pass: ") + listing + ", " + std::to_string(stored) +
              " new photos" +
              (stored > 0 ? "" : ", back-off " + std::to_string(HarvestBackoffSeconds()) + " s"));
     if (stored > 0) NewPhotosFlag = true;
