@@ -47,7 +47,8 @@ constexpr int kDefaultMonitorExtent = 1920;
 std::atomic<int> g_monitorExtent{kDefaultMonitorExtent};
 
 // When the next API call and the next download may start (steady clock,
-// milliseconds); written and read by the harvest thread only.
+// milliseconds); written and read only by the harvest thread, one at a
+// time (each starts after the last one's running mark was cleared).
 int64_t g_apiNotBefore = 0;
 int64_t g_mediaNotBefore = 0;
 

@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <string>
 
+#include "harvest/gallery_refresh.h"
+
 // The listing of the last call, kept in the data folder: its last-write
 // time is the refresh time a later start finds.
 inline constexpr char16_t kCommonsListingName[] = u"listing.json";
@@ -21,7 +23,7 @@ inline constexpr int kCommonsCallsPerPass = 6;
 // A hold asked by the servers is at least this long, and at most the
 // longest back-off.
 inline constexpr int32_t kCommonsHoldShortestSeconds = 5;
-inline constexpr int32_t kCommonsHoldLongestSeconds = 30 * 60;
+inline constexpr int32_t kCommonsHoldLongestSeconds = kBackoffLongestSeconds;
 
 // One pass over the chosen Commons gallery (harvest thread): up to 20 new
 // photos. True when a listing arrived.

@@ -9,7 +9,8 @@ cd "$(dirname "$0")/.."
 
 # Packages, only those still missing. 32-bit Wine needs the i386 architecture
 # and its Mesa drivers for WGL under Xvfb.
-want=(cmake ninja-build mingw-w64 icoutils)
+# nlohmann-json is header-only: the cross build reads Debian's header.
+want=(cmake ninja-build mingw-w64 icoutils nlohmann-json3-dev)
 if [ "${1:-}" = test ]; then
   # Xinerama and RandR let Wine see every monitor.
   want+=(wine wine64 wine32:i386 libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386

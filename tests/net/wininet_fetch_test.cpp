@@ -161,3 +161,25 @@ TEST_F(WinInetFetch, ASlowTransferIsAbandonedAndItsTargetDeleted) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
     EXPECT_FALSE(fs::exists(Target()));
 }
+
+// The Commons harvest's downloads: WinInet's agent names the saver, the
+// status and Retry-After of a refusal come back, and addresses past 259
+// characters go through.
+TEST_F(WinInetFetch, WikimediaDownloadsNameTheSaverAndReportRetryAfter) {
+    server.Handle("/busy", [](const httplib::Request&, httplib::Response& res) {
+        res.status = 429;
+        res.set_header("Retry-After", "7");
+        res.set_content("slow down", "text/plain");
+    });
+    const std::string longPath = "/" + std::string(600, 'l') + ".jpg";
+    server.Serve(longPath, "photo bytes");
+    EXPECT_EQ(Probe("wikimedia", "/busy", Target()).output, "false 429 7");
+    EXPECT_EQ(Probe("wikimedia", longPath, Target()).output, "true 200 -1");
+    EXPECT_EQ(ReadFileBytes(Target()), "photo bytes");
+    for (const auto& r : server.Requests()) {
+        const std::string agent = r.get_header_value("User-Agent");
+        EXPECT_TRUE(agent.starts_with("Skyreel/1.0 (") && agent.ends_with(") WinInet")) << agent;
+    }
+    // The saver's own services keep their 259-character limit.
+    EXPECT_EQ(Probe("file", longPath, Target()).output, "false");
+}
