@@ -19,6 +19,7 @@
 #include "net/endpoints.h"
 #include "support/http_test_server.h"
 #include "support/temp_dir.h"
+#include "support/tls_test_server.h"
 
 namespace {
 namespace fs = std::filesystem;
@@ -403,4 +404,19 @@ TEST_F(Fetch, WikimediaDownloadsNameTheSaverAndReportRetryAfter) {
     EXPECT_EQ(ParseRetryAfter("9999999"), 24 * 3600);
     for (const char* odd : {"", "-5", "1.5", "soon", "1234567890123"})
         EXPECT_EQ(ParseRetryAfter(odd), -1) << odd;
+}
+
+// libcurl checks certificates: a server whose certificate is self-signed
+// answers a client that does not check (curl -k), and the saver refuses it
+// before any status.
+TEST_F(Fetch, HttpsWithAnUntrustedCertificateIsRefused) {
+    SelfSignedTlsServer tls;
+    ASSERT_TRUE(tls.running());
+    ASSERT_EQ(std::system(("curl -skf -o /dev/null '" + tls.Url("/") + "'").c_str()), 0);
+    FetchReply reply;
+    EXPECT_FALSE(FetchToFile(Utf8ToUtf16(tls.Url("/")), Target(),
+                             FetchOptions{kFetchBodyLimit, UserAgent::Descriptive, kLongUrlLimit},
+                             &reply));
+    EXPECT_EQ(reply.status, 0);
+    EXPECT_FALSE(fs::exists(TargetPath()));
 }

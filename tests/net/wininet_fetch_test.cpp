@@ -17,6 +17,7 @@
 #include "base/text.h"
 #include "support/http_test_server.h"
 #include "support/temp_dir.h"
+#include "support/tls_test_server.h"
 
 namespace fs = std::filesystem;
 
@@ -182,4 +183,13 @@ TEST_F(WinInetFetch, WikimediaDownloadsNameTheSaverAndReportRetryAfter) {
     }
     // The saver's own services keep their 259-character limit.
     EXPECT_EQ(Probe("file", longPath, Target()).output, "false");
+}
+
+// WinInet checks certificates: a self-signed one is refused before any status.
+TEST_F(WinInetFetch, HttpsWithAnUntrustedCertificateIsRefused) {
+    SelfSignedTlsServer tls;
+    ASSERT_TRUE(tls.running());
+    ASSERT_EQ(std::system(("curl -skf -o /dev/null '" + tls.Url("/") + "'").c_str()), 0);
+    EXPECT_EQ(ProbeUrl("wikimedia", tls.Url("/"), Target()).output, "false 0 -1");
+    EXPECT_FALSE(fs::exists(Target()));
 }
