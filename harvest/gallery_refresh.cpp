@@ -1,5 +1,6 @@
 #include "harvest/gallery_refresh.h"
 
+#include <algorithm>
 #include <mutex>
 #include <string>
 
@@ -11,6 +12,7 @@
 #include "base/saver_app.h"
 #include "base/text.h"
 #include "harvest/photo_harvest.h"
+#include "harvest/photo_source_commons.h"
 #include "net/endpoints.h"
 #include "net/http_fetcher.h"
 #include "settings/gallery_table.h"
@@ -22,14 +24,35 @@ std::atomic<bool> NewPhotosFlag{false};
 std::mutex HarvestStartLock;
 
 namespace {
-constexpr char16_t kPageName[] = u"index.htm";
-
 // The running mark: set by StartHarvest under HarvestStartLock before the
 // thread exists, cleared by the thread as its last action.
 std::atomic<bool> g_harvestRunning{false};
 
+// The back-off: written by the harvest thread at the end of a pass, before
+// it clears the running mark; read by StartHarvest only after it saw the
+// mark clear, so a pass's two values are read together.
+std::atomic<int32_t> g_backoffSeconds{0};
+std::atomic<uint32_t> g_backoffFrom{0};  // tick count at the end of that pass
+
+bool BackoffHolds(uint32_t now) {
+    const int32_t seconds = g_backoffSeconds.load();
+    return seconds > 0 && static_cast<int32_t>(now - g_backoffFrom.load()) < seconds * 1000;
+}
+
+void NoteBackoff(bool stored) {
+    const int32_t seconds = g_backoffSeconds.load();
+    g_backoffSeconds = stored         ? 0
+                       : seconds == 0 ? kBackoffFirstSeconds
+                                      : std::min(seconds * 2, kBackoffLongestSeconds);
+    g_backoffFrom = TickCount();
+}
+
+const char16_t* SavedListingName() {
+    return ChosenPhotoSource == PhotoSource::Commons ? kCommonsListingName : kSitePageName;
+}
+
 void HarvestThread() {
-    QueryUpdate();
+    if (UpdateServiceConfigured()) QueryUpdate();
     RefreshGallery();
     g_harvestRunning = false;
 }
@@ -44,8 +67,16 @@ bool HarvestRunning() {
     return g_harvestRunning.load();
 }
 
+int32_t HarvestBackoffSeconds() {
+    return g_backoffSeconds.load();
+}
+
+void ResetHarvestBackoff() {
+    g_backoffSeconds = 0;
+}
+
 void StartHarvest() {
-    if (g_harvestRunning.load()) return;
+    if (g_harvestRunning.load() || BackoffHolds(TickCount())) return;
     std::lock_guard<std::mutex> lock(HarvestStartLock);
     if (g_harvestRunning.exchange(true)) return;
     // Without a thread the next trigger tries again.
@@ -53,24 +84,23 @@ void StartHarvest() {
 }
 
 void RefreshGallery() {
-    PathText pagePath;
-    bool pathFits = DataFilePath(kPageName, pagePath);
-    std::u16string url = GalleryUrl(Settings.dloption);
     NewPhotoCount = 0;
-    std::string page;
-    bool fetched = pathFits && FetchIntoMemory(url, pagePath.view(), page,
-                                               ServiceBodyLimit(Service::PhotoSite));
-    if (fetched) HarvestPhotos(page.c_str());
+    const bool commons = ChosenPhotoSource == PhotoSource::Commons;
+    const bool listed = commons ? HarvestFromCommons() : HarvestFromSite();
     LastRefreshTime = FileTimeNow();
-    LogEvent(std::string("harvest pass: ") +
-             (fetched ? "gallery page fetched, " : "no gallery page, ") +
-             std::to_string(NewPhotoCount.load()) + " new photos");
-    if (NewPhotoCount.load() > 0) NewPhotosFlag = true;
+    const int32_t stored = NewPhotoCount.load();
+    NoteBackoff(stored > 0);
+    const char* listing = commons ? (listed ? "Commons listing fetched" : "no Commons listing")
+                                  : (listed ? "gallery page fetched" : "no gallery page");
+    LogEvent(std::string("harvest pass: ") + listing + ", " + std::to_string(stored) +
+             " new photos" +
+             (stored > 0 ? "" : ", back-off " + std::to_string(HarvestBackoffSeconds()) + " s"));
+    if (stored > 0) NewPhotosFlag = true;
 }
 
 void NoteSavedPage() {
     PathText pagePath;
-    if (!DataFilePath(kPageName, pagePath)) return;
+    if (!DataFilePath(SavedListingName(), pagePath)) return;
     int64_t written = 0;
     if (FileLastWriteTime(ToPath(pagePath.view()), written)) LastRefreshTime = written;
 }

@@ -1,7 +1,13 @@
-// Gallery page refresh and the harvest thread. The slideshow asks RefreshDue
+// Gallery refresh and the harvest thread. The slideshow asks RefreshDue
 // and calls StartHarvest on the drawing thread; HarvestThread runs the update
-// query, then one RefreshGallery pass: download the chosen gallery's page
-// into "index.htm", harvest its photos, stamp the refresh time.
+// query (where an update service is configured), then one RefreshGallery
+// pass over the chosen photo source: list the gallery, store up to 20 new
+// photos, stamp the refresh time.
+//
+// Back-off, for every source: a pass that fails or stores nothing holds
+// StartHarvest back for 5 s, then twice as long after each such pass up to
+// 30 minutes; a pass that stores a photo ends the back-off. An empty
+// gallery is then asked again at that pace, not at every periodic check.
 #pragma once
 
 #include <atomic>
@@ -20,12 +26,20 @@ extern std::atomic<bool> NewPhotosFlag;
 // True when the chosen gallery's page is older than SaverApp.RefreshSeconds
 // (a page from the future, after the clock was set back, is never stale).
 bool RefreshDue();
-// Starts HarvestThread unless one runs. Drawing thread only.
+// Starts HarvestThread unless one runs or the back-off holds. Drawing
+// thread only.
 void StartHarvest();
 // True from StartHarvest until the harvest thread's last action.
 bool HarvestRunning();
 // One refresh pass (runs on HarvestThread; callable directly by tests).
 void RefreshGallery();
-// After a cache scan: LastRefreshTime becomes the last-write time of
-// "index.htm" when that file exists.
+// After a cache scan: LastRefreshTime becomes the last-write time of the
+// chosen source's saved listing ("index.htm", "listing.json") when it exists.
 void NoteSavedPage();
+
+inline constexpr int32_t kBackoffFirstSeconds = 5;
+inline constexpr int32_t kBackoffLongestSeconds = 30 * 60;
+// The back-off the last pass left, in seconds; 0 when none holds.
+int32_t HarvestBackoffSeconds();
+// Tests start each case without back-off.
+void ResetHarvestBackoff();

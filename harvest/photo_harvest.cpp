@@ -21,6 +21,8 @@
 #include "base/text.h"
 #include "net/endpoints.h"
 #include "net/http_fetcher.h"
+#include "settings/gallery_table.h"
+#include "settings/settings.h"
 #include "slideshow/photo_list.h"
 
 std::atomic<int32_t> NewPhotoCount{0};
@@ -61,14 +63,6 @@ bool TempNameFits(const PathText& path) {
            PathText::kCapacity;
 }
 
-// Pause after an attempt: StopRequested is checked before every step.
-void PauseAfterAttempt() {
-    for (int step = 0; step < kHarvestPauseSteps; ++step) {
-        if (StopRequested.load()) return;
-        SleepMillis(g_pauseStepMillis.load());
-    }
-}
-
 // Downloads one photo and announces it; a failure leaves no file behind.
 void FetchPhoto(const PathText& url, const std::u16string& name, const PathText& path) {
     if (!FetchViaTempFile(url.view(), path.view(), ServiceBodyLimit(Service::ImageServer))) {
@@ -76,13 +70,36 @@ void FetchPhoto(const PathText& url, const std::u16string& name, const PathText&
         std::filesystem::remove(ToPath(path.view()), ec);
         return;
     }
+    AnnounceStoredPhoto(name);
+}
+}  // namespace
+
+void AnnounceStoredPhoto(const std::u16string& name) {
     ++NewPhotoCount;
     FindData data;
     if (!ReadFindData(name, data)) return;  // the next scan of the cache finds it
     std::lock_guard<std::mutex> lock(PhotoListLock);
     AppendPhoto(MakePhotoEntry(data));
 }
-}  // namespace
+
+// StopRequested is checked before every step.
+void PauseAfterAttempt() {
+    for (int step = 0; step < kHarvestPauseSteps; ++step) {
+        if (StopRequested.load()) return;
+        SleepMillis(g_pauseStepMillis.load());
+    }
+}
+
+bool HarvestFromSite() {
+    PathText pagePath;
+    if (!DataFilePath(kSitePageName, pagePath)) return false;
+    std::string page;
+    if (!FetchIntoMemory(GalleryUrl(Settings.dloption), pagePath.view(), page,
+                         ServiceBodyLimit(Service::PhotoSite)))
+        return false;
+    HarvestPhotos(page.c_str());
+    return true;
+}
 
 void SetHarvestPauseStepMillis(int ms) {
     g_pauseStepMillis = ms;

@@ -1,9 +1,10 @@
-// The photo harvest: turns a downloaded gallery page into new photos in the
-// cache folder. Thumbnail links (ThumbnailPrefix, net/endpoints.h) are read
-// in page order; each photo the cache lacks is downloaded from PhotoPrefix +
-// the same tail into a flat name (every "/" of the tail becomes "-") and
-// appended to the PhotoList. At most kHarvestPhotosPerPass per pass, with a
-// pause of kHarvestPauseSteps x 100 ms after every attempt.
+// The photo site's harvest, and the rules every source's pass shares.
+//
+// HarvestFromSite downloads the chosen gallery's page into "index.htm" and
+// turns it into new photos in the cache folder. Thumbnail links (ThumbnailPrefix, net/endpoints.h)
+// are read in page order; each photo the cache lacks is downloaded from PhotoPrefix + the same tail
+// into a flat name (every "/" of the tail becomes "-") and appended to the PhotoList. At most
+// kHarvestPhotosPerPass per pass, with a pause of kHarvestPauseSteps x 100 ms after every attempt.
 #pragma once
 
 #include <atomic>
@@ -21,6 +22,22 @@ inline constexpr int kHarvestPauseStepMillis = 100;
 // Photos stored by the current pass. Written by the harvest thread (reset by
 // RefreshGallery before each pass); read by it and by tests.
 extern std::atomic<int32_t> NewPhotoCount;
+
+// The photo site's saved gallery page; its last-write time is the refresh
+// time a later start finds.
+inline constexpr char16_t kSitePageName[] = u"index.htm";
+
+// One pass over the photo site: the page, then HarvestPhotos over it. True
+// when the page arrived.
+bool HarvestFromSite();
+
+// --- shared by every source's pass (harvest thread) ----------------------
+// After a photo was stored under `name` in the data folder: counts it and
+// appends it to the PhotoList, so the slideshow can show it at once.
+void AnnounceStoredPhoto(const std::u16string& name);
+// The pause after a download attempt: kHarvestPauseSteps steps, ended at
+// once by StopRequested.
+void PauseAfterAttempt();
 
 // `page`: the zero-terminated 8-bit text of a gallery page. Runs on the
 // harvest thread; returns at the end of the page, after the 20th stored

@@ -66,6 +66,17 @@ bool StoreSite(HostOptions& o, const std::string& value) {
     return true;
 }
 
+bool StorePhotos(HostOptions& o, const std::string& value) {
+    if (value != "commons" && value != "site") return false;
+    o.photos = value;
+    return true;
+}
+
+bool StoreCredits(HostOptions& o, const std::string&) {
+    o.credits = true;
+    return true;
+}
+
 bool StoreSlideMillis(HostOptions& o, const std::string& value) {
     int v = 0;
     auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), v);
@@ -103,9 +114,18 @@ bool StoreVerbose(HostOptions& o, const std::string&) {
 
 constexpr OptionRow kOptions[] = {
     {"site", nullptr, "URL",
-     "send every request to URL (http://host[:port]) instead of\n"
-     "the real services, keeping their paths; for the demo site",
+     "send every request to URL (http[s]://host[:port]) instead of\n"
+     "the real services, Wikimedia's included, keeping their paths;\n"
+     "for the demo site",
      StoreSite, "--site needs a URL"},
+    {"photos", nullptr, "SOURCE",
+     "where photos come from: commons (Wikimedia Commons, the default\n"
+     "without --site) or site (the photo site, the default with --site)",
+     StorePhotos, "--photos needs commons or site"},
+    {"credits", nullptr, nullptr,
+     "print the credit of each cached photo that has one:\n"
+     "file name, author, licence, page address, title (tab-separated)",
+     StoreCredits, nullptr},
     {"slide-ms", nullptr, "N", "show each slide for N milliseconds (default 10000)",
      StoreSlideMillis, "--slide-ms needs a number of milliseconds"},
     {"window-id", nullptr, "ID", "draw into the existing X window ID (hex 0x... or decimal)",

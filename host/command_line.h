@@ -19,6 +19,8 @@ CommandLineMode ParseRunMode(std::u16string_view commandLine);
 struct HostOptions {
     CommandLineMode mode;
     std::u16string site;       // --site URL, empty when not given
+    std::string photos;        // --photos commons|site, empty when not given
+    bool credits = false;      // --credits
     int32_t slideMillis = -1;  // --slide-ms N, -1 when not given
     bool hasWindowId = false;  // --window-id ID
     uint64_t windowId = 0;

@@ -16,10 +16,12 @@
 #include "base/process_state.h"
 #include "base/saver_app.h"
 #include "base/text.h"
+#include "harvest/photo_source_commons.h"
 #include "host/command_line.h"
 #include "host/run_mode.h"
 #include "host/saver_host.h"
 #include "net/endpoints.h"
+#include "settings/gallery_table.h"
 #include "settings/settings.h"
 #include "setup/setup_dialog.h"
 #include "slideshow/slideshow.h"
@@ -74,9 +76,18 @@ int SaverMain(const std::vector<std::string>& args) {
         return 0;
     }
     if (!options.site.empty() && !SetSiteOverride(options.site)) {
-        std::fprintf(stderr, "skyreel: --site needs http://host[:port]\n");
+        std::fprintf(stderr, "skyreel: --site needs http://host[:port] or https://host[:port]\n");
         return 1;
     }
+    // The photo site has no public server: without --site it would only
+    // ask a made-up host.
+    if (options.photos == "site" && options.site.empty()) {
+        std::fprintf(stderr, "skyreel: --photos site needs --site URL\n");
+        return 1;
+    }
+    const bool commons =
+        options.photos.empty() ? options.site.empty() : options.photos == "commons";
+    ChosenPhotoSource = commons ? PhotoSource::Commons : PhotoSource::Site;
     if (options.slideMillis > 0) SaverApp.SlideMillis = options.slideMillis;
     EventLogEnabled = options.verbose;
 
@@ -89,6 +100,10 @@ int SaverMain(const std::vector<std::string>& args) {
     std::signal(SIGTERM, OnQuitSignal);
 
     MakeDataFolder();
+    if (options.credits) {
+        std::fputs(PhotoCreditLines().c_str(), stdout);
+        return 0;
+    }
     LoadSettings();
 
     if (RunMode == Setup) {

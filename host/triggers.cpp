@@ -1,10 +1,12 @@
 #include "host/triggers.h"
 
+#include <algorithm>
 #include <string>
 
 #include "base/clock.h"
 #include "base/event_log.h"
 #include "harvest/gallery_refresh.h"
+#include "harvest/photo_source_commons.h"
 #include "host/saver_window.h"
 #include "overlay/overlay_texture.h"
 #include "settings/settings.h"
@@ -74,8 +76,16 @@ void AfterCacheScan() {
     WeatherCheck();
 }
 
+// The harvest picks its thumbnail width by the largest monitor.
+void NoteMonitorsForHarvest() {
+    int width = 0, height = 0;
+    PhotoDecodeExtent(width, height);
+    SetLargestMonitorExtent(std::max(width, height));
+}
+
 void AfterSlideshowStart(int32_t photoCount) {
     ResetTriggersAtStart();
+    NoteMonitorsForHarvest();
     if (HarvestWantedAtStart(photoCount)) StartHarvest();
     WeatherCheck();
 }

@@ -1,5 +1,6 @@
 #include "net/endpoints.h"
 
+#include "base/saver_app.h"
 #include "base/text.h"
 
 namespace {
@@ -14,10 +15,14 @@ struct EndpointRow {
 constexpr EndpointRow kEndpoints[] = {
     {Service::PhotoSite, u"http://photos.skyreel.example", 4 * kMiB},
     {Service::ImageServer, u"http://images.skyreel.example", 16 * kMiB},
-    {Service::UpdateService, u"http://update.velmora.example", 64 * kKiB},
+    {Service::UpdateService, u"" SKYREEL_UPDATE_SERVICE, 64 * kKiB},
     {Service::WeatherService, u"http://weather.skyreel.example", 1 * kMiB},
     {Service::MakerHome, u"http://www.velmora.example", 4 * kMiB},
+    {Service::CommonsApi, u"https://commons.wikimedia.org", 4 * kMiB},
+    {Service::CommonsUpload, u"https://upload.wikimedia.org", 16 * kMiB},
+    {Service::CommonsThumb, u"https://thumb.wikimedia.org", 16 * kMiB},
 };
+constexpr Service kMediaHosts[] = {Service::CommonsUpload, Service::CommonsThumb};
 
 const EndpointRow& RowOf(Service s) {
     for (const auto& row : kEndpoints)
@@ -27,6 +32,12 @@ const EndpointRow& RowOf(Service s) {
 
 // Set once at start-up from the command line, before any thread starts.
 std::u16string g_override;
+
+// Printable ASCII, without blanks, quotes, angle brackets or backslashes.
+bool UrlCharAllowed(char c) {
+    return c > 0x20 && c < 0x7F && c != '"' && c != '\'' && c != '<' && c != '>' && c != '\\' &&
+           c != '`';
+}
 
 bool ValidHost(std::u16string_view host) {
     if (host.empty() || host.size() > 200) return false;
@@ -49,10 +60,11 @@ uint32_t ServiceBodyLimit(Service s) {
 }
 
 bool SetSiteOverride(std::u16string_view url) {
-    constexpr std::u16string_view kScheme = u"http://";
-    if (url.size() < kScheme.size() || !EqualsNoCase(url.substr(0, kScheme.size()), kScheme))
-        return false;
-    std::u16string_view rest = url.substr(kScheme.size());
+    std::u16string_view scheme;
+    for (std::u16string_view s : {u"http://", u"https://"})
+        if (url.size() >= s.size() && EqualsNoCase(url.substr(0, s.size()), s)) scheme = s;
+    if (scheme.empty()) return false;
+    std::u16string_view rest = url.substr(scheme.size());
     if (!rest.empty() && rest.back() == u'/') rest.remove_suffix(1);
     std::u16string_view host = rest;
     if (auto colon = rest.find(u':'); colon != std::u16string_view::npos) {
@@ -64,8 +76,35 @@ bool SetSiteOverride(std::u16string_view url) {
         if (ParseDecimal(port) < 1 || ParseDecimal(port) > 65535) return false;
     }
     if (!ValidHost(host)) return false;
-    g_override = u"http://" + std::u16string(rest);
+    g_override = std::u16string(scheme) + std::u16string(rest);
     return true;
+}
+
+bool SiteOverridden() {
+    return !g_override.empty();
+}
+
+bool UpdateServiceConfigured() {
+    return !ServiceBase(Service::UpdateService).empty();
+}
+
+std::u16string DescriptiveAgentPrefix() {
+    return u"Skyreel/" + std::u16string(SaverApp.Version) + u" (" +
+           Utf8ToUtf16(SKYREEL_AGENT_CONTACT) + u")";
+}
+
+std::u16string CommonsMediaUrl(std::string_view url) {
+    if (url.size() > kLongUrlLimit || url.find("..") != std::string_view::npos) return {};
+    for (char c : url)
+        if (!UrlCharAllowed(c)) return {};
+    const std::u16string wide = AsciiToUtf16(url);
+    for (Service host : kMediaHosts) {
+        std::u16string base = RowOf(host).base;
+        base += u'/';
+        if (wide.starts_with(base)) return ServiceBase(host) + wide.substr(base.size() - 1);
+    }
+    if (SiteOverridden() && wide.starts_with(g_override + u'/')) return wide;
+    return {};
 }
 
 std::string ThumbnailPrefix() {
@@ -77,7 +116,8 @@ std::u16string PhotoPrefix() {
 }
 
 std::u16string MakerAddress() {
-    return ServiceBase(Service::MakerHome).substr(7) + u"/screensavers";
+    const std::u16string base = ServiceBase(Service::MakerHome);
+    return base.substr(base.find(u"://") + 3) + u"/screensavers";
 }
 
 std::u16string MakerHomeUrl() {

@@ -96,13 +96,15 @@ const char* FetchEndText(FetchEnd end) {
 //    abandoning waiter; always under fileLock, and written only while Running.
 //  - ended: notified by the transfer thread under fileLock when it ends the
 //    job, so the waiter's 100 ms wait ends at once instead of at the period.
-//  - bodyLimit: written by the waiter before the thread starts.
-//  - end, status: written by the transfer thread before it ends the job,
+//  - bodyLimit, agent: written by the waiter before the thread starts.
+//  - end, status, retryAfter: written by the transfer thread before it ends the job,
 //    read by the waiter after it saw the job end (for the event log).
 struct FetchJob {
-    PathText url;
+    std::u16string url;
     PathText path;
     uint32_t bodyLimit = kFetchBodyLimit;
+    UserAgent agent = UserAgent::Fixed;
+    std::atomic<int32_t> retryAfter{-1};
     std::atomic<FetchEnd> end{FetchEnd::Complete};
     std::atomic<int32_t> status{0};
     std::atomic<int64_t> lastActivity{0};
@@ -204,7 +206,7 @@ FetchEnd ReadBody(FetchJob* job, Transfer* t, TransportCancel cancel) {
 void RunTransfer(FetchJob* job) {
     const TransportCancel cancel{JobAbandoned, job};
     job->lastActivity = CalendarSecondsNow();
-    Transfer* t = TransportOpen(job->url.view(), cancel);
+    Transfer* t = TransportOpen(job->url, job->agent, cancel);
     if (JobAbandoned(job)) {
         TransportClose(t);
         ReleaseJob(job);
@@ -215,6 +217,7 @@ void RunTransfer(FetchJob* job) {
     char status[4];
     TransportStatus(t, status);
     job->status = std::atoi(status);
+    job->retryAfter = TransportRetryAfter(t);
     if (std::strcmp(status, "200") != 0) {
         TransportClose(t);
         return EndFailed(job, FetchEnd::BadStatus, false);
@@ -267,7 +270,7 @@ FetchEnd GiveUpReason(const FetchJob* job, int64_t now, uint64_t rate) {
 }
 
 // Watches the job until it ends or is abandoned; says how it ended.
-FetchEnd WatchJob(FetchJob* job, std::u16string_view path, uint32_t& bytes, int32_t& status) {
+FetchEnd WatchJob(FetchJob* job, std::u16string_view path, uint32_t& bytes, FetchReply& reply) {
     const int64_t start = CalendarSecondsNow();
     uint64_t rate = 0;
     for (;;) {
@@ -275,14 +278,14 @@ FetchEnd WatchJob(FetchJob* job, std::u16string_view path, uint32_t& bytes, int3
         if (job->state.load() != Running) {
             FetchEnd end = job->end.load();
             bytes = job->bytesReceived.load();
-            status = job->status.load();
+            reply = {job->status.load(), job->retryAfter.load()};
             ReleaseJob(job);
             return end;
         }
         FetchEnd why = GiveUpReason(job, now, rate);
         if (why != FetchEnd::Complete) {
             bytes = job->bytesReceived.load();
-            status = job->status.load();
+            reply = {job->status.load(), job->retryAfter.load()};
             if (Abandon(job)) {
                 RemoveFile(path);
                 return why;
@@ -307,15 +310,18 @@ void LogFetch(std::u16string_view url, FetchEnd end, uint32_t bytes, int32_t sta
 }
 }  // namespace
 
-bool FetchToFile(std::u16string_view url, std::u16string_view path, uint32_t bodyLimit) {
-    if (url.empty() || path.empty() || url.size() > PathText::kCapacity ||
+bool FetchToFile(std::u16string_view url, std::u16string_view path, const FetchOptions& options,
+                 FetchReply* reply) {
+    if (reply) *reply = FetchReply{};
+    if (url.empty() || path.empty() || url.size() > options.urlLimit ||
         path.size() > PathText::kCapacity)
         return false;
     const auto began = std::chrono::steady_clock::now();
     auto* job = new FetchJob;
-    job->url.Assign(url);
+    job->url.assign(url);
     job->path.Assign(path);
-    job->bodyLimit = std::min(bodyLimit, kFetchBodyLimit);
+    job->bodyLimit = std::min(options.bodyLimit, kFetchBodyLimit);
+    job->agent = options.agent;
     job->lastActivity = CalendarSecondsNow();
     try {
         std::thread(RunTransfer, job).detach();
@@ -324,30 +330,60 @@ bool FetchToFile(std::u16string_view url, std::u16string_view path, uint32_t bod
         return false;
     }
     uint32_t bytes = 0;
-    int32_t status = 0;
-    FetchEnd end = WatchJob(job, path, bytes, status);
-    LogFetch(url, end, bytes, status, began);
+    FetchReply said;
+    FetchEnd end = WatchJob(job, path, bytes, said);
+    LogFetch(url, end, bytes, said.status, began);
+    if (reply) *reply = said;
     return end == FetchEnd::Complete;
+}
+
+bool FetchToFile(std::u16string_view url, std::u16string_view path, uint32_t bodyLimit) {
+    return FetchToFile(url, path, FetchOptions{bodyLimit}, nullptr);
+}
+
+bool RenameNoReplace(std::u16string_view from, std::u16string_view to) {
+    // Like MoveFile, never replace an existing name. Only the harvest thread
+    // writes photo names, so the test and the rename do not race.
+    std::error_code ec;
+    auto target = ToPath(to);
+    auto st = std::filesystem::symlink_status(target, ec);
+    if (std::filesystem::exists(st) || (ec && ec != std::errc::no_such_file_or_directory))
+        return false;
+    std::filesystem::rename(ToPath(from), target, ec);
+    return !ec;
 }
 
 bool FetchViaTempFile(std::u16string_view url, std::u16string_view path, uint32_t bodyLimit) {
     PathText temp;
     if (!temp.Assign(path) || !temp.Append(kFetchTempSuffix)) return false;
     if (!FetchToFile(url, temp.view(), bodyLimit)) return false;
-    // Like MoveFile, never replace an existing name. Only the harvest thread
-    // writes photo names, so the test and the rename do not race.
-    std::error_code ec;
-    auto target = ToPath(path);
-    auto st = std::filesystem::symlink_status(target, ec);
-    if (std::filesystem::exists(st) || (ec && ec != std::errc::no_such_file_or_directory))
-        return false;
-    std::filesystem::rename(ToPath(temp.view()), target, ec);
-    return !ec;
+    return RenameNoReplace(temp.view(), path);
+}
+
+bool FetchIntoMemory(std::u16string_view url, std::u16string_view path, std::string& body,
+                     const FetchOptions& options, FetchReply* reply) {
+    body.clear();
+    if (!FetchToFile(url, path, options, reply)) return false;
+    return ReadWholeFile(ToPath(path), body, std::min(options.bodyLimit, kFetchBodyLimit));
 }
 
 bool FetchIntoMemory(std::u16string_view url, std::u16string_view path, std::string& body,
                      uint32_t bodyLimit) {
-    body.clear();
-    if (!FetchToFile(url, path, bodyLimit)) return false;
-    return ReadWholeFile(ToPath(path), body, std::min(bodyLimit, kFetchBodyLimit));
+    return FetchIntoMemory(url, path, body, FetchOptions{bodyLimit}, nullptr);
+}
+
+int ParseRetryAfter(std::string_view value) {
+    constexpr int kLongestSeconds = 24 * 3600;
+    while (!value.empty() && (value.front() == ' ' || value.front() == '\t'))
+        value.remove_prefix(1);
+    while (!value.empty() && (value.back() == ' ' || value.back() == '\t' || value.back() == '\r' ||
+                              value.back() == '\n'))
+        value.remove_suffix(1);
+    if (value.empty() || value.size() > 9) return -1;
+    int seconds = 0;
+    for (char c : value) {
+        if (c < '0' || c > '9') return -1;  // an HTTP date, or garbage
+        seconds = seconds * 10 + (c - '0');
+    }
+    return std::min(seconds, kLongestSeconds);
 }

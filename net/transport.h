@@ -4,9 +4,11 @@
 //   transport_wininet.cpp (Win32, WinInet)
 //
 // Implemented (curl / WinInet):
-//   [x] TransportOpen   request with the fixed user agent, no cache, redirects
-//                       followed, proxy from the environment; returns once the
-//                       final response's headers are in
+//   [x] TransportOpen   request with the chosen user agent, no cache, redirects
+//                       followed, proxy from the environment, HTTPS with the
+//                       system's certificate check (never turned off); returns
+//                       once the final response's headers are in
+//   [x] TransportRetryAfter  the Retry-After of the final response, in seconds
 //   [x] TransportStatus status code text of the final response
 //   [x] TransportContentLength  the length the final response announces
 //   [x] TransportRead   at most kTransportReadSize bytes per call
@@ -20,7 +22,13 @@
 #include <string_view>
 
 inline constexpr std::size_t kTransportReadSize = 4096;
+// The fixed agent of the photo site and the saver's other own services.
 inline constexpr char kTransportUserAgent[] = "Mozilla/4.0 (compatible; MSIE 7.0; Win32)";
+
+// Which agent a request sends. Wikimedia asks every client to name itself,
+// its version and a contact: Descriptive is DescriptiveAgentPrefix()
+// (net/endpoints.h) followed by the backend's library and version.
+enum class UserAgent { Fixed, Descriptive };
 
 // One open request, owned by the backend.
 struct Transfer;
@@ -33,7 +41,7 @@ struct TransportCancel {
 
 // Makes the request. Null when it could not be made (library not usable,
 // name lookup, connection, request) or when the cancel check said so.
-Transfer* TransportOpen(std::u16string_view url, TransportCancel cancel);
+Transfer* TransportOpen(std::u16string_view url, UserAgent agent, TransportCancel cancel);
 
 // The status code of the final response as text ("200"), at most three
 // characters plus the terminator; empty when unknown.
@@ -47,5 +55,12 @@ long long TransportContentLength(Transfer* t);
 // Returns the count read (above 0), 0 at the clean end of the body, or -1
 // when the transfer broke or was cancelled.
 long TransportRead(Transfer* t, char* buffer, std::size_t size, TransportCancel cancel);
+
+// The seconds the final response asks the client to wait (Retry-After as a
+// number of seconds), or -1 when it names none or names a date.
+int TransportRetryAfter(Transfer* t);
+// The backends' shared reading of a Retry-After value (http_fetcher.cpp):
+// whole seconds up to a day; -1 for anything else.
+int ParseRetryAfter(std::string_view value);
 
 void TransportClose(Transfer* t);

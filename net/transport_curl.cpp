@@ -20,6 +20,7 @@
 #include <string_view>
 
 #include "base/text.h"
+#include "net/endpoints.h"
 #include "net/transport.h"
 
 // Used by the one transfer thread that opened it, and by no other.
@@ -34,6 +35,7 @@ struct Transfer {
     bool headersDone = false;  // the final response's headers are complete
     bool done = false;
     CURLcode result = CURLE_OK;
+    int retryAfter = -1;  // of the current response
 };
 
 namespace {
@@ -53,9 +55,16 @@ size_t OnHeader(char* data, size_t size, size_t count, void* user) {
     auto* t = static_cast<Transfer*>(user);
     size_t n = size * count;
     std::string_view line(data, n);
-    if (line.starts_with("HTTP/")) t->sawLocation = false;
+    if (line.starts_with("HTTP/")) {
+        t->sawLocation = false;
+        t->retryAfter = -1;
+    }
     if (line.size() > 9 && EqualsNoCase(AsciiToUtf16(line.substr(0, 9)), u"location:"))
         t->sawLocation = true;
+    constexpr std::string_view kRetryAfter = "retry-after:";
+    if (line.size() > kRetryAfter.size() &&
+        EqualsNoCase(AsciiToUtf16(line.substr(0, kRetryAfter.size())), AsciiToUtf16(kRetryAfter)))
+        t->retryAfter = ParseRetryAfter(line.substr(kRetryAfter.size()));
     if (line == "\r\n" || line == "\n") {
         long code = 0;
         curl_easy_getinfo(t->easy, CURLINFO_RESPONSE_CODE, &code);
@@ -98,7 +107,15 @@ void Pump(Transfer* t) {
 }
 }  // namespace
 
-Transfer* TransportOpen(std::u16string_view url, TransportCancel cancel) {
+namespace {
+std::string AgentText(UserAgent agent) {
+    if (agent == UserAgent::Fixed) return kTransportUserAgent;
+    return Utf16ToUtf8(DescriptiveAgentPrefix()) + " libcurl/" +
+           curl_version_info(CURLVERSION_NOW)->version;
+}
+}  // namespace
+
+Transfer* TransportOpen(std::u16string_view url, UserAgent agent, TransportCancel cancel) {
     std::call_once(g_globalInit, [] { g_globalReady = curl_global_init(CURL_GLOBAL_ALL) == 0; });
     if (!g_globalReady) return nullptr;
 
@@ -113,7 +130,10 @@ Transfer* TransportOpen(std::u16string_view url, TransportCancel cancel) {
     t->headers = curl_slist_append(t->headers, "Cache-Control: no-cache");
     t->headers = curl_slist_append(t->headers, "Pragma: no-cache");
     curl_easy_setopt(t->easy, CURLOPT_URL, u.c_str());
-    curl_easy_setopt(t->easy, CURLOPT_USERAGENT, kTransportUserAgent);
+    const std::string agentText = AgentText(agent);
+    curl_easy_setopt(t->easy, CURLOPT_USERAGENT, agentText.c_str());  // libcurl keeps a copy
+    curl_easy_setopt(t->easy, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(t->easy, CURLOPT_SSL_VERIFYHOST, 2L);
     curl_easy_setopt(t->easy, CURLOPT_HTTPHEADER, t->headers);
     curl_easy_setopt(t->easy, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(t->easy, CURLOPT_MAXREDIRS, 10L);
@@ -184,6 +204,10 @@ long TransportRead(Transfer* t, char* buffer, std::size_t size, TransportCancel 
         }
         Pump(t);
     }
+}
+
+int TransportRetryAfter(Transfer* t) {
+    return t->retryAfter;
 }
 
 void TransportClose(Transfer* t) {

@@ -10,6 +10,9 @@
 //  - a read fills the whole buffer before it returns, which would hide a
 //    trickle from the slow-transfer watch for up to 4096 bytes, so each
 //    read asks only for what InternetQueryDataAvailable says has arrived.
+// The agent is given to InternetOpenW, so each request opens its own root
+// handle: the photo site's fixed agent and Wikimedia's descriptive one never
+// share a handle.
 //
 // Implemented / Missing (net/transport.h on WinInet): every call; see
 // transport.h for the list.
@@ -19,6 +22,8 @@
 #include <cstdint>
 #include <string>
 
+#include "base/text.h"
+#include "net/endpoints.h"
 #include "net/transport.h"
 
 struct Transfer {
@@ -39,15 +44,19 @@ std::wstring Wide(std::u16string_view s) {
 }
 }  // namespace
 
-Transfer* TransportOpen(std::u16string_view url, TransportCancel cancel) {
-    const std::string_view agent(kTransportUserAgent);
-    HINTERNET root = InternetOpenW(std::wstring(agent.begin(), agent.end()).c_str(),
-                                   INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+Transfer* TransportOpen(std::u16string_view url, UserAgent agent, TransportCancel cancel) {
+    const std::u16string agentText = agent == UserAgent::Fixed
+                                         ? AsciiToUtf16(kTransportUserAgent)
+                                         : DescriptiveAgentPrefix() + u" WinInet";
+    HINTERNET root =
+        InternetOpenW(Wide(agentText).c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     if (!root) return nullptr;
     if (Cancelled(cancel)) {
         InternetCloseHandle(root);
         return nullptr;
     }
+    // An https address gets WinInet's certificate check; no flag here
+    // (INTERNET_FLAG_IGNORE_CERT_*) ever turns it off.
     const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
                         INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_RESYNCHRONIZE |
                         INTERNET_FLAG_HYPERLINK;
@@ -106,6 +115,13 @@ long TransportRead(Transfer* t, char* buffer, std::size_t size, TransportCancel 
         if (error == ERROR_SUCCESS) return t->lengthKnown && t->received < t->length ? -1 : 0;
         if (error != ERROR_IO_PENDING) return -1;
     }
+}
+
+int TransportRetryAfter(Transfer* t) {
+    char text[32] = {};
+    DWORD length = sizeof text - 1;
+    if (!HttpQueryInfoA(t->request, HTTP_QUERY_RETRY_AFTER, text, &length, nullptr)) return -1;
+    return ParseRetryAfter(std::string_view(text, length));
 }
 
 void TransportClose(Transfer* t) {

@@ -34,6 +34,41 @@ const Gallery GalleryTable[kGalleryCount + 1] = {
     {nullptr, nullptr, nullptr, nullptr, 0},
 };
 
+// The one assessed aviation category confirmed to exist on Commons.
+#define SKYREEL_FEATURED_AIRCRAFT u"gcmtitle=Category%3AFeatured_pictures_of_aircraft"
+#define SKYREEL_NEWEST_FEATURED \
+    SKYREEL_FEATURED_AIRCRAFT u"&gcmnamespace=6&gcmsort=timestamp&gcmdir=older"
+
+const Gallery CommonsGalleryTable[kGalleryCount + 1] = {
+    {u"Featured aircraft photos: a random pick from all time", u"featured-any",
+     u"Featured pictures of aircraft, chosen by the Wikimedia Commons community.\n"
+     u"Each week 20 that are not cached yet, picked at random.",
+     SKYREEL_FEATURED_AIRCRAFT u"&gcmnamespace=6&gcmsort=sortkey", kSecondsPerWeek},
+    {u"Featured aircraft photos: newest of the last 6 months", u"featured-180",
+     u"Aircraft photos made Featured pictures on Wikimedia Commons in the last 6 months.\n"
+     u"Newest first; the window widens while it holds fewer than 20 new photos.",
+     SKYREEL_NEWEST_FEATURED, kSecondsPerWeek},
+    {u"Featured aircraft photos: newest of the last 30 days", u"featured-30",
+     u"Aircraft photos made Featured pictures on Wikimedia Commons in the last 30 days.\n"
+     u"Newest first; the window widens while it holds fewer than 20 new photos.",
+     SKYREEL_NEWEST_FEATURED, kSecondsPerDay},
+    {u"Featured aircraft photos: newest of the last 7 days", u"featured-7",
+     u"Aircraft photos made Featured pictures on Wikimedia Commons in the last 7 days.\n"
+     u"Newest first; the window widens while it holds fewer than 20 new photos.",
+     SKYREEL_NEWEST_FEATURED, 6 * kSecondsPerHour},
+    {u"Featured aircraft photos: the newest", u"featured-new",
+     u"The aircraft photos most recently made Featured pictures on Wikimedia Commons.\n"
+     u"Checked every 3 hours.",
+     SKYREEL_NEWEST_FEATURED, 3 * kSecondsPerHour},
+    {nullptr, nullptr, nullptr, nullptr, 0},
+};
+
+PhotoSource ChosenPhotoSource = PhotoSource::Site;
+
+const Gallery* ChosenGalleries() {
+    return ChosenPhotoSource == PhotoSource::Commons ? CommonsGalleryTable : GalleryTable;
+}
+
 std::u16string GalleryUrl(int index) {
     if (index < 0 || index >= kGalleryCount) index = 0;
     return ServiceBase(Service::PhotoSite) + GalleryTable[index].path;

@@ -66,7 +66,7 @@ void ApplyGalleryEntry(std::u16string_view key, std::u16string_view value) {
     int32_t v = ParseDecimal(value);
     if (v < 0 || v >= kGalleryCount) v = 0;
     Settings.dloption = v;
-    SaverApp.RefreshSeconds = GalleryTable[v].refresh;
+    SaverApp.RefreshSeconds = ChosenGalleries()[v].refresh;
 }
 
 bool WriteSettings(const std::vector<std::pair<std::u16string, std::u16string>>& pairs) {

@@ -20,7 +20,8 @@ bool LocationChanged(const PendingLocationRecord& pending) {
 
 SetupDialogFill FillSetupDialog() {
     SetupDialogFill fill;
-    for (int i = 0; GalleryTable[i].title; ++i) fill.titles.emplace_back(GalleryTable[i].title);
+    const Gallery* galleries = ChosenGalleries();
+    for (int i = 0; galleries[i].title; ++i) fill.titles.emplace_back(galleries[i].title);
     fill.dloption = Settings.dloption;
     fill.weather_loc = Settings.weather_loc.str();
     fill.show_weather = Settings.show_weather != 0;

@@ -14,7 +14,7 @@
 
 // Everything the dialog shows when it opens.
 struct SetupDialogFill {
-    std::vector<std::u16string> titles;  // the GalleryTable titles, in table order
+    std::vector<std::u16string> titles;  // the chosen source's gallery titles, in table order
     int dloption = 0;                    // the selected title
     std::u16string weather_loc;          // the location label
     bool show_weather = false;

@@ -11,9 +11,10 @@ cd "$(dirname "$0")/.."
 
 # Packages, only those still missing. 32-bit Wine needs the i386 architecture
 # and its Mesa drivers for WGL under Xvfb; it is of no use where 32-bit
-# programs cannot run.
+# programs cannot run. nlohmann-json is header-only: the cross build reads
+# Debian's header.
 step "Win32 build packages"
-want=(cmake ninja-build mingw-w64 icoutils)
+want=(cmake ninja-build mingw-w64 icoutils nlohmann-json3-dev)
 if [ "${1:-}" = test ]; then
   # Xinerama and RandR let Wine see every monitor.
   want+=(wine wine64 xvfb xauth x11-utils fonts-dejavu-core)

@@ -20,6 +20,7 @@
 
 #include "base/text.h"
 #include "demo/demo_site_process.h"
+#include "harvest/commons_listing.h"
 #include "net/endpoints.h"
 #include "net/http_fetcher.h"
 #include "settings/gallery_table.h"
@@ -234,6 +235,45 @@ TEST_F(DemoSiteTest, TheSaversDownloaderFetchesAPageAndItsFirstPhoto) {
         FetchViaTempFile(PhotoPrefix() + AsciiToUtf16(tails[0]), FromPath(folder / flat).value()));
     JpegInfo info = Decode(ReadFileBytes(folder / flat), false);
     EXPECT_GT(info.width, 0);
+}
+
+TEST_F(DemoSiteTest, CommonsListingReadsInBothShapesOverTwoPagesAndItsThumbnailsAreJpegs) {
+    for (bool v2 : {false, true}) {
+        SCOPED_TRACE(v2 ? "formatversion 2" : "formatversion 1");
+        std::string path =
+            Utf16ToUtf8(CommonsListingUrl(CommonsGalleryTable[4].path, "", 1920, {}));
+        path = path.substr(path.find("/w/api.php"));
+        if (!v2) path.replace(path.find("formatversion=2"), 15, "formatversion=1");
+        CommonsListing first = ParseCommonsListing(Body(path));
+        ASSERT_EQ(first.reply, CommonsReply::Listing);
+        ASSERT_FALSE(first.continuation.empty());
+        std::u16string next =
+            CommonsListingUrl(CommonsGalleryTable[4].path, "", 1920, first.continuation);
+        CommonsListing second =
+            ParseCommonsListing(Body(Utf16ToUtf8(next.substr(next.find(u"/w/api.php")))));
+        ASSERT_EQ(second.reply, CommonsReply::Listing);
+        EXPECT_TRUE(second.continuation.empty());
+        // Every hostile entry is skipped; the good ones are all there.
+        std::set<int64_t> ids;
+        for (const auto* listing : {&first, &second})
+            for (const CommonsPhoto& photo : listing->photos) {
+                ids.insert(photo.pageId);
+                EXPECT_FALSE(photo.credit.author.empty());
+                EXPECT_EQ(photo.credit.author.find('<'), std::string::npos);
+            }
+        EXPECT_EQ(ids.size(), 24u);
+        EXPECT_EQ(*ids.begin(), 90000001);
+    }
+    // Thumbnails are rerouted to the site, path kept, and are real JPEGs.
+    CommonsListing listing = ParseCommonsListing(
+        Body("/w/api.php?gcmtitle=Category:Featured_pictures_of_aircraft&iiurlwidth=1280"));
+    ASSERT_FALSE(listing.photos.empty());
+    const std::string url = Utf16ToUtf8(listing.photos[0].mediaUrl);
+    ASSERT_TRUE(url.starts_with(site_->url() + "/wikipedia/commons/thumb/")) << url;
+    EXPECT_GT(Decode(Body(url.substr(site_->url().size())), false).width, 0);
+    EXPECT_EQ(Status("/wikipedia/commons/thumb/d/de/Other.jpg/1920px-Other.jpg"), 404);
+    EXPECT_NE(Body("/w/api.php?gcmtitle=Category:Other&iiurlwidth=1920").find("\"error\""),
+              std::string::npos);
 }
 
 TEST_F(DemoSiteTest, PhotoPathsOutsideTheTailRulesAreRefused) {

@@ -25,6 +25,7 @@
 #include "e2e/saver_process.h"
 #include "e2e/screen_frames.h"
 #include "overlay/resource_images.h"
+#include "slideshow/photo_credit.h"
 #include "support/http_test_server.h"
 #include "support/temp_dir.h"
 #include "support/xvfb.h"
@@ -279,6 +280,35 @@ TEST_F(EndToEnd, SigtermDuringADownloadEndsTheSaverWithinASecond) {
                l.find(": abandoned: stop requested") != std::string::npos;
     });
     EXPECT_TRUE(pageAbandoned) << log;
+}
+
+// --credits prints the credit inside each cached photo, one line each, and
+// nothing for a photo without one; the folder is left as it was.
+TEST(Credits, OneTabSeparatedLinePerCreditedPhoto) {
+    TempDir home;
+    const fs::path data = DataFolderOf(home.path());
+    fs::create_directories(data);
+    std::string jpeg("\xFF\xD8\xFF\xD9", 4);
+    ASSERT_TRUE(EmbedPhotoCredit(
+        jpeg, PhotoCredit{"Rama & Mus\xC3\xA9"
+                          "e Bolo",
+                          "CC BY-SA 2.0 fr", "https://commons.wikimedia.org/w/index.php?curid=7",
+                          "A plane"}));
+    WriteFileBytes(data / "7.jpg", jpeg);
+    WriteFileBytes(data / "plain.jpg", std::string("\xFF\xD8\xFF\xD9", 4));
+    const std::string command = "HOME='" + home.path().string() + "' XDG_CONFIG_HOME='" +
+                                (home / ".config").string() + "' '" SKYREEL_BINARY "' --credits";
+    std::string out;
+    FILE* f = popen(command.c_str(), "r");
+    ASSERT_NE(f, nullptr);
+    char buf[512];
+    while (fgets(buf, sizeof buf, f)) out += buf;
+    EXPECT_EQ(pclose(f), 0);
+    EXPECT_EQ(out,
+              "7.jpg\tRama & Mus\xC3\xA9"
+              "e Bolo\tCC BY-SA 2.0 fr\t"
+              "https://commons.wikimedia.org/w/index.php?curid=7\tA plane\n");
+    EXPECT_FALSE(fs::exists(data / "settings.cfg"));
 }
 
 }  // namespace

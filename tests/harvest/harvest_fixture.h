@@ -15,6 +15,7 @@
 #include "base/clock.h"
 #include "base/process_state.h"
 #include "base/text.h"
+#include "harvest/gallery_refresh.h"
 #include "harvest/photo_harvest.h"
 #include "net/endpoints.h"
 #include "slideshow/photo_list.h"
@@ -30,6 +31,7 @@ class HarvestTest : public ::testing::Test {
         ASSERT_TRUE(SetSiteOverride(server.BaseUrl()));
         ScanCache();
         NewPhotoCount = 0;
+        ResetHarvestBackoff();
         SetHarvestPauseStepMillis(1);
         // Every photo's bytes name its path, so a test can tell them apart;
         // photos under "gone/" are missing on the server.

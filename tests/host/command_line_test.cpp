@@ -98,3 +98,18 @@ TEST(HostOptions, VersionAndHelpComeFromTheOptionTable) {
         EXPECT_NE(usage.find(line), std::string::npos) << line;
     EXPECT_EQ(usage.back(), '\n');
 }
+
+TEST(HostOptions, PhotoSourceAndCredits) {
+    auto o = ParseHostOptions({"--photos", "commons", "--credits"});
+    EXPECT_TRUE(o.error.empty()) << o.error;
+    EXPECT_EQ(o.photos, "commons");
+    EXPECT_TRUE(o.credits);
+    EXPECT_EQ(ParseHostOptions({"--photos=site"}).photos, "site");
+    EXPECT_EQ(ParseHostOptions({}).photos, "");
+    EXPECT_FALSE(ParseHostOptions({"--photos", "flickr"}).error.empty());
+    EXPECT_FALSE(ParseHostOptions({"--photos"}).error.empty());
+    EXPECT_FALSE(ParseHostOptions({"--credits=yes"}).error.empty());
+    const std::string help = UsageText();
+    EXPECT_NE(help.find("  --photos SOURCE  where photos come from"), std::string::npos) << help;
+    EXPECT_NE(help.find("  --credits       print the credit"), std::string::npos) << help;
+}

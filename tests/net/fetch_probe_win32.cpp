@@ -1,13 +1,16 @@
 // One download through the Win32 build's HttpFetcher (WinInet), for the
 // WinInet tests that run it under Wine against a loopback server:
-//   fetch_probe file|temp|memory URL PATH
+//   fetch_probe file|temp|memory|wikimedia URL PATH
 // prints "true" and, for memory, the length and the buffer's final byte,
-// or "false"; the exit code is 0 for true, 1 for false, 2 for bad usage.
+// or "false"; wikimedia (a download as the Commons harvest makes it: the
+// descriptive agent, long addresses) adds the reply's status and
+// Retry-After. The exit code is 0 for true, 1 for false, 2 for bad usage.
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "base/text.h"
+#include "net/endpoints.h"
 #include "net/http_fetcher.h"
 
 int main(int argc, char** argv) {
@@ -26,6 +29,13 @@ int main(int argc, char** argv) {
         ok = FetchIntoMemory(url, path, body);
         std::printf("%s %zu %d\n", ok ? "true" : "false", body.size(),
                     static_cast<int>(static_cast<unsigned char>(body.c_str()[body.size()])));
+    } else if (std::strcmp(argv[1], "wikimedia") == 0) {
+        FetchReply reply;
+        ok = FetchToFile(url, path,
+                         FetchOptions{kFetchBodyLimit, UserAgent::Descriptive, kLongUrlLimit},
+                         &reply);
+        std::printf("%s %d %d\n", ok ? "true" : "false", static_cast<int>(reply.status),
+                    static_cast<int>(reply.retryAfterSeconds));
     } else {
         return 2;
     }

@@ -19,6 +19,7 @@
 #include "net/endpoints.h"
 #include "support/http_test_server.h"
 #include "support/temp_dir.h"
+#include "support/tls_test_server.h"
 
 namespace {
 namespace fs = std::filesystem;
@@ -361,4 +362,61 @@ TEST_F(Fetch, EachRequestIsOneLineOfTheEventLogWhenItIsOn) {
         << log;
     EXPECT_NE(log.find(": failed: no connection, 0 bytes"), std::string::npos) << log;
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 3) << log;
+}
+
+// The Commons harvest's downloads through libcurl: the descriptive agent,
+// the status and Retry-After of a refusal (a number of seconds; a date
+// reads as none), and addresses past 259 characters up to the caller's limit.
+TEST_F(Fetch, WikimediaDownloadsNameTheSaverAndReportRetryAfter) {
+    server.Handle("/busy", [](const httplib::Request& req, httplib::Response& res) {
+        res.status = req.has_param("date") ? 503 : 429;
+        res.set_header("Retry-After",
+                       req.has_param("date") ? "Wed, 21 Oct 2026 07:28:00 GMT" : "7");
+        res.set_content("slow down", "text/plain");
+    });
+    const std::string longPath = "/" + std::string(600, 'l') + ".jpg";
+    server.Serve(longPath, "photo bytes");
+    const FetchOptions wikimedia{kFetchBodyLimit, UserAgent::Descriptive, kLongUrlLimit};
+    FetchReply reply;
+    EXPECT_FALSE(FetchToFile(server.Url("/busy"), Target(), wikimedia, &reply));
+    EXPECT_EQ(reply.status, 429);
+    EXPECT_EQ(reply.retryAfterSeconds, 7);
+    EXPECT_FALSE(FetchToFile(server.Url("/busy?date=1"), Target(), wikimedia, &reply));
+    EXPECT_EQ(reply.status, 503);
+    EXPECT_EQ(reply.retryAfterSeconds, -1);
+    EXPECT_TRUE(FetchToFile(server.Url(longPath), Target(), wikimedia, &reply));
+    EXPECT_EQ(reply.status, 200);
+    EXPECT_EQ(ReadFileBytes(TargetPath()), "photo bytes");
+    for (const auto& r : server.Requests()) {
+        const std::string agent = r.get_header_value("User-Agent");
+        EXPECT_TRUE(agent.starts_with("Skyreel/1.0 (") &&
+                    agent.find(") libcurl/") != std::string::npos)
+            << agent;
+    }
+    // Past the caller's limit, or past 259 characters for the saver's own
+    // services, nothing is asked.
+    const int asked = static_cast<int>(server.Requests().size());
+    EXPECT_FALSE(FetchToFile(server.Url("/" + std::string(kLongUrlLimit, 'x')), Target(), wikimedia,
+                             &reply));
+    EXPECT_FALSE(FetchToFile(server.Url(longPath), Target()));
+    EXPECT_EQ(static_cast<int>(server.Requests().size()), asked);
+    EXPECT_EQ(ParseRetryAfter(" 120\r\n"), 120);
+    EXPECT_EQ(ParseRetryAfter("9999999"), 24 * 3600);
+    for (const char* odd : {"", "-5", "1.5", "soon", "1234567890123"})
+        EXPECT_EQ(ParseRetryAfter(odd), -1) << odd;
+}
+
+// libcurl checks certificates: a server whose certificate is self-signed
+// answers a client that does not check (curl -k), and the saver refuses it
+// before any status.
+TEST_F(Fetch, HttpsWithAnUntrustedCertificateIsRefused) {
+    SelfSignedTlsServer tls;
+    ASSERT_TRUE(tls.running());
+    ASSERT_EQ(std::system(("curl -skf -o /dev/null '" + tls.Url("/") + "'").c_str()), 0);
+    FetchReply reply;
+    EXPECT_FALSE(FetchToFile(Utf8ToUtf16(tls.Url("/")), Target(),
+                             FetchOptions{kFetchBodyLimit, UserAgent::Descriptive, kLongUrlLimit},
+                             &reply));
+    EXPECT_EQ(reply.status, 0);
+    EXPECT_FALSE(fs::exists(TargetPath()));
 }

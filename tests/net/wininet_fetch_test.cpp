@@ -17,6 +17,7 @@
 #include "base/text.h"
 #include "support/http_test_server.h"
 #include "support/temp_dir.h"
+#include "support/tls_test_server.h"
 
 namespace fs = std::filesystem;
 
@@ -159,5 +160,36 @@ TEST_F(WinInetFetch, ASlowTransferIsAbandonedAndItsTargetDeleted) {
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(Probe("file", "/slow", Target()).output, "false");
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+    EXPECT_FALSE(fs::exists(Target()));
+}
+
+// The Commons harvest's downloads: WinInet's agent names the saver, the
+// status and Retry-After of a refusal come back, and addresses past 259
+// characters go through.
+TEST_F(WinInetFetch, WikimediaDownloadsNameTheSaverAndReportRetryAfter) {
+    server.Handle("/busy", [](const httplib::Request&, httplib::Response& res) {
+        res.status = 429;
+        res.set_header("Retry-After", "7");
+        res.set_content("slow down", "text/plain");
+    });
+    const std::string longPath = "/" + std::string(600, 'l') + ".jpg";
+    server.Serve(longPath, "photo bytes");
+    EXPECT_EQ(Probe("wikimedia", "/busy", Target()).output, "false 429 7");
+    EXPECT_EQ(Probe("wikimedia", longPath, Target()).output, "true 200 -1");
+    EXPECT_EQ(ReadFileBytes(Target()), "photo bytes");
+    for (const auto& r : server.Requests()) {
+        const std::string agent = r.get_header_value("User-Agent");
+        EXPECT_TRUE(agent.starts_with("Skyreel/1.0 (") && agent.ends_with(") WinInet")) << agent;
+    }
+    // The saver's own services keep their 259-character limit.
+    EXPECT_EQ(Probe("file", longPath, Target()).output, "false");
+}
+
+// WinInet checks certificates: a self-signed one is refused before any status.
+TEST_F(WinInetFetch, HttpsWithAnUntrustedCertificateIsRefused) {
+    SelfSignedTlsServer tls;
+    ASSERT_TRUE(tls.running());
+    ASSERT_EQ(std::system(("curl -skf -o /dev/null '" + tls.Url("/") + "'").c_str()), 0);
+    EXPECT_EQ(ProbeUrl("wikimedia", tls.Url("/"), Target()).output, "false 0 -1");
     EXPECT_FALSE(fs::exists(Target()));
 }

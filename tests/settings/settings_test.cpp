@@ -197,3 +197,35 @@ TEST(GalleryTable, FiveRowsThenTheEndRow) {
               u"/search/photo.search?viewsperday=month&page=1&page_limit=60&sort_order=views"
               u"&thumbnails=noinfo");
 }
+
+TEST(GalleryTable, CommonsRowsMatchTheSiteRowsAndTitlesClaimNoViews) {
+    int n = 0;
+    while (CommonsGalleryTable[n].title) ++n;
+    ASSERT_EQ(n, kGalleryCount);
+    for (int i = 0; i < kGalleryCount; ++i) {
+        const std::u16string title = CommonsGalleryTable[i].title;
+        EXPECT_EQ(CommonsGalleryTable[i].refresh, GalleryTable[i].refresh) << i;
+        EXPECT_EQ(title.find(u"view"), std::u16string::npos) << i;
+        EXPECT_EQ(title.find(u"popular"), std::u16string::npos) << i;
+        // Every row lists the one confirmed category, files only.
+        const std::u16string listing = CommonsGalleryTable[i].path;
+        EXPECT_TRUE(
+            listing.starts_with(u"gcmtitle=Category%3AFeatured_pictures_of_aircraft&"
+                                u"gcmnamespace=6&"))
+            << i;
+    }
+    EXPECT_NE(std::u16string(CommonsGalleryTable[0].path).find(u"gcmsort=sortkey"),
+              std::u16string::npos);
+    for (int i = 1; i < kGalleryCount; ++i)
+        EXPECT_NE(
+            std::u16string(CommonsGalleryTable[i].path).find(u"gcmsort=timestamp&gcmdir=older"),
+            std::u16string::npos);
+    // The chosen source's table decides the dialog's list; the refresh is the same.
+    ChosenPhotoSource = PhotoSource::Commons;
+    EXPECT_EQ(ChosenGalleries(), CommonsGalleryTable);
+    ApplyGalleryEntry(u"dloption", u"4");
+    EXPECT_EQ(SaverApp.RefreshSeconds, 3 * 3600);
+    ChosenPhotoSource = PhotoSource::Site;
+    EXPECT_EQ(ChosenGalleries(), GalleryTable);
+    ApplyGalleryEntry(u"dloption", u"0");
+}

@@ -38,6 +38,15 @@ class SetupDialogLogic : public ::testing::Test {
     TempDataFolder dir;
 };
 
+TEST_F(SetupDialogLogic, GalleryListShowsTheChosenSourcesTitles) {
+    ChosenPhotoSource = PhotoSource::Commons;
+    SetupDialogFill commons = FillSetupDialog();
+    ChosenPhotoSource = PhotoSource::Site;
+    ASSERT_EQ(commons.titles.size(), static_cast<std::size_t>(kGalleryCount));
+    for (int i = 0; i < kGalleryCount; ++i)
+        EXPECT_EQ(commons.titles[i], CommonsGalleryTable[i].title);
+}
+
 TEST_F(SetupDialogLogic, FillFollowsEveryCombinationOfSettings) {
     ForEachSettingsCombination([](bool newer) {
         SetupDialogFill fill = FillSetupDialog();

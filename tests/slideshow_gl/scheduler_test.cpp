@@ -118,6 +118,7 @@ class Scheduler : public ::testing::Test {
         ASSERT_TRUE(SetSiteOverride(server.BaseUrl()));
         Triggers = TriggerState{};
         NewPhotosFlag = false;
+        ResetHarvestBackoff();
         LastRefreshTime = FileTimeNow();
         Settings = SettingsRecord{};
         Settings.weather_loc_id.Assign(u"RSXX0091");
@@ -652,12 +653,19 @@ TEST_F(Scheduler, FewerThanTwoPhotosRetryTheHarvestUntilPhotosArrive) {
     EXPECT_EQ(server.RequestCount(gallery), 2);
     EXPECT_EQ(SlideState, NoPhotos);
 
-    // The network is up: the next check's harvest brings photos and the show starts.
+    // The network is up. A second failure doubled the back-off to 10 s: the
+    // next check leaves the harvest alone, the one after brings photos and
+    // the show starts.
     std::string page;
     for (const char* tail : {"1/a.jpg", "1/b.jpg"})
         page += "<img src=\"" + ThumbnailPrefix() + tail + "\">";
     server.Serve(gallery, page, "text/html");
     server.Serve("/aviation-photos/photos/.*", "JPEG bytes", "image/jpeg");
+    EXPECT_EQ(HarvestBackoffSeconds(), 2 * kBackoffFirstSeconds);
+    SetTick(tick + 5001);
+    UpdateSlideshow();
+    ASSERT_TRUE(WaitBackgroundThreads(10000));
+    EXPECT_EQ(server.RequestCount(gallery), 2);
     SetTick(tick + 5001);
     UpdateSlideshow();
     ASSERT_TRUE(WaitBackgroundThreads(10000));

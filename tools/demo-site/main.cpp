@@ -1,6 +1,7 @@
 // The demo site: one local HTTP server that stands in for every outside
 // service of the saver (photo site, image server, update service, weather
-// service, maker's home page), on the paths the saver requests. Run the
+// service, maker's home page, and Wikimedia Commons' API and media
+// servers), on the paths the saver requests. Run the
 // saver with --site http://127.0.0.1:PORT to use it.
 //
 // Signals: SIGTERM and SIGINT are blocked in every thread and taken by one
@@ -18,6 +19,7 @@
 #include <string>
 #include <thread>
 
+#include "commons_api.h"
 #include "gallery_pages.h"
 #include "photo_cache.h"
 #include "photo_painter.h"
@@ -84,6 +86,19 @@ int64_t UtcSecondsNow() {
     return duration_cast<seconds>(system_clock::now().time_since_epoch()).count();
 }
 
+// A painted photo, or 500 when painting failed. The shared bytes stay alive
+// until the provider has sent them.
+void ServeJpeg(httplib::Response& res, std::shared_ptr<const std::string> jpeg) {
+    if (jpeg->empty()) {
+        res.status = 500;
+        return;
+    }
+    res.set_content_provider(jpeg->size(), "image/jpeg",
+                             [jpeg](size_t offset, size_t length, httplib::DataSink& sink) {
+                                 return sink.write(jpeg->data() + offset, length);
+                             });
+}
+
 void Routes(httplib::Server& server, const Options& options, PhotoCache& cache, const int& port) {
     server.Get("/search/photo.search", [&port](const httplib::Request& req,
                                                httplib::Response& res) {
@@ -97,25 +112,33 @@ void Routes(httplib::Server& server, const Options& options, PhotoCache& cache, 
                         "text/html; charset=utf-8");
     });
 
-    server.Get(R"(/aviation-photos/(photos|small)/(.+))", [&cache](const httplib::Request& req,
-                                                                   httplib::Response& res) {
-        bool small = req.matches[1] == "small";
-        std::string tail = req.matches[2];
-        if (!IsSafeTail(tail)) {
+    server.Get(R"(/aviation-photos/(photos|small)/(.+))",
+               [&cache](const httplib::Request& req, httplib::Response& res) {
+                   bool small = req.matches[1] == "small";
+                   std::string tail = req.matches[2];
+                   if (!IsSafeTail(tail)) {
+                       res.status = 404;
+                       return;
+                   }
+                   ServeJpeg(res, cache.Get((small ? "s/" : "p/") + tail,
+                                            [&] { return PaintPhotoJpeg(tail, small); }));
+               });
+
+    server.Get("/w/api.php", [](const httplib::Request& req, httplib::Response& res) {
+        res.set_content(
+            CommonsApiReply(req.get_param_value("gcmtitle"), req.get_param_value("gcmcontinue"),
+                            req.get_param_value("formatversion") == "2",
+                            req.get_param_value("iiurlwidth")),
+            "application/json; charset=utf-8");
+    });
+    server.Get(R"(/wikipedia/commons/thumb/.+)", [&cache](const httplib::Request& req,
+                                                          httplib::Response& res) {
+        const std::string name = CommonsThumbName(req.path);
+        if (name.empty()) {
             res.status = 404;
             return;
         }
-        auto jpeg =
-            cache.Get((small ? "s/" : "p/") + tail, [&] { return PaintPhotoJpeg(tail, small); });
-        if (jpeg->empty()) {
-            res.status = 500;
-            return;
-        }
-        // The shared bytes stay alive until the provider has sent them.
-        res.set_content_provider(jpeg->size(), "image/jpeg",
-                                 [jpeg](size_t offset, size_t length, httplib::DataSink& sink) {
-                                     return sink.write(jpeg->data() + offset, length);
-                                 });
+        ServeJpeg(res, cache.Get("c/" + name, [&] { return PaintPhotoJpeg(name, false); }));
     });
 
     server.Get("/screensavers/update.php",

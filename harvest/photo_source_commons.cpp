@@ -1,0 +1,271 @@
+// A pass: list the gallery, download each new photo the reply offers, and
+// follow the reply's continuation (or widen a time window) while fewer
+// than 20 photos are stored, within kCommonsCallsPerPass calls. A
+// continuation that repeats itself ends the pass. Each photo is downloaded
+// to "<id>.jpg.tmp", checked to be a JPEG, given its credit, and only then
+// renamed to "<id>.jpg": the photo and its credit appear together or not
+// at all, and a leftover ".tmp" is removed by the next cache scan.
+#include "harvest/photo_source_commons.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <system_error>
+#include <unordered_set>
+#include <vector>
+
+#include "base/clock.h"
+#include "base/file_io.h"
+#include "base/fixed_text.h"
+#include "base/process_state.h"
+#include "base/text.h"
+#include "harvest/commons_listing.h"
+#include "harvest/photo_harvest.h"
+#include "net/endpoints.h"
+#include "net/http_fetcher.h"
+#include "settings/gallery_table.h"
+#include "settings/settings.h"
+#include "slideshow/photo_credit.h"
+
+namespace {
+using Steady = std::chrono::steady_clock;
+
+// How each Commons row picks among the category's members: a random start
+// (row 0), a newest-first window of so many days (rows 1 to 3), or the
+// newest without a window (row 4).
+constexpr int kRandomPick = -1;
+constexpr int kWindowDays[kGalleryCount] = {kRandomPick, 183, 30, 7, 0};
+// A window is doubled at most up to this many days.
+constexpr int kWidestWindowDays = 20 * 366;
+constexpr int kApiAttemptsPerCall = 3;
+constexpr int kHoldStepMillis = 100;
+constexpr int kDefaultMonitorExtent = 1920;
+
+std::atomic<int> g_monitorExtent{kDefaultMonitorExtent};
+
+// When the next API call and the next download may start (steady clock,
+// milliseconds); written and read only by the harvest thread, one at a
+// time (each starts after the last one's running mark was cleared).
+int64_t g_apiNotBefore = 0;
+int64_t g_mediaNotBefore = 0;
+
+int64_t SteadyMillis() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Steady::now().time_since_epoch())
+        .count();
+}
+
+void Hold(int64_t& notBefore, int32_t retryAfterSeconds) {
+    int32_t seconds =
+        std::clamp(retryAfterSeconds, kCommonsHoldShortestSeconds, kCommonsHoldLongestSeconds);
+    notBefore = std::max(notBefore, SteadyMillis() + int64_t{seconds} * 1000);
+}
+
+// Waits out a hold; false when StopRequested ended the wait.
+bool WaitOut(int64_t notBefore) {
+    while (SteadyMillis() < notBefore) {
+        if (StopRequested.load()) return false;
+        SleepMillis(kHoldStepMillis);
+    }
+    return !StopRequested.load();
+}
+
+bool Busy(const FetchReply& reply) {
+    return reply.status == 429 || reply.status == 503;
+}
+
+// One API call, asked again after a maxlag error, a 429 or a 503 has been
+// waited out; Failed after kApiAttemptsPerCall tries or any other failure.
+CommonsListing CallApi(const std::u16string& url) {
+    PathText listingPath;
+    if (!DataFilePath(kCommonsListingName, listingPath)) return {};
+    const FetchOptions options{ServiceBodyLimit(Service::CommonsApi), UserAgent::Descriptive,
+                               kLongUrlLimit};
+    for (int attempt = 0; attempt < kApiAttemptsPerCall; ++attempt) {
+        if (!WaitOut(g_apiNotBefore)) return {};
+        std::string body;
+        FetchReply reply;
+        if (!FetchIntoMemory(url, listingPath.view(), body, options, &reply)) {
+            if (!Busy(reply)) return {};
+            Hold(g_apiNotBefore, reply.retryAfterSeconds);
+            continue;
+        }
+        CommonsListing listing = ParseCommonsListing(body);
+        if (listing.reply != CommonsReply::Lagged) return listing;
+        Hold(g_apiNotBefore, reply.retryAfterSeconds);
+    }
+    return {};
+}
+
+bool LooksLikeJpeg(const std::string& bytes) {
+    return bytes.size() > 3 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+           static_cast<unsigned char>(bytes[1]) == 0xD8 &&
+           static_cast<unsigned char>(bytes[2]) == 0xFF;
+}
+
+bool ReplaceBytes(std::u16string_view path, const std::string& bytes) {
+    std::ofstream out(ToPath(path), std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    return !out.fail();
+}
+
+void RemoveQuietly(std::u16string_view path) {
+    std::error_code ec;
+    std::filesystem::remove(ToPath(path), ec);
+}
+
+std::u16string CacheName(int64_t pageId) {
+    return AsciiToUtf16(std::to_string(pageId)) + u".jpg";
+}
+
+bool Cached(int64_t pageId) {
+    PathText path;
+    std::error_code ec;
+    return DataFilePath(CacheName(pageId), path) &&
+           std::filesystem::exists(std::filesystem::symlink_status(ToPath(path.view()), ec));
+}
+
+// Downloads one photo, embeds its credit and gives it its name.
+void StorePhoto(const CommonsPhoto& photo) {
+    const std::u16string name = CacheName(photo.pageId);
+    PathText path, temp;
+    if (!DataFilePath(name, path) || !temp.Assign(path.view()) || !temp.Append(kFetchTempSuffix))
+        return;
+    if (!WaitOut(g_mediaNotBefore)) return;
+    const uint32_t limit = ServiceBodyLimit(Service::CommonsUpload);
+    FetchReply reply;
+    if (!FetchToFile(photo.mediaUrl, temp.view(),
+                     FetchOptions{limit, UserAgent::Descriptive, kLongUrlLimit}, &reply)) {
+        if (Busy(reply)) Hold(g_mediaNotBefore, reply.retryAfterSeconds);
+        return;
+    }
+    std::string bytes;
+    bool ready = ReadWholeFile(ToPath(temp.view()), bytes, limit) && LooksLikeJpeg(bytes) &&
+                 EmbedPhotoCredit(bytes, photo.credit) && ReplaceBytes(temp.view(), bytes) &&
+                 RenameNoReplace(temp.view(), path.view());
+    if (!ready) {
+        RemoveQuietly(temp.view());
+        return;
+    }
+    AnnounceStoredPhoto(name);
+}
+
+// "&gcmend=<day>T00:00:00Z" for a window of `days` ending now, rounded to
+// the day so that every install asks the same address all day.
+std::string WindowEnd(int days) {
+    const int64_t seconds = (FileTimeNow() - kFileTimeUnixEpoch) / kFileTimeTicksPerSecond;
+    int64_t z = seconds / kSecondsPerDay - days + 719468;  // days since 0000-03-01
+    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const int64_t doe = z - era * 146097;
+    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const int64_t mp = (5 * doy + 2) / 153;
+    const int64_t day = doy - (153 * mp + 2) / 5 + 1;
+    const int64_t month = mp < 10 ? mp + 3 : mp - 9;
+    const int64_t year = yoe + era * 400 + (month <= 2 ? 1 : 0);
+    char text[64];
+    std::snprintf(text, sizeof text, "&gcmend=%04lld-%02lld-%02lldT00%%3A00%%3A00Z",
+                  static_cast<long long>(year), static_cast<long long>(month),
+                  static_cast<long long>(day));
+    return text;
+}
+
+std::string RandomStart(std::mt19937& random) {
+    std::uniform_int_distribution<int> letter('A', 'Z');
+    return std::string("&gcmstartsortkeyprefix=") + static_cast<char>(letter(random));
+}
+
+// The photos of a reply worth a download, in the order the row wants.
+std::vector<const CommonsPhoto*> NewPhotos(const CommonsListing& listing, bool random,
+                                           std::unordered_set<int64_t>& seen,
+                                           std::mt19937& generator) {
+    std::vector<const CommonsPhoto*> fresh;
+    for (const CommonsPhoto& photo : listing.photos)
+        if (seen.insert(photo.pageId).second && !Cached(photo.pageId)) fresh.push_back(&photo);
+    if (random) {
+        std::shuffle(fresh.begin(), fresh.end(), generator);
+    } else {
+        // Pages come in no particular order; a higher page id is a later
+        // upload, the nearest to newest first a reply allows.
+        std::sort(fresh.begin(), fresh.end(), [](const CommonsPhoto* a, const CommonsPhoto* b) {
+            return a->pageId > b->pageId;
+        });
+    }
+    return fresh;
+}
+}  // namespace
+
+void SetLargestMonitorExtent(int pixels) {
+    if (pixels > 0) g_monitorExtent = pixels;
+}
+
+bool HarvestFromCommons() {
+    const int row =
+        Settings.dloption >= 0 && Settings.dloption < kGalleryCount ? Settings.dloption : 0;
+    const Gallery& gallery = CommonsGalleryTable[row];
+    const int width = CommonsThumbWidth(g_monitorExtent.load());
+    const bool random = kWindowDays[row] == kRandomPick;
+    int windowDays = kWindowDays[row];
+    std::mt19937 generator{std::random_device{}()};
+    std::string extra = random           ? RandomStart(generator)
+                        : windowDays > 0 ? WindowEnd(windowDays)
+                                         : "";
+
+    bool listed = false;
+    CommonsContinuation continuation;
+    std::unordered_set<int64_t> seen;
+    for (int call = 0; call < kCommonsCallsPerPass; ++call) {
+        if (StopRequested.load() || NewPhotoCount.load() >= kHarvestPhotosPerPass) break;
+        const std::u16string url = CommonsListingUrl(gallery.path, extra, width, continuation);
+        if (url.empty()) break;
+        const CommonsListing listing = CallApi(url);
+        if (listing.reply != CommonsReply::Listing) break;
+        listed = true;
+        for (const CommonsPhoto* photo : NewPhotos(listing, random, seen, generator)) {
+            if (StopRequested.load() || NewPhotoCount.load() >= kHarvestPhotosPerPass) break;
+            StorePhoto(*photo);
+            PauseAfterAttempt();
+        }
+        if (!listing.continuation.empty()) {
+            if (listing.continuation == continuation) break;  // it would list the same again
+            continuation = listing.continuation;
+            continue;
+        }
+        // The listing has ended: a random pick starts again from the
+        // beginning once, a window widens.
+        continuation.clear();
+        if (random && !extra.empty()) {
+            extra.clear();
+        } else if (windowDays > 0 && windowDays < kWidestWindowDays) {
+            windowDays *= 2;
+            extra = WindowEnd(windowDays);
+        } else {
+            break;
+        }
+    }
+    return listed;
+}
+
+std::string PhotoCreditLines() {
+    std::vector<std::filesystem::path> photos;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(ToPath(DataFolder.view()), ec), end;
+         !ec && it != end; it.increment(ec)) {
+        if (it->path().extension() == ".jpg" && it->is_regular_file(ec))
+            photos.push_back(it->path());
+    }
+    std::sort(photos.begin(), photos.end());
+    std::string lines;
+    for (const auto& path : photos) {
+        PhotoCredit credit;
+        auto wide = FromPath(path);
+        auto name = FromPath(path.filename());
+        if (!wide || !name || !ReadPhotoCreditFile(*wide, credit)) continue;
+        lines += Utf16ToUtf8(*name) + '\t' + credit.author + '\t' + credit.licence + '\t' +
+                 credit.page + '\t' + credit.title + '\n';
+    }
+    return lines;
+}

@@ -1,0 +1,65 @@
+// The endpoint table as a real install and the demo see it: the hosts asked
+// without --site, the Wikimedia hosts rerouted with it (paths kept), and the
+// media addresses a listing may name. One test, because --site is set once
+// per process.
+#include "net/endpoints.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "base/text.h"
+
+namespace {
+bool MadeUp(const std::u16string& base) {
+    return base.find(u".example") != std::u16string::npos;
+}
+}  // namespace
+
+TEST(Endpoints, RealHostsWithoutSiteAndOneSiteForEverythingWithIt) {
+    ASSERT_FALSE(SiteOverridden());
+    // Without --site: no update query (no update service built in), and the
+    // Commons path asks Wikimedia only, over https.
+    EXPECT_FALSE(UpdateServiceConfigured());
+    EXPECT_EQ(ServiceBase(Service::CommonsApi), u"https://commons.wikimedia.org");
+    for (Service s : {Service::CommonsApi, Service::CommonsUpload, Service::CommonsThumb})
+        EXPECT_FALSE(MadeUp(ServiceBase(s)));
+    const std::string thumb =
+        "https://upload.wikimedia.org/wikipedia/commons/thumb/2/25/A_(b),c.jpg/1920px-A_(b),c.jpg";
+    EXPECT_EQ(CommonsMediaUrl(thumb), AsciiToUtf16(thumb));
+    EXPECT_EQ(CommonsMediaUrl("https://thumb.wikimedia.org/wikipedia/commons/thumb/a/ab/x.jpg"),
+              u"https://thumb.wikimedia.org/wikipedia/commons/thumb/a/ab/x.jpg");
+    for (const char* refused :
+         {"http://upload.wikimedia.org/wikipedia/x.jpg", "https://upload.wikimedia.org",
+          "https://upload.wikimedia.org.evil.example/x.jpg", "https://commons.wikimedia.org/x.jpg",
+          "https://upload.wikimedia.org/a/../b.jpg", "https://upload.wikimedia.org/a b.jpg",
+          "https://upload.wikimedia.org/a\\b.jpg", "https://upload.wikimedia.org/a\"b.jpg",
+          "https://upload.wikimedia.org/caf\xC3\xA9.jpg", "//upload.wikimedia.org/x.jpg", ""})
+        EXPECT_TRUE(CommonsMediaUrl(refused).empty()) << refused;
+    const std::string longest =
+        "https://upload.wikimedia.org/" + std::string(kLongUrlLimit - 29, 'a');
+    EXPECT_EQ(CommonsMediaUrl(longest).size(), kLongUrlLimit);
+    EXPECT_TRUE(CommonsMediaUrl(longest + "a").empty());
+    const std::u16string agent = DescriptiveAgentPrefix();
+    EXPECT_TRUE(agent.starts_with(u"Skyreel/1.0 (")) << Utf16ToUtf8(agent);
+    EXPECT_TRUE(agent.ends_with(u")"));
+
+    EXPECT_FALSE(SetSiteOverride(u"ftp://127.0.0.1:80"));
+    EXPECT_FALSE(SetSiteOverride(u"https://bad_host"));
+    ASSERT_FALSE(SiteOverridden());
+    ASSERT_TRUE(SetSiteOverride(u"HTTPS://127.0.0.1:8443/"));
+    EXPECT_TRUE(UpdateServiceConfigured());
+    for (Service s : {Service::PhotoSite, Service::UpdateService, Service::CommonsApi,
+                      Service::CommonsUpload, Service::CommonsThumb})
+        EXPECT_EQ(ServiceBase(s), u"https://127.0.0.1:8443");
+    // Wikimedia's media addresses go to the site, path kept; the site's own
+    // addresses stay; other hosts stay refused.
+    EXPECT_EQ(
+        CommonsMediaUrl(thumb),
+        u"https://127.0.0.1:8443/wikipedia/commons/thumb/2/25/A_(b),c.jpg/1920px-A_(b),c.jpg");
+    EXPECT_EQ(CommonsMediaUrl("https://127.0.0.1:8443/wikipedia/x.jpg"),
+              u"https://127.0.0.1:8443/wikipedia/x.jpg");
+    EXPECT_TRUE(CommonsMediaUrl("https://127.0.0.1:8444/wikipedia/x.jpg").empty());
+    EXPECT_TRUE(CommonsMediaUrl("https://127.0.0.1:8443").empty());
+    EXPECT_EQ(MakerAddress(), u"127.0.0.1:8443/screensavers");
+}
