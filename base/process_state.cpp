@@ -2,6 +2,7 @@
 
 #include <condition_variable>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "base/platform.h"
@@ -23,6 +24,7 @@ static_assert(std::atomic<const char*>::is_always_lock_free);
 std::mutex g_threadsLock;
 std::condition_variable g_threadsDone;
 int g_threadsRunning = 0;
+std::atomic<bool> g_refuseThreads{false};  // set by tests only
 }  // namespace
 
 void PostQuit(int exitCode, const char* reason) {
@@ -42,18 +44,32 @@ int QuitExitCode() {
     return g_quitCode.load() < 0 ? 0 : g_quitCode.load();
 }
 
-void StartBackgroundThread(std::function<void()> body) {
+bool StartBackgroundThread(std::function<void()> body) {
+    if (g_refuseThreads.load()) return false;
     {
         std::lock_guard<std::mutex> lock(g_threadsLock);
         ++g_threadsRunning;
     }
-    std::thread([body = std::move(body)]() mutable {
-        body();
-        body = nullptr;  // release captures before shutdown may go on
+    try {
+        std::thread([body = std::move(body)]() mutable {
+            body();
+            body = nullptr;  // release captures before shutdown may go on
+            std::lock_guard<std::mutex> lock(g_threadsLock);
+            --g_threadsRunning;
+            g_threadsDone.notify_all();
+        }).detach();
+    } catch (const std::system_error&) {
+        // Out of threads or memory: the only way std::thread reports it.
         std::lock_guard<std::mutex> lock(g_threadsLock);
         --g_threadsRunning;
         g_threadsDone.notify_all();
-    }).detach();
+        return false;
+    }
+    return true;
+}
+
+void RefuseBackgroundThreadsForTests(bool refuse) {
+    g_refuseThreads = refuse;
 }
 
 bool WaitBackgroundThreads(int ms) {

@@ -33,8 +33,13 @@ int QuitExitCode();
 const char* QuitReason();
 
 // Background threads (harvest, weather, location search) are started through
-// here so that shutdown can wait for them. They poll StopRequested.
-void StartBackgroundThread(std::function<void()> body);
+// here so that shutdown can wait for them. They poll StopRequested. False
+// when the system could not make the thread: `body` then never runs, and the
+// caller takes it as the failure of the work it wanted done.
+bool StartBackgroundThread(std::function<void()> body);
+// Tests make every later StartBackgroundThread fail, as a system out of
+// threads would, to see that each caller recovers.
+void RefuseBackgroundThreadsForTests(bool refuse);
 // Waits until every background thread has ended or `ms` have passed;
 // returns true when all have ended.
 bool WaitBackgroundThreads(int ms);

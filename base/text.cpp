@@ -1,5 +1,6 @@
 #include "base/text.h"
 
+#include <algorithm>
 #include <limits>
 
 char32_t NextUtf8(std::string_view s, std::size_t& i) {
@@ -134,28 +135,37 @@ bool EqualsNoCase(std::u16string_view a, std::u16string_view b) {
 
 namespace {
 template <typename Ch>
-int32_t ParseDecimalImpl(std::basic_string_view<Ch> s) {
+int64_t ParseDecimalImpl(std::basic_string_view<Ch> s) {
     std::size_t i = 0;
     auto space = [](Ch c) { return c == ' ' || (c >= 9 && c <= 13); };
     while (i < s.size() && space(s[i])) ++i;
     bool neg = false;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) neg = s[i++] == '-';
-    int64_t v = 0;
-    constexpr int64_t kLimit = int64_t{std::numeric_limits<int32_t>::max()} + 1;
+    // The magnitude saturates one past the largest value, which the
+    // negative side still reaches.
+    constexpr uint64_t kLimit = uint64_t{std::numeric_limits<int64_t>::max()} + 1;
+    uint64_t v = 0;
     while (i < s.size() && s[i] >= '0' && s[i] <= '9') {
-        v = v * 10 + (s[i++] - '0');
-        if (v > kLimit) v = kLimit;
+        const auto digit = static_cast<uint64_t>(s[i++] - '0');
+        v = v > (kLimit - digit) / 10 ? kLimit : v * 10 + digit;
     }
-    if (neg) v = -v;
-    if (v > std::numeric_limits<int32_t>::max()) v = std::numeric_limits<int32_t>::max();
-    return static_cast<int32_t>(v);
+    if (neg) return v >= kLimit ? std::numeric_limits<int64_t>::min() : -static_cast<int64_t>(v);
+    return v >= kLimit ? std::numeric_limits<int64_t>::max() : static_cast<int64_t>(v);
+}
+
+int32_t SaturateToInt32(int64_t v) {
+    return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
+                                                    std::numeric_limits<int32_t>::max()));
 }
 }  // namespace
 
 int32_t ParseDecimal(std::u16string_view s) {
-    return ParseDecimalImpl(s);
+    return SaturateToInt32(ParseDecimalImpl(s));
 }
 int32_t ParseDecimal(std::string_view s) {
+    return SaturateToInt32(ParseDecimalImpl(s));
+}
+int64_t ParseDecimal64(std::u16string_view s) {
     return ParseDecimalImpl(s);
 }
 

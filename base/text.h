@@ -37,6 +37,8 @@ bool EqualsNoCase(std::u16string_view a, std::u16string_view b);
 // saturate at the 32-bit range instead of overflowing.
 int32_t ParseDecimal(std::u16string_view s);
 int32_t ParseDecimal(std::string_view s);
+// The same rule saturating at the 64-bit range.
+int64_t ParseDecimal64(std::u16string_view s);
 
 std::u16string DecimalText(int64_t v);
 std::u16string AsciiToUtf16(std::string_view s);

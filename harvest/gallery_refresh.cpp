@@ -79,7 +79,8 @@ void StartHarvest() {
     if (g_harvestRunning.load() || BackoffHolds(TickCount())) return;
     std::lock_guard<std::mutex> lock(HarvestStartLock);
     if (g_harvestRunning.exchange(true)) return;
-    StartBackgroundThread(HarvestThread);
+    // Without a thread the next trigger tries again.
+    if (!StartBackgroundThread(HarvestThread)) g_harvestRunning = false;
 }
 
 void RefreshGallery() {

@@ -16,10 +16,10 @@ CommandLineMode ParseRunMode(std::u16string_view commandLine) {
     auto readParent = [&](std::size_t slash) -> uint64_t {
         std::size_t from = slash + 3;
         if (from >= upper.size()) return 0;
-        int32_t v = ParseDecimal(std::u16string_view(upper).substr(from));
-        // A window handle is unsigned; the C library's conversion of a
-        // negative number would wrap, which names no window we can use.
-        return v < 0 ? 0 : static_cast<uint64_t>(v);
+        // Hosts may print a handle as a signed number. Windows sign-extends
+        // a 32-bit handle to the pointer's width, which the two's complement
+        // of the signed value keeps; a 64-bit value stays whole.
+        return static_cast<uint64_t>(ParseDecimal64(std::u16string_view(upper).substr(from)));
     };
     std::size_t c = upper.find(u"/C");
     std::size_t p = upper.find(u"/P");

@@ -19,6 +19,7 @@
 //   [x] pixel format and WGL context, pixel projection
 //   [x] input forwarded to JudgeInput; WM_CLOSE and the window's end quit
 //   [x] PresentFrame (SwapBuffers), ScreenSize (primary screen)
+//   [x] WM_PAINT validates and asks for the next frame to be presented
 //   [x] several monitors (Saver): the virtual screen, one viewport per
 //       monitor of EnumDisplayMonitors
 //   [x] GdiplusStartup / GdiplusShutdown
@@ -99,6 +100,15 @@ LRESULT CALLBACK SaverWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
                      static_cast<int>(bits >> 16)},
                     verdict);
             break;
+        }
+        case WM_PAINT: {
+            // A still slide swaps no frame of its own: an uncovered patch
+            // would keep what covered it until the next change.
+            PAINTSTRUCT ps;
+            BeginPaint(hwnd, &ps);
+            EndPaint(hwnd, &ps);
+            RequestRedraw();
+            return 0;
         }
         case WM_CLOSE:
             Forward({InputKind::CloseRequest}, verdict);

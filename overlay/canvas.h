@@ -33,6 +33,11 @@ OverlayFont CreateOverlayFont(float points);
 
 enum class TextAlign { Near, Center, Far };
 
+struct CanvasSize {
+    float width = 0;
+    float height = 0;
+};
+
 struct CanvasPoint {
     int x = 0;
     int y = 0;
@@ -53,6 +58,9 @@ class Canvas {
     // line aligned on x (centred on x for Center). Line breaks come from "\n".
     virtual void DrawText(std::u16string_view text, const OverlayFont& font, float x, float y,
                           float w, float h, uint32_t argb, TextAlign align) = 0;
+    // The size DrawText fills with `text`: its widest line and all its
+    // lines, wrapped as DrawText wraps them inside `w` (0: no wrapping).
+    virtual CanvasSize MeasureText(std::u16string_view text, const OverlayFont& font, float w) = 0;
     // A cardinal spline through the points with tension 0.5.
     virtual void DrawCurve(const CanvasPoint* points, int count, float penWidth, uint32_t argb) = 0;
 };

@@ -118,9 +118,11 @@ void CairoCanvas::DrawPicture(const Picture& picture, int x, int y, int w, int h
     cairo_surface_destroy(src);
 }
 
-void CairoCanvas::DrawText(std::u16string_view text, const OverlayFont& font, float x, float y,
-                           float w, float h, uint32_t argb, TextAlign align) {
-    PangoLayout* layout = pango_cairo_create_layout(cr_);
+namespace {
+// The layout DrawText shows and MeasureText measures; the caller unrefs it.
+PangoLayout* TextLayout(cairo_t* cr, std::u16string_view text, const OverlayFont& font, float w,
+                        TextAlign align) {
+    PangoLayout* layout = pango_cairo_create_layout(cr);
     PangoFontDescription* desc = pango_font_description_new();
     pango_font_description_set_family(desc,
                                       font.family.empty() ? "sans-serif" : font.family.c_str());
@@ -130,12 +132,20 @@ void CairoCanvas::DrawText(std::u16string_view text, const OverlayFont& font, fl
     std::string utf8 = Utf16ToUtf8(text);
     pango_layout_set_text(layout, utf8.data(), static_cast<int>(utf8.size()));
     pango_layout_set_alignment(layout, ToPango(align));
-
-    cairo_save(cr_);
-    double left = x;
     if (w > 0) {
         pango_layout_set_width(layout, static_cast<int>(w * PANGO_SCALE));
         pango_layout_set_wrap(layout, PANGO_WRAP_WORD);
+    }
+    return layout;
+}
+}  // namespace
+
+void CairoCanvas::DrawText(std::u16string_view text, const OverlayFont& font, float x, float y,
+                           float w, float h, uint32_t argb, TextAlign align) {
+    PangoLayout* layout = TextLayout(cr_, text, font, w, align);
+    cairo_save(cr_);
+    double left = x;
+    if (w > 0) {
         if (h > 0) {
             cairo_rectangle(cr_, x, y, w, h);
             cairo_clip(cr_);
@@ -152,6 +162,14 @@ void CairoCanvas::DrawText(std::u16string_view text, const OverlayFont& font, fl
     pango_cairo_show_layout(cr_, layout);
     cairo_restore(cr_);
     g_object_unref(layout);
+}
+
+CanvasSize CairoCanvas::MeasureText(std::u16string_view text, const OverlayFont& font, float w) {
+    PangoLayout* layout = TextLayout(cr_, text, font, w, TextAlign::Near);
+    int width = 0, height = 0;
+    pango_layout_get_pixel_size(layout, &width, &height);
+    g_object_unref(layout);
+    return {static_cast<float>(width), static_cast<float>(height)};
 }
 
 void CairoCanvas::DrawCurve(const CanvasPoint* points, int count, float penWidth, uint32_t argb) {

@@ -28,6 +28,7 @@ class CairoCanvas : public ImageCanvas {
     void DrawPicture(const Picture& picture, int x, int y, int w, int h) override;
     void DrawText(std::u16string_view text, const OverlayFont& font, float x, float y, float w,
                   float h, uint32_t argb, TextAlign align) override;
+    CanvasSize MeasureText(std::u16string_view text, const OverlayFont& font, float w) override;
     void DrawCurve(const CanvasPoint* points, int count, float penWidth, uint32_t argb) override;
 
   private:

@@ -119,12 +119,8 @@ class GdiplusCanvas : public ImageCanvas {
         if (!s.ok()) return;
         std::unique_ptr<Gdiplus::Font> f = MakeFont(font);
         if (!f) return;
-        // The typographic format: no padding of a sixth of an em around the
-        // text, so that lines start, end and centre where the painter says;
-        // its flags are cleared so that the layout rectangle clips.
         Gdiplus::StringFormat format(Gdiplus::StringFormat::GenericTypographic());
-        format.SetFormatFlags(0);
-        format.SetAlignment(ToAlignment(align));
+        PrepareFormat(format, align);
         // A side of 0 is unbounded: no wrapping without a width, and the
         // lines then align on x itself.
         Gdiplus::RectF layout(x, y, w > 0 ? w : 0, w > 0 && h > 0 ? h : 0);
@@ -132,6 +128,21 @@ class GdiplusCanvas : public ImageCanvas {
         std::wstring wide(text.begin(), text.end());
         s.graphics->DrawString(wide.c_str(), static_cast<INT>(wide.size()), f.get(), layout,
                                &format, &brush);
+    }
+
+    CanvasSize MeasureText(std::u16string_view text, const OverlayFont& font, float w) override {
+        if (text.empty()) return {};
+        Session s(*this);
+        if (!s.ok()) return {};
+        std::unique_ptr<Gdiplus::Font> f = MakeFont(font);
+        if (!f) return {};
+        Gdiplus::StringFormat format(Gdiplus::StringFormat::GenericTypographic());
+        PrepareFormat(format, TextAlign::Near);
+        Gdiplus::RectF bounds;
+        std::wstring wide(text.begin(), text.end());
+        s.graphics->MeasureString(wide.c_str(), static_cast<INT>(wide.size()), f.get(),
+                                  Gdiplus::RectF(0, 0, w > 0 ? w : 0, 0), &format, &bounds);
+        return {bounds.Width, bounds.Height};
     }
 
     void DrawCurve(const CanvasPoint* points, int count, float penWidth, uint32_t argb) override {
@@ -167,6 +178,14 @@ class GdiplusCanvas : public ImageCanvas {
         std::unique_ptr<Gdiplus::Bitmap> bitmap;
         std::unique_ptr<Gdiplus::Graphics> graphics;
     };
+
+    // The typographic format: no padding of a sixth of an em around the
+    // text, so that lines start, end and centre where the painter says;
+    // its flags are cleared so that the layout rectangle clips.
+    static void PrepareFormat(Gdiplus::StringFormat& format, TextAlign align) {
+        format.SetFormatFlags(0);
+        format.SetAlignment(ToAlignment(align));
+    }
 
     // The family the overlay font names, falling back to the generic
     // sans-serif family when it or the font made from it is not available.

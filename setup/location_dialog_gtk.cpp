@@ -25,7 +25,8 @@ struct SearchRecord {
     // Written on the main thread before the thread starts; read-only after.
     std::u16string query;
     PathText downloadPath;
-    // Written by the search thread, read by the main thread after hand-over.
+    // Written by the search thread (by the main thread when none could be
+    // made), read by the main thread after hand-over.
     std::mutex lock;
     SearchOutcome outcome;
     // Main thread only: the dialog that waits for the outcome, null once it is gone.
@@ -103,15 +104,19 @@ void StartSearch(LocationDialog* d, std::u16string query) {
     if (!NextSearchDownloadPath(search->downloadPath)) search->downloadPath.Clear();
     search->dialog = d;
     d->search = search;
-    StartBackgroundThread([search] {
-        SearchOutcome outcome = RunLocationSearch(search->query, search->downloadPath.view());
+    auto deliver = [search](SearchOutcome outcome) {
         {
             std::lock_guard<std::mutex> lock(search->lock);
             search->outcome = std::move(outcome);
         }
         g_idle_add_full(G_PRIORITY_DEFAULT_IDLE, DeliverOutcome,
                         new std::shared_ptr<SearchRecord>(search), ReleaseRecord);
+    };
+    const bool started = StartBackgroundThread([search, deliver] {
+        deliver(RunLocationSearch(search->query, search->downloadPath.view()));
     });
+    // No thread: the search failed as a lost connection does, by the same road.
+    if (!started) deliver(SearchOutcome{});
 }
 
 void End(LocationDialog* d, LocationDialogEnd end) {

@@ -76,15 +76,19 @@ void StartSearch(LocationDialog* d, std::u16string query) {
     if (!NextSearchDownloadPath(search->downloadPath)) search->downloadPath.Clear();
     search->dialog = d->window;
     d->search = search;
-    StartBackgroundThread([search] {
-        auto outcome = std::make_unique<SearchOutcome>(
-            RunLocationSearch(search->query, search->downloadPath.view()));
+    auto deliver = [search](std::unique_ptr<SearchOutcome> outcome) {
         std::lock_guard<std::mutex> lock(search->lock);
         if (!search->dialog) return;  // the dialog is gone: the outcome is dropped
         SearchOutcome* posted = outcome.release();
         if (!PostMessageW(search->dialog, kSearchEndedMessage, 0, reinterpret_cast<LPARAM>(posted)))
             delete posted;
+    };
+    const bool started = StartBackgroundThread([search, deliver] {
+        deliver(std::make_unique<SearchOutcome>(
+            RunLocationSearch(search->query, search->downloadPath.view())));
     });
+    // No thread: the search failed as a lost connection does, by the same road.
+    if (!started) deliver(std::make_unique<SearchOutcome>());
 }
 
 // Carries out a step of the dialog's logic.

@@ -11,7 +11,9 @@
 #include "slideshow/photo_credit.h"
 
 #include <array>
+#include <filesystem>
 #include <fstream>
+#include <system_error>
 
 #include "base/text.h"
 
@@ -227,7 +229,9 @@ std::size_t SkipMarkup(std::string_view html, std::size_t lt, PlainText& text) {
     if (gt == std::string_view::npos) return gt;
     if (IsOneOf(name, kBreakingElements)) text.Break();
     if (closing || html[gt - 1] == '/' || !IsOneOf(name, kHiddenElements)) return gt + 1;
-    const std::size_t close = FindNoCase(html, "</" + name, gt + 1);
+    std::string endTag = "</";
+    endTag += name;
+    const std::size_t close = FindNoCase(html, endTag, gt + 1);
     if (close == std::string_view::npos) return close;
     const std::size_t closeEnd = TagEnd(html, close);
     return closeEnd == std::string_view::npos ? closeEnd : closeEnd + 1;
@@ -282,6 +286,13 @@ constexpr std::array<PacketField, 4> kPacketFields{{
     {"xmpRights:WebStatement", "", &PhotoCredit::page, kCreditPageLimit},
 }};
 
+std::string Tag(std::string_view name, bool closing) {
+    std::string tag(closing ? "</" : "<");
+    tag += name;
+    tag += '>';
+    return tag;
+}
+
 std::string CreditPacket(const PhotoCredit& credit) {
     std::string p =
         "<?xpacket begin=\"\xEF\xBB\xBF\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?>\n"
@@ -294,15 +305,15 @@ std::string CreditPacket(const PhotoCredit& credit) {
     for (const PacketField& f : kPacketFields) {
         const std::string value = Sanitized(credit.*f.member, f.limit);
         if (value.empty()) continue;
-        p += "<" + std::string(f.element) + ">";
+        p += Tag(f.element, false);
         if (!f.container.empty()) {
             const bool alt = f.container == "rdf:Alt";
-            p += "<" + std::string(f.container) + ">";
+            p += Tag(f.container, false);
             p += alt ? "<rdf:li xml:lang=\"x-default\">" : "<rdf:li>";
         }
         AppendXmlEscaped(p, value);
-        if (!f.container.empty()) p += "</rdf:li></" + std::string(f.container) + ">";
-        p += "</" + std::string(f.element) + ">\n";
+        if (!f.container.empty()) p += "</rdf:li>" + Tag(f.container, true);
+        p += Tag(f.element, true) + "\n";
     }
     p += "</rdf:Description>\n</rdf:RDF>\n</x:xmpmeta>\n<?xpacket end=\"r\"?>";
     return p;
@@ -312,7 +323,8 @@ std::string CreditPacket(const PhotoCredit& credit) {
 // the element is absent; false when it is damaged (it never ends).
 bool ElementText(std::string_view s, std::string_view tag, std::string_view& text) {
     text = {};
-    const std::string open = "<" + std::string(tag);
+    std::string open = "<";
+    open += tag;
     std::size_t start = s.find(open);
     while (start != std::string_view::npos) {
         const std::size_t after = start + open.size();
@@ -321,7 +333,7 @@ bool ElementText(std::string_view s, std::string_view tag, std::string_view& tex
     }
     if (start == std::string_view::npos) return true;
     const std::size_t gt = s.find('>', start);
-    const std::size_t end = s.find("</" + std::string(tag) + ">", start);
+    const std::size_t end = s.find(Tag(tag, true), start);
     if (gt == std::string_view::npos || end == std::string_view::npos || end < gt) return false;
     text = s.substr(gt + 1, end - gt - 1);
     return true;
@@ -438,7 +450,11 @@ bool ReadPhotoCredit(std::string_view jpeg, PhotoCredit& credit) {
 }
 
 bool ReadPhotoCreditFile(std::u16string_view path, PhotoCredit& credit) {
-    std::ifstream in(ToPath(path), std::ios::binary);
+    // Only regular files: opening a pipe would wait for a writer.
+    const std::filesystem::path file = ToPath(path);
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec)) return false;
+    std::ifstream in(file, std::ios::binary);
     if (!in) return false;
     std::string head(kCreditHeadBytes, '\0');
     in.read(head.data(), static_cast<std::streamsize>(head.size()));

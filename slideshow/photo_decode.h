@@ -11,6 +11,7 @@
 #include <filesystem>
 
 #include "overlay/canvas.h"
+#include "slideshow/photo_credit.h"
 
 // A photo whose header claims more pixels is treated as undecodable: it
 // could only be a decompression bomb.
@@ -23,8 +24,10 @@ constexpr uint64_t kMaxPhotoFileBytes = 256ull << 20;
 // on a screen of screenWidth x screenHeight (the caller scales the rest of
 // the way). `width` and `height` receive the photo's own size. `out` keeps
 // its storage across calls. False when the file cannot be read or decoded.
+// `credit`, when given, receives the credit the file carries (ReadPhotoCredit
+// over the bytes read for decoding), or an empty one.
 bool DecodePhoto(const std::filesystem::path& file, int screenWidth, int screenHeight, Picture& out,
-                 uint32_t& width, uint32_t& height);
+                 uint32_t& width, uint32_t& height, PhotoCredit* credit = nullptr);
 
 // True when DecodePhoto may run on any thread; a decoder bound to the main
 // thread makes the slideshow decode there, at the change of slide.

@@ -131,9 +131,11 @@ bool DrawFitted(Gdiplus::Bitmap& photo, uint32_t w, uint32_t h, int screenWidth,
 }  // namespace
 
 bool DecodePhoto(const std::filesystem::path& file, int screenWidth, int screenHeight, Picture& out,
-                 uint32_t& width, uint32_t& height) {
+                 uint32_t& width, uint32_t& height, PhotoCredit* credit) {
+    if (credit) *credit = PhotoCredit{};
     static std::string bytes;  // main thread only, reused
     if (!ReadWholeFile(file, bytes, kMaxPhotoFileBytes) || bytes.empty()) return false;
+    if (credit) ReadPhotoCredit(bytes, *credit);
     uint32_t w = 0, h = 0;
     if (!HeaderSize(bytes, w, h) || TooLarge(w, h)) return false;
     IStream* stream = StreamOverBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());

@@ -115,11 +115,13 @@ bool DecodeOther(const std::filesystem::path& file, int screenWidth, int screenH
 }  // namespace
 
 bool DecodePhoto(const std::filesystem::path& file, int screenWidth, int screenHeight, Picture& out,
-                 uint32_t& width, uint32_t& height) {
+                 uint32_t& width, uint32_t& height, PhotoCredit* credit) {
+    if (credit) *credit = PhotoCredit{};
     // The file's bytes are needed only while it is decoded; kept, a large
     // photo's would stay in memory all through the slide.
     std::string bytes;
     if (!ReadWholeFile(file, bytes, kMaxPhotoFileBytes) || bytes.empty()) return false;
+    if (credit) ReadPhotoCredit(bytes, *credit);
     // What TurboJPEG cannot take (another format, or a JPEG it does not
     // convert, such as CMYK) may still be a picture gdk-pixbuf reads. Both
     // refuse oversized headers before decoding.

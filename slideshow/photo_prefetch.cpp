@@ -45,7 +45,8 @@ struct Prefetcher {
     bool decodeOk = false;
     uint32_t width = 0;
     uint32_t height = 0;
-    Picture spare;  // storage for the next decode, on either thread
+    PhotoCredit credit;  // read from the bytes decoded into `ready`
+    Picture spare;       // storage for the next decode, on either thread
 };
 Prefetcher& g_prefetch = *new Prefetcher;  // never destroyed: see the note above
 
@@ -67,8 +68,9 @@ void DecodeThread() {
         g_prefetch.done = false;
         lock.unlock();
         uint32_t w = 0, h = 0;
-        bool ok =
-            DecodePhoto(ToPath(job.path.view()), job.screenWidth, job.screenHeight, work, w, h);
+        PhotoCredit credit;
+        bool ok = DecodePhoto(ToPath(job.path.view()), job.screenWidth, job.screenHeight, work, w,
+                              h, &credit);
         lock.lock();
         g_prefetch.decoding = false;
         if (!g_prefetch.requested && g_prefetch.job == job) {
@@ -76,6 +78,7 @@ void DecodeThread() {
             g_prefetch.decodeOk = ok;
             g_prefetch.width = w;
             g_prefetch.height = h;
+            g_prefetch.credit = std::move(credit);
             g_prefetch.done = true;
         } else {
             // A newer request replaced this one meanwhile: its result is not wanted.
@@ -93,7 +96,8 @@ enum class Prefetched { No, Decoded, Failed };
 // Takes the prefetched result for `job` into `out` (an empty picture),
 // waiting while it is being decoded; otherwise gives `out` the spare storage
 // to decode into. No when the decoder has nothing for this job.
-Prefetched TakePrefetched(const DecodeJob& job, Picture& out, uint32_t& width, uint32_t& height) {
+Prefetched TakePrefetched(const DecodeJob& job, Picture& out, uint32_t& width, uint32_t& height,
+                          PhotoCredit* credit) {
     std::unique_lock<std::mutex> lock(g_prefetch.lock);
     if (g_prefetch.job == job) {
         g_prefetch.changed.wait(lock, [] {
@@ -110,6 +114,7 @@ Prefetched TakePrefetched(const DecodeJob& job, Picture& out, uint32_t& width, u
     if (!g_prefetch.decodeOk) return Prefetched::Failed;
     width = g_prefetch.width;
     height = g_prefetch.height;
+    if (credit) *credit = std::move(g_prefetch.credit);
     return Prefetched::Decoded;
 }
 
@@ -129,15 +134,19 @@ void PrefetchPhoto(const PathText& path, int screenWidth, int screenHeight) {
     g_prefetch.requested = true;
     if (!g_prefetch.threadRunning) {
         g_prefetch.threadRunning = true;
-        StartBackgroundThread(DecodeThread);
+        // Without a thread the main thread decodes the photo itself.
+        if (!StartBackgroundThread(DecodeThread)) {
+            g_prefetch.threadRunning = false;
+            g_prefetch.requested = false;
+        }
     }
     g_prefetch.changed.notify_all();
 }
 
 bool ObtainPhoto(const PathText& path, int screenWidth, int screenHeight, Picture& out,
-                 uint32_t& width, uint32_t& height) {
+                 uint32_t& width, uint32_t& height, PhotoCredit* credit) {
     const DecodeJob job{path, screenWidth, screenHeight};
-    switch (TakePrefetched(job, out, width, height)) {
+    switch (TakePrefetched(job, out, width, height, credit)) {
         case Prefetched::Decoded:
             return FileExists(path);
         case Prefetched::Failed:
@@ -145,7 +154,7 @@ bool ObtainPhoto(const PathText& path, int screenWidth, int screenHeight, Pictur
         case Prefetched::No:
             break;
     }
-    return DecodePhoto(ToPath(path.view()), screenWidth, screenHeight, out, width, height);
+    return DecodePhoto(ToPath(path.view()), screenWidth, screenHeight, out, width, height, credit);
 }
 
 void ReturnPhotoStorage(Picture&& picture) {

@@ -8,6 +8,7 @@
 
 #include "base/fixed_text.h"
 #include "overlay/canvas.h"
+#include "slideshow/photo_credit.h"
 
 // Starts decoding `path` for a screen of screenWidth x screenHeight on the
 // background decoder. A new request replaces one not yet taken; the same
@@ -18,9 +19,10 @@ void PrefetchPhoto(const PathText& path, int screenWidth, int screenHeight);
 // as DecodePhoto gives it: the prefetched result when there is one for
 // exactly this request (waiting for it while it is decoded), else decoded
 // here. A prefetched photo whose file has gone since is not shown (false).
+// `credit`, when given, receives the credit read with the photo's bytes.
 // Main thread.
 bool ObtainPhoto(const PathText& path, int screenWidth, int screenHeight, Picture& out,
-                 uint32_t& width, uint32_t& height);
+                 uint32_t& width, uint32_t& height, PhotoCredit* credit = nullptr);
 // Gives the storage of a picture from ObtainPhoto back once it is painted,
 // for the next decode to reuse.
 void ReturnPhotoStorage(Picture&& picture);

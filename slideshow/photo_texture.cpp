@@ -6,6 +6,7 @@
 #include "base/saver_app.h"
 #include "overlay/image_canvas.h"
 #include "overlay/overlay_texture.h"
+#include "slideshow/photo_caption.h"
 #include "slideshow/photo_prefetch.h"
 
 PhotoFit FitPhotoToCanvas(uint32_t width, uint32_t height) {
@@ -42,7 +43,9 @@ void LoadPhotoTexture(const PathText* path, uint32_t texture, int slot, int scre
     PhotoFit fit;
     CanvasRect drawn;
     uint32_t width = 0, height = 0;
-    if (canvas && path && ObtainPhoto(*path, screenWidth, screenHeight, decoded, width, height)) {
+    PhotoCredit credit;
+    if (canvas && path &&
+        ObtainPhoto(*path, screenWidth, screenHeight, decoded, width, height, &credit)) {
         fit = FitPhotoToCanvas(width, height);
         const int side = SaverApp.TextureSize;
         const int w = static_cast<int>(fit.width);
@@ -51,6 +54,7 @@ void LoadPhotoTexture(const PathText* path, uint32_t texture, int slot, int scre
         const int top = static_cast<int>(static_cast<float>(side) - fit.height) / 2;
         canvas->DrawPicture(decoded, left, top, w, h);
         drawn = CanvasRect{left, top, left + w, top + h};
+        PaintPhotoCaption(*canvas, credit, drawn, screenWidth, screenHeight);
     }
     ReturnPhotoStorage(std::move(decoded));
     UploadTextureCanvas(slot, texture, fit.width, fit.height, drawn);

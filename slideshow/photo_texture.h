@@ -23,7 +23,8 @@ PhotoFit FitPhotoToCanvas(uint32_t width, uint32_t height);
 PhotoFit PhotoShownSize(uint32_t width, uint32_t height, int screenWidth, int screenHeight);
 
 // Loads the photo at `path` (null for none) into `texture` and records its
-// content size and the upload's description in SlideSlots[slot]. Anything
+// content size and the upload's description in SlideSlots[slot]. A photo
+// that carries a credit gets its caption (photo_caption.h) on it. Anything
 // that does not decode, or a prefetched photo whose file is gone, gives a
 // black texture with content size 0 x 0. The photo is decoded for a screen
 // of screenWidth x screenHeight (0 x 0: at its canvas size).

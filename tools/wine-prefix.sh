@@ -5,11 +5,19 @@
 # reaches the home folder. A fresh prefix has no Microsoft Sans Serif or
 # Arial, which GDI+'s generic sans-serif family looks for: both are mapped
 # to DejaVu Sans (fonts-dejavu-core) through Wine's font replacements.
-set -euo pipefail
+. "$(dirname "$0")/common.sh"
 : "${WINEPREFIX:?}"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 rm -rf "$WINEPREFIX"
-wineboot -i >/dev/null 2>&1
+# Wine's chatter stays out of the log unless the prefix cannot be made.
+log=$(mktemp)
+if ! wineboot -i >"$log" 2>&1; then
+  cat "$log" >&2
+  rm -f "$log"
+  report_failure 1 "wineboot -i (WINEPREFIX=$WINEPREFIX)"
+  exit 1
+fi
+rm -f "$log"
 for link in "$WINEPREFIX"/drive_c/users/*/*; do
   if [ -L "$link" ]; then
     rm "$link"

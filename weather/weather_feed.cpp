@@ -121,7 +121,8 @@ void WeatherCheck() {
     if (g_threadRunning.load()) return;
     std::lock_guard<std::mutex> lock(WeatherStartLock);
     if (g_threadRunning.exchange(true)) return;
-    StartBackgroundThread(WeatherThread);
+    // Without a thread the next check tries again.
+    if (!StartBackgroundThread(WeatherThread)) g_threadRunning = false;
 }
 
 bool LoadWeatherCache() {

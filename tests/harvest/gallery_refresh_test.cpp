@@ -1,5 +1,6 @@
 #include "harvest/gallery_refresh.h"
 
+#include "base/process_state.h"
 #include "base/saver_app.h"
 #include "harvest_fixture.h"
 #include "settings/gallery_table.h"
@@ -124,4 +125,17 @@ TEST_F(RefreshTest, OneHarvestThreadAtATimeAndUpdateQueryFirst) {
     StartHarvest();  // ended, so a new one may start
     ASSERT_TRUE(WaitUntilIdle());
     EXPECT_EQ(server.RequestCount("/screensavers/update.php"), 2);
+}
+
+// A system out of threads leaves no running mark behind: the next trigger
+// starts the harvest.
+TEST_F(RefreshTest, AHarvestWithoutAThreadIsStartedAgainByTheNextTrigger) {
+    ServeGallery(Page({"y/1.jpg"}));
+    RefuseBackgroundThreadsForTests(true);
+    StartHarvest();
+    RefuseBackgroundThreadsForTests(false);
+    EXPECT_FALSE(HarvestRunning());
+    StartHarvest();
+    ASSERT_TRUE(WaitUntilIdle());
+    EXPECT_EQ(server.RequestCount("/search/photo.search"), 1);
 }

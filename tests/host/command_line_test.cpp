@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "host/run_mode.h"
 
 namespace {
@@ -35,7 +37,18 @@ TEST(RunMode, SaverWhenNothingElseAndParentStopsAtTheEnd) {
     EXPECT_EQ(Mode(u"a /p").parentWindow, 0u);
     EXPECT_EQ(Mode(u"/p:").parentWindow, 0u);
     EXPECT_EQ(Mode(u"/p x12").parentWindow, 0u);
-    EXPECT_EQ(Mode(u"/p -12").parentWindow, 0u);
+}
+
+// Handles read as signed numbers: a negative one is the sign-extended
+// handle, a 64-bit one stays whole, and the 32-bit rule still saturates.
+TEST(RunMode, ParentHandlesAreSignedAndKeepSixtyFourBits) {
+    EXPECT_EQ(Mode(u"/p -1234567").parentWindow, static_cast<uint64_t>(int64_t{-1234567}));
+    EXPECT_EQ(Mode(u"/p -1234567").runMode, RunModeValue::Preview);
+    EXPECT_EQ(Mode(u"/c:-1").parentWindow, ~uint64_t{0});
+    EXPECT_EQ(Mode(u"/p 4294967296").parentWindow, 4294967296u);
+    EXPECT_EQ(Mode(u"/p 99999999999999999999").parentWindow,
+              static_cast<uint64_t>(std::numeric_limits<int64_t>::max()));
+    EXPECT_EQ(static_cast<uint32_t>(Mode(u"/p -1234567").parentWindow), 0xFFED2979u);
 }
 
 TEST(HostOptions, DashOptionsAreTakenOutBeforeTheSwitchRule) {

@@ -13,8 +13,10 @@
 #include "base/process_state.h"
 #include "host/command_line.h"
 #include "host/run_mode.h"
+#include "host/saver_host.h"
 #include "host/saver_window.h"
 #include "slideshow/slideshow.h"
+#include "support/temp_dir.h"
 
 namespace {
 #define SCENARIO_CHECK(cond)                                                        \
@@ -115,6 +117,28 @@ void SaverQuitsOnAltF4() {
     std::_Exit(0);
 }
 
+// A still frame is presented once; a patch uncovered by another window (a
+// WM_PAINT) is validated and the next frame is presented again.
+void StillFrameRedrawnAfterPaint() {
+    TempDataFolder folder;
+    RunMode = Saver;
+    SCENARIO_CHECK(CreateSaverWindow(HostOptions{}) == 1);
+    HWND w = SaverWindow();
+    SCENARIO_CHECK(w != nullptr);
+    Settle();
+    int frames = 0;
+    while (DrawFrame() == 1) SCENARIO_CHECK(++frames < 100);
+    SCENARIO_CHECK(DrawFrame() == 0);
+    RECT patch{20, 20, 120, 80};
+    InvalidateRect(w, &patch, FALSE);
+    Settle();
+    SCENARIO_CHECK(!GetUpdateRect(w, nullptr, FALSE));
+    SCENARIO_CHECK(DrawFrame() == 1);
+    SCENARIO_CHECK(DrawFrame() == 0);
+    DestroySaverWindow();
+    std::_Exit(0);
+}
+
 HWND MakeParent() {
     WNDCLASSW wc{};
     wc.lpfnWndProc = DefWindowProcW;
@@ -167,6 +191,10 @@ TEST(Win32SaverWindow, SaverModeQuitsOnKeysButtonsAndClose) {
     for (UINT m : {WM_KEYDOWN, WM_KEYUP, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN, WM_CLOSE})
         EXPECT_EXIT(SaverQuitsOn(m, 'A'), ::testing::ExitedWithCode(0), "") << m;
     EXPECT_EXIT(SaverQuitsOnAltF4(), ::testing::ExitedWithCode(0), "");
+}
+
+TEST(Win32SaverWindow, AStillFrameIsPresentedAgainAfterAPaintMessage) {
+    EXPECT_EXIT(StillFrameRedrawnAfterPaint(), ::testing::ExitedWithCode(0), "");
 }
 
 TEST(Win32SaverWindow, PreviewSwallowsInputAndEndsOnCloseOrWithItsParent) {

@@ -99,6 +99,28 @@ TEST(ImageCanvas, TextWrapsAtWordsInsideTheWidth) {
     EXPECT_LE(Inked(*clipped).bottom, 50);
 }
 
+TEST(ImageCanvas, MeasuredTextHoldsWhatIsDrawn) {
+    OverlayFont font = CreateOverlayFont(20);
+    auto single = BlackCanvas(600, 400);
+    const CanvasSize line = single->MeasureText(kWords, font, 0);
+    single->DrawText(kWords, font, 50, 20, 0, 0, kWhite, TextAlign::Near);
+    Box s = Inked(*single);
+    // The ink lies within the measured box, which adds little around it.
+    EXPECT_LE(s.right + 1, 50 + line.width + 1);
+    EXPECT_GT(line.width, s.width() - 2);
+    EXPECT_LT(line.width, s.width() + 12);
+    EXPECT_LE(s.bottom + 1, 20 + line.height + 1);
+    EXPECT_LT(line.height, 2 * s.height());
+
+    // Wrapped at a width, as DrawText wraps: narrower, several lines tall.
+    const CanvasSize wrapped = single->MeasureText(kWords, font, 150);
+    EXPECT_LE(wrapped.width, 150);
+    EXPECT_GT(wrapped.height, 2 * line.height);
+    const CanvasSize two = single->MeasureText(u"one\ntwo", font, 0);
+    EXPECT_NEAR(two.height, 2 * line.height, line.height / 4);
+    EXPECT_EQ(single->MeasureText(u"", font, 0).width, 0);
+}
+
 TEST(ImageCanvas, WithoutAWidthLinesAlignOnX) {
     OverlayFont font = CreateOverlayFont(20);
     const float x = 300;

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <mutex>
 
+#include "base/process_state.h"
 #include "base/text.h"
 #include "net/endpoints.h"
 #include "setup_fixture.h"
@@ -210,6 +211,24 @@ TEST_F(LocationDialogTest, AnUnreachableServiceShowsTheConnectionLine) {
     EXPECT_EQ(
         ListLines(In(dialog, "places")),
         std::vector<std::string>{"Could not find the location. Looks like connection problems..."});
+}
+
+// A system out of threads: the search fails as a lost connection does, and
+// the dialog searches again once threads can be made.
+TEST_F(LocationDialogTest, ASearchWithoutAThreadShowsTheConnectionLine) {
+    GtkWindow* dialog = Change();
+    RefuseBackgroundThreadsForTests(true);
+    Search(dialog, "Oslo");
+    const bool ended = SearchEnded(dialog);
+    RefuseBackgroundThreadsForTests(false);
+    ASSERT_TRUE(ended);
+    EXPECT_EQ(
+        ListLines(In(dialog, "places")),
+        std::vector<std::string>{"Could not find the location. Looks like connection problems..."});
+    Search(dialog, "Oslo");
+    ASSERT_TRUE(SearchEnded(dialog));
+    EXPECT_NE(ListLines(In(dialog, "places")).front(),
+              "Could not find the location. Looks like connection problems...");
 }
 
 TEST_F(LocationDialogTest, AnEmptySearchTextWarnsAndSendsNothing) {

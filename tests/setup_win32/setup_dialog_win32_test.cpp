@@ -691,6 +691,14 @@ TEST_F(LocationDialogWin32, FailuresAndEmptyAnswersShowTheirLineAndOkActsAsCance
         Search(dialog, u"Oslo");
         ASSERT_TRUE(SearchEnded(dialog));
         EXPECT_EQ(ListLines(dialog, 1015), std::vector<std::u16string>{kConnectionLine});
+        // A system out of threads fails the search the same way.
+        ASSERT_TRUE(SetSiteOverride(service.server.BaseUrl()));
+        RefuseBackgroundThreadsForTests(true);
+        Search(dialog, u"Oslo");
+        const bool ended = SearchEnded(dialog);
+        RefuseBackgroundThreadsForTests(false);
+        ASSERT_TRUE(ended);
+        EXPECT_EQ(ListLines(dialog, 1015), std::vector<std::u16string>{kConnectionLine});
 
         SendDlgItemMessageW(dialog, 1015, LB_SETCURSEL, 0, 0);
         Command(dialog, IDOK);

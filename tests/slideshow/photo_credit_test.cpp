@@ -3,6 +3,9 @@
 #include "slideshow/photo_credit.h"
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include <string>
 
@@ -221,6 +224,11 @@ TEST_F(PhotoCreditFile, OnlyTheFileHeadIsRead) {
     EXPECT_FALSE(ReadFile("missing.jpg", read));
     std::filesystem::create_directory(dir / "folder.jpg");
     EXPECT_FALSE(ReadFile("folder.jpg", read));
+#ifndef _WIN32
+    // A pipe in its place is not opened (that would wait for a writer).
+    ASSERT_EQ(mkfifo((dir / "pipe.jpg").c_str(), 0600), 0);
+    EXPECT_FALSE(ReadFile("pipe.jpg", read));
+#endif
 }
 
 TEST_F(PhotoCreditFile, DamagedAndForeignBytesGiveNoCredit) {

@@ -77,3 +77,22 @@ TEST_F(PhotoPrefetch, APhotoDeletedAfterItsDecodeIsNotShown) {
     PrefetchPhoto(Path("bad.jpg"), 1920, 1080);
     EXPECT_FALSE(ObtainPhoto(Path("bad.jpg"), 1920, 1080, out, width, height));
 }
+
+TEST_F(PhotoPrefetch, TheCreditComesWithItsPhotoOnBothRoads) {
+    std::string bytes = ReadFileBytes(dir / "b.jpg");
+    const PhotoCredit credit{"Ann", "CC0", "https://x.org/p", "T"};
+    ASSERT_TRUE(EmbedPhotoCredit(bytes, credit));
+    WriteFileBytes(dir / "b.jpg", bytes);
+    PhotoCredit got;
+    // Prefetched, then decoded on the spot; a photo without one clears it.
+    PrefetchPhoto(Path("b.jpg"), 1920, 1080);
+    ASSERT_TRUE(ObtainPhoto(Path("b.jpg"), 1920, 1080, out, width, height, &got));
+    EXPECT_EQ(got.author, "Ann");
+    EXPECT_EQ(got.page, "https://x.org/p");
+    got = {};
+    ASSERT_TRUE(ObtainPhoto(Path("b.jpg"), 1920, 1080, out, width, height, &got));
+    EXPECT_EQ(got.licence, "CC0");
+    PrefetchPhoto(Path("a.jpg"), 1920, 1080);
+    ASSERT_TRUE(ObtainPhoto(Path("a.jpg"), 1920, 1080, out, width, height, &got));
+    EXPECT_TRUE(got.author.empty() && got.licence.empty() && got.page.empty());
+}

@@ -16,6 +16,7 @@
 #include "host/saver_host.h"
 #include "overlay/overlay_texture.h"
 #include "overlay/slide_slot.h"
+#include "slideshow/photo_credit.h"
 #include "slideshow/photo_list.h"
 #include "slideshow/photo_texture.h"
 #include "slideshow/slideshow.h"
@@ -74,6 +75,24 @@ class SlideshowGl : public ::testing::Test {
 
 std::unique_ptr<ImageCanvas> NoCanvas(int, int) {
     return nullptr;
+}
+
+// The brightest and the darkest pixel (by their green, the photos' own
+// strongest channel) in a rectangle of the buffer being drawn, y from the top.
+struct Extremes {
+    int brightest = 0;
+    int darkest = 255;
+};
+Extremes ReadExtremes(int x, int y, int w, int h) {
+    std::vector<unsigned char> p(static_cast<size_t>(w) * h * 4);
+    glReadPixels(x, kHeight - y - h, w, h, GL_RGBA, GL_UNSIGNED_BYTE, p.data());
+    Extremes e;
+    for (size_t i = 0; i < p.size(); i += 4) {
+        const int luma = (p[i] * 3 + p[i + 1] * 6 + p[i + 2]) / 10;
+        e.brightest = std::max(e.brightest, luma);
+        e.darkest = std::min(e.darkest, luma);
+    }
+    return e;
 }
 }  // namespace
 
@@ -250,4 +269,42 @@ TEST_F(SlideshowGl, RefillingASlotLeavesNothingOfItsOldPicture) {
     EXPECT_EQ(SlideSlots[0].contentWidth, 0.0f);
     EXPECT_TRUE(Near(CanvasPixel(t, 1000, 1000), kBlack, 2));
     EXPECT_TRUE(Near(CanvasPixel(t, 100, 300), kBlack, 2));
+}
+
+TEST_F(SlideshowGl, ACreditedPhotoShowsItsCaptionAndFadesOutWithIt) {
+    // Entry 0 (shown first) carries a credit, entry 1 none.
+    Photo("a.jpg", 1920, 1080, kGreen, kGreen);
+    Photo("b.jpg", 1920, 1080, kGreen, kGreen);
+    std::string credited = ReadFileBytes(dir / "a.jpg");
+    ASSERT_TRUE(EmbedPhotoCredit(
+        credited,
+        {"PtrQs", "CC BY-SA 4.0", "https://commons.wikimedia.org/w/index.php?curid=1", ""}));
+    WriteFileBytes(dir / "a.jpg", credited);
+    SetFileLastWriteTime(dir / "a.jpg",
+                         kFileTimeUnixEpoch + 1'600'000'001LL * kFileTimeTicksPerSecond);
+    Open();
+    ASSERT_EQ(SlideState, Showing);
+    FinishIntro();
+    // The bottom right corner holds white text on a dark backing; the rest
+    // of the photo is plain green (luma about 132).
+    const Extremes corner = ReadExtremes(kWidth - 500, kHeight - 120, 500, 120);
+    EXPECT_GT(corner.brightest, 220);
+    EXPECT_LT(corner.darkest, 90);
+    const Extremes rest = ReadExtremes(0, 0, kWidth - 600, kHeight);
+    EXPECT_LT(rest.brightest - rest.darkest, 12);
+
+    UpdateSlideshow();
+    SetManualTickCount(1000 + 20000);
+    UpdateSlideshow();
+    ASSERT_EQ(SlideState, Fading);
+    for (int i = 0; i < 25; ++i) DrawFrame();
+    // Half faded: the caption is dimmed with its photo, yet still there.
+    const Extremes half = ReadExtremes(kWidth - 500, kHeight - 120, 500, 120);
+    const Extremes halfRest = ReadExtremes(0, 0, kWidth - 600, kHeight);
+    EXPECT_LT(half.brightest, corner.brightest - 60);
+    EXPECT_GT(half.brightest, halfRest.brightest + 20);
+    while (SlideState == Fading) DrawFrame();
+    DrawFrame();
+    const Extremes none = ReadExtremes(kWidth - 500, kHeight - 120, 500, 120);
+    EXPECT_LT(none.brightest - none.darkest, 12) << "a photo without a credit has no caption";
 }

@@ -139,6 +139,20 @@ TEST_F(WeatherFeedTest, OneDownloadAtATimeAndAgainOnceItEnded) {
     EXPECT_EQ(server_.RequestCount(kFeedPath), 1);
 }
 
+// A system out of threads leaves no running mark behind: the next check
+// fetches the feed.
+TEST_F(WeatherFeedTest, ACheckWithoutAThreadIsRepeatedByTheNextCheck) {
+    server_.Serve(kFeedPath, FeedText());
+    RefuseBackgroundThreadsForTests(true);
+    WeatherCheck();
+    RefuseBackgroundThreadsForTests(false);
+    EXPECT_FALSE(WeatherThreadRunning());
+    WeatherCheck();
+    WaitForWeatherThread();
+    EXPECT_EQ(server_.RequestCount(kFeedPath), 1);
+    EXPECT_EQ(Name(), u"Saint-Petersburg, Russia");
+}
+
 TEST_F(WeatherFeedTest, FeedWithoutLastUpdateIsFetchedAtEveryCheck) {
     const std::string noLsup = FeedText(5, "");
     WriteCache(noLsup, 0);
