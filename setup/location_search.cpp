@@ -29,11 +29,6 @@ std::u16string WidenPrintable(std::string_view bytes) {
         if (c < 0x20 || c == 0x7F) c = u' ';
     return out;
 }
-
-bool Unreserved(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
-           c == '_' || c == '.' || c == '~';
-}
 }  // namespace
 
 void TrimLeadingBlanks(SearchText& text) {
@@ -43,19 +38,8 @@ void TrimLeadingBlanks(SearchText& text) {
 }
 
 bool BuildSearchUrl(std::u16string_view query, PathText& url) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::u16string encoded;
-    for (unsigned char c : Utf16ToUtf8(query)) {
-        if (Unreserved(c)) {
-            encoded.push_back(c);
-        } else {
-            encoded.push_back(u'%');
-            encoded.push_back(kHex[c >> 4]);
-            encoded.push_back(kHex[c & 0xF]);
-        }
-    }
     url.Assign(ServiceBase(Service::WeatherService));
-    return url.Append(u"/search/search?where=") && url.Append(encoded);
+    return url.Append(u"/search/search?where=") && url.Append(PercentEncodeUtf8(query));
 }
 
 int ParseLocationAnswer(std::string_view answer, std::vector<std::u16string>& lines) {
