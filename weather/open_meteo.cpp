@@ -39,6 +39,7 @@ constexpr double kTemperatureLimit = 1000;
 constexpr std::u16string_view kOldDefaultCode = u"RSXX0091";
 constexpr PlaceCoordinates kSaintPetersburg{59.9386, 30.3141};
 constexpr int kPlaceLimit = 10;  // places asked for and listed
+constexpr std::size_t kLabelLimit = FixedText<100>::kCapacity;
 
 // WMO code -> panel icons (0..47) and text. The day and night icons differ
 // only where the sky shows: clear, mostly clear and partly cloudy.
@@ -440,6 +441,8 @@ int ReadOpenMeteoPlaces(std::string_view reply, std::vector<FoundPlace>& places)
             if (part && part->is_string() && !part->get_ref<const std::string&>().empty())
                 found.label += u", " + Printable(*part);
         }
+        // What the stored name holds.
+        if (found.label.size() > kLabelLimit) found.label.resize(kLabelLimit);
         found.code = PlaceCode(place);
         places.push_back(std::move(found));
         ++count;
