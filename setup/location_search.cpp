@@ -11,6 +11,8 @@
 #include "base/text.h"
 #include "net/endpoints.h"
 #include "net/http_fetcher.h"
+#include "weather/open_meteo.h"
+#include "weather/weather_feed.h"
 
 PendingLocationRecord PendingLocation;
 
@@ -86,7 +88,34 @@ bool NextSearchDownloadPath(PathText& out) {
     return DataFilePath(name, out);
 }
 
+namespace {
+SearchOutcome RunOpenMeteoSearch(std::u16string_view query, std::u16string_view downloadPath) {
+    SearchOutcome outcome;
+    FetchOptions options;
+    options.bodyLimit = ServiceBodyLimit(Service::OpenMeteoGeocoding);
+    options.agent = UserAgent::Descriptive;
+    options.urlLimit = kLongUrlLimit;
+    std::string body;
+    if (downloadPath.empty() ||
+        !FetchIntoMemory(OpenMeteoSearchUrl(query), downloadPath, body, options, nullptr))
+        return outcome;
+    std::error_code ec;
+    std::filesystem::remove(ToPath(downloadPath), ec);
+    std::vector<FoundPlace> places;
+    const int found = ReadOpenMeteoPlaces(body, places);
+    if (found < 0) return outcome;
+    outcome.kind = found > 0 ? SearchOutcome::Places : SearchOutcome::NothingFound;
+    for (FoundPlace& place : places) {
+        outcome.lines.push_back(std::move(place.label));
+        outcome.codes.push_back(place.code);
+    }
+    return outcome;
+}
+}  // namespace
+
 SearchOutcome RunLocationSearch(std::u16string_view query, std::u16string_view downloadPath) {
+    if (ChosenWeatherProvider == WeatherProvider::OpenMeteo)
+        return RunOpenMeteoSearch(query, downloadPath);
     SearchOutcome outcome;
     PathText url;
     std::string body;
