@@ -143,3 +143,26 @@ TEST_F(SetupDialogLogic, APlaceTakenWithChangeReachesTheLabelAndTheFile) {
     EXPECT_EQ(Settings.weather_loc_id.view(), u"NOXX0029");
 }
 }  // namespace
+
+namespace {
+TEST_F(SetupDialogLogic, UnitIsStoredOnlyOnceChangedAndRefetchesTheWeather) {
+    const char16_t shown = FillSetupDialog().tempUnit;
+    const char16_t other = shown == u'C' ? u'F' : u'C';
+    // OK with the unit as shown stores nothing: the file stays the default one.
+    WriteFileBytes(WeatherFile(), "<weather/>");
+    ApplySetupDialogOk({.show_weather = true, .show_newver = true, .tempUnit = shown},
+                       PendingLocationRecord{});
+    ReloadSettings();
+    EXPECT_EQ(Settings.temp_unit, 0);
+    EXPECT_EQ(ReadFileBytes(dir / "settings.cfg").size(), 298u);
+    EXPECT_TRUE(std::filesystem::exists(WeatherFile()));
+
+    // Another unit is stored, shown next time, and the cached feed goes.
+    ApplySetupDialogOk({.show_weather = true, .show_newver = true, .tempUnit = other},
+                       PendingLocationRecord{});
+    EXPECT_FALSE(std::filesystem::exists(WeatherFile()));
+    ReloadSettings();
+    EXPECT_EQ(Settings.temp_unit, other);
+    EXPECT_EQ(FillSetupDialog().tempUnit, other);
+}
+}  // namespace
