@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/text.h"
+#include "weather/open_meteo.h"
 
 using namespace panel_style;
 
@@ -92,6 +93,14 @@ TextBox MakeText(const FixedText<100>& text, float x, float y, float w, float h,
     box.argb = argb;
     box.align = align;
     return box;
+}
+
+// Open-Meteo's data come under a licence that asks for its credit wherever
+// they are shown: small, in the panel's lower right corner.
+TextBox CreditText(const WeatherReport& report, float x, float y, float w, float h) {
+    if (!report.FromOpenMeteo) return {};
+    return MakeText(FixedText<100>(kOpenMeteoCredit), x, y + h - kCreditHeight, w - 6,
+                    kCreditHeight, kCreditPoints, kText, TextAlign::Far);
 }
 
 // A quotient of the picture scale: computed exactly, then rounded to a
@@ -200,6 +209,7 @@ CurrentPanelLayout ComputeCurrentPanelLayout(int left, int top, int right, int b
         MakeText(report.Conditions, fa, fb + (fH + fph) * 0.5f - static_cast<float>(thirdOfPicture),
                  fW, fH - 100, kBigPoints, kText);
     L.sunLine = MakeText(SunLineText(report), fa, fb + fH - 70, fW, fH, kSmallPoints, kText);
+    L.credit = CreditText(report, fa, fb, fW, fH);
     return L;
 }
 
@@ -270,5 +280,6 @@ ForecastPanelLayout ComputeForecastPanelLayout(int left, int top, int right, int
     }
 
     L.sunLine = MakeText(SunLineText(report), fa, fb + fH - 70, fW, fH, kSmallPoints, kText);
+    L.credit = CreditText(report, fa, fb, fW, fH);
     return L;
 }

@@ -36,6 +36,8 @@ inline constexpr float kHeadingPoints = 35;
 inline constexpr float kBigPoints = 75;     // current temperature and conditions
 inline constexpr float kSmallPoints = 20;   // sun line, forecast day and night texts
 inline constexpr float kMediumPoints = 35;  // forecast date, high and low
+inline constexpr float kCreditPoints = 11;  // the provider's credit, bottom right
+inline constexpr float kCreditHeight = 18;
 inline constexpr int kPictureWidth = 250;   // every weather picture
 inline constexpr int kPictureHeight = 180;
 inline constexpr int kFirstPictureId = 2000;
@@ -108,6 +110,7 @@ struct CurrentPanelLayout {
     TextBox temperature;
     TextBox conditions;
     TextBox sunLine;
+    TextBox credit;  // empty unless the data's provider asks for one
 };
 
 CurrentPanelLayout ComputeCurrentPanelLayout(int left, int top, int right, int bottom,
@@ -133,6 +136,7 @@ struct ForecastPanelLayout {
     // In drawing order: high shadow, low shadow, high, low.
     PanelCurve curves[4];
     TextBox sunLine;
+    TextBox credit;  // empty unless the data's provider asks for one
 };
 
 // `report` is the copy after the first-day substitution
