@@ -112,9 +112,9 @@ bool SystemUsesUsUnits() {
     std::string_view territory = locale.substr(underscore + 1, 2);
     // The territories whose locales measure in US units.
     for (std::string_view us : {"US", "LR", "MM"})
-        if (territory == us && (locale.size() == underscore + 3 ||
-                                std::string_view(".@").find(locale[underscore + 3]) !=
-                                    std::string_view::npos))
+        if (territory == us &&
+            (locale.size() == underscore + 3 ||
+             std::string_view(".@").find(locale[underscore + 3]) != std::string_view::npos))
             return true;
     return false;
 }

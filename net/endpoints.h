@@ -17,9 +17,9 @@ enum class Service {
     UpdateService,
     WeatherService,
     MakerHome,
-    CommonsApi,     // the MediaWiki Action API of Wikimedia Commons
-    CommonsUpload,  // Wikimedia's media server
-    CommonsThumb,   // where Wikimedia moves its thumbnails, same paths
+    CommonsApi,          // the MediaWiki Action API of Wikimedia Commons
+    CommonsUpload,       // Wikimedia's media server
+    CommonsThumb,        // where Wikimedia moves its thumbnails, same paths
     OpenMeteoApi,        // Open-Meteo's forecast
     OpenMeteoGeocoding,  // Open-Meteo's place search
 };

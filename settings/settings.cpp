@@ -33,10 +33,9 @@ enum StandardKey {
     kTempUnit,
     kKeys
 };
-constexpr std::u16string_view kKeyNames[kKeys] = {u"guid",           u"newver",
-                                                  u"show_weather",   u"weather_loc_id",
-                                                  u"weather_loc",    u"show_newver",
-                                                  u"temp_unit"};
+constexpr std::u16string_view kKeyNames[kKeys] = {
+    u"guid",        u"newver",      u"show_weather", u"weather_loc_id",
+    u"weather_loc", u"show_newver", u"temp_unit"};
 
 // The standard key `key` names (any case), or kKeys for any other key.
 int StandardKeyOf(std::u16string_view key) {

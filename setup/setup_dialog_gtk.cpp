@@ -39,8 +39,8 @@ bool Ticked(const char* id) {
 }
 
 void EnableLocation(bool on) {
-    for (const char* id :
-         {"location_caption", "location_name", "change_location", "unit_celsius", "unit_fahrenheit"})
+    for (const char* id : {"location_caption", "location_name", "change_location", "unit_celsius",
+                           "unit_fahrenheit"})
         gtk_widget_set_sensitive(Widget(id), on);
 }
 
@@ -82,7 +82,8 @@ void FillControls() {
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(Widget("show_weather")), fill.show_weather);
     EnableLocation(fill.locationEnabled);
     gtk_toggle_button_set_active(
-        GTK_TOGGLE_BUTTON(Widget(fill.tempUnit == u'F' ? "unit_fahrenheit" : "unit_celsius")), TRUE);
+        GTK_TOGGLE_BUTTON(Widget(fill.tempUnit == u'F' ? "unit_fahrenheit" : "unit_celsius")),
+        TRUE);
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(Widget("show_newver")), fill.show_newver);
 
     FillLabelTemplate(GTK_LABEL(Widget("about")), Utf16ToUtf8(fill.version).c_str());

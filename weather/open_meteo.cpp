@@ -11,12 +11,11 @@
 // (the reason the request asks for six days for five).
 #include "weather/open_meteo.h"
 
-#include <nlohmann/json.hpp>
-
 #include <array>
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <nlohmann/json.hpp>
 
 #include "base/text.h"
 #include "net/endpoints.h"
@@ -293,8 +292,7 @@ void ReadDays(const json& root, WeatherReport& report) {
         if (lows) Temperature((*lows)[i], out.Low);
         if (!dated[i]) continue;
         out.Date = DateText(dates[i]);
-        WindowCodes(hourly, dates[i], dated[i + 1] ? &dates[i + 1] : nullptr, dayCodes,
-                    nightCodes);
+        WindowCodes(hourly, dates[i], dated[i + 1] ? &dates[i + 1] : nullptr, dayCodes, nightCodes);
         TakeConditions(WindowWeatherCode(dayCodes), false, out.DayIcon, out.DayText);
         TakeConditions(WindowWeatherCode(nightCodes), true, out.NightIcon, out.NightText);
     }

@@ -392,9 +392,9 @@ TEST_F(DemoSiteTest, TheSaversScannerReadsAFullReportFromEveryFeed) {
 // reader takes whole, in both units; a polar place has its polar night.
 TEST_F(DemoSiteTest, OpenMeteoSearchAndForecastsReadWhole) {
     std::vector<FoundPlace> places;
-    ASSERT_EQ(ReadOpenMeteoPlaces(Body("/v1/search?name=en&count=10&language=en&format=json"),
-                                  places),
-              2);
+    ASSERT_EQ(
+        ReadOpenMeteoPlaces(Body("/v1/search?name=en&count=10&language=en&format=json"), places),
+        2);
     EXPECT_EQ(places[0].label, u"Enschede, Overijssel, The Netherlands");
     EXPECT_EQ(ReadOpenMeteoPlaces(Body("/v1/search?name=zzz"), places), 0);
     places.clear();
@@ -421,8 +421,8 @@ TEST_F(DemoSiteTest, OpenMeteoSearchAndForecastsReadWhole) {
                 EXPECT_FALSE(day.NightText.empty()) << path;
                 EXPECT_GT(day.High, day.Low) << path;
             }
-            const bool polar = place.label.starts_with(u"Longyearbyen") ||
-                               place.label.starts_with(u"Antarctica");
+            const bool polar =
+                place.label.starts_with(u"Longyearbyen") || place.label.starts_with(u"Antarctica");
             EXPECT_EQ(report.Sunrise.Hour == report.Sunset.Hour, polar) << path;
         }
     }

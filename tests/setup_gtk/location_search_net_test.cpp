@@ -127,9 +127,9 @@ TEST_F(OpenMeteoSearchNet, PlacesNothingFoundAndRefusals) {
     ASSERT_TRUE(NextSearchDownloadPath(path));
     SearchOutcome found = RunLocationSearch(u"Enschede", path.view());
     ASSERT_EQ(found.kind, SearchOutcome::Places);
-    EXPECT_EQ(found.lines,
-              (std::vector<std::u16string>{u"Enschede, Overijssel, The Netherlands",
-                                           u"Enschede Airport Twente, Overijssel, The Netherlands"}));
+    EXPECT_EQ(found.lines, (std::vector<std::u16string>{
+                               u"Enschede, Overijssel, The Netherlands",
+                               u"Enschede Airport Twente, Overijssel, The Netherlands"}));
     ASSERT_EQ(found.codes.size(), 2u);
     EXPECT_EQ(found.codes[0], u"52.2183,6.8958");
     const httplib::Request request = server.Requests().back();

@@ -7,9 +7,8 @@
 // geocoding_missing_fields.json, geocoding_empty.json).
 #pragma once
 
-#include <nlohmann/json.hpp>
-
 #include <array>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -50,35 +49,36 @@ inline nlohmann::json ForecastJson(char unit, const HourlyCodes& hourly) {
          {"2026-10-03T19:05", "2026-10-04T19:02", "2026-10-05T19:00", "2026-10-06T18:58",
           "2026-10-07T18:55", "2026-10-08T18:53"}},
     };
-    return json{{"latitude", 52.276},
-                {"longitude", 6.8729997},
-                {"generationtime_ms", 0.138},
-                {"utc_offset_seconds", 7200},
-                {"timezone", "Europe/Amsterdam"},
-                {"timezone_abbreviation", "GMT+2"},
-                {"elevation", 29.0},
-                {"current_units",
-                 {{"time", "iso8601"},
-                  {"interval", "seconds"},
-                  {"temperature_2m", u},
-                  {"weather_code", "wmo code"},
-                  {"is_day", ""}}},
-                {"current",
-                 {{"time", "2026-10-03T12:30"},
-                  {"interval", 900},
-                  {"temperature_2m", unit == 'F' ? 63.9 : 17.7},
-                  {"weather_code", 2},
-                  {"is_day", 1}}},
-                {"hourly_units", {{"time", "iso8601"}, {"weather_code", "wmo code"}, {"is_day", ""}}},
-                {"hourly", {{"time", times}, {"weather_code", codes}, {"is_day", isDay}}},
-                {"daily_units",
-                 {{"time", "iso8601"},
-                  {"weather_code", "wmo code"},
-                  {"temperature_2m_max", u},
-                  {"temperature_2m_min", u},
-                  {"sunrise", "iso8601"},
-                  {"sunset", "iso8601"}}},
-                {"daily", daily}};
+    return json{
+        {"latitude", 52.276},
+        {"longitude", 6.8729997},
+        {"generationtime_ms", 0.138},
+        {"utc_offset_seconds", 7200},
+        {"timezone", "Europe/Amsterdam"},
+        {"timezone_abbreviation", "GMT+2"},
+        {"elevation", 29.0},
+        {"current_units",
+         {{"time", "iso8601"},
+          {"interval", "seconds"},
+          {"temperature_2m", u},
+          {"weather_code", "wmo code"},
+          {"is_day", ""}}},
+        {"current",
+         {{"time", "2026-10-03T12:30"},
+          {"interval", 900},
+          {"temperature_2m", unit == 'F' ? 63.9 : 17.7},
+          {"weather_code", 2},
+          {"is_day", 1}}},
+        {"hourly_units", {{"time", "iso8601"}, {"weather_code", "wmo code"}, {"is_day", ""}}},
+        {"hourly", {{"time", times}, {"weather_code", codes}, {"is_day", isDay}}},
+        {"daily_units",
+         {{"time", "iso8601"},
+          {"weather_code", "wmo code"},
+          {"temperature_2m_max", u},
+          {"temperature_2m_min", u},
+          {"sunrise", "iso8601"},
+          {"sunset", "iso8601"}}},
+        {"daily", daily}};
 }
 
 inline std::string Forecast(char unit = 'C', const HourlyCodes& hourly = SameCodeEveryHour(2)) {

@@ -271,7 +271,8 @@ TEST(OpenMeteoPlaces, ListsNameRegionCountry) {
 
 TEST(OpenMeteoPlaces, HostileEntries) {
     json answer = {{"results", json::array()}};
-    answer["results"].push_back({{"name", std::string(5000, 'x')}, {"latitude", 1}, {"longitude", 2}});
+    answer["results"].push_back(
+        {{"name", std::string(5000, 'x')}, {"latitude", 1}, {"longitude", 2}});
     answer["results"].push_back(
         {{"name", "Line\nbreak\x01"}, {"latitude", 1}, {"longitude", 2}, {"admin1", 7}});
     answer["results"].push_back({{"name", "No latitude"}, {"longitude", 2}});

@@ -144,9 +144,8 @@ TEST(PanelPaint, OpenMeteoCreditInTheLowerRightCorner) {
         r.FromOpenMeteo = true;
         paint(*credited.canvas, credited.left, credited.top, credited.right, credited.bottom, r);
         // The lower right quarter of the last 18 rows.
-        const Difference d =
-            Compare(plain, credited, credited.left + 640, credited.bottom - 18, credited.right,
-                    credited.bottom);
+        const Difference d = Compare(plain, credited, credited.left + 640, credited.bottom - 18,
+                                     credited.right, credited.bottom);
         EXPECT_GT(d.inside, 200);
         EXPECT_EQ(d.outside, 0);
     }
