@@ -6,6 +6,7 @@
 #include "base/text.h"
 #include "settings/gallery_table.h"
 #include "settings/settings.h"
+#include "weather/open_meteo.h"
 #include "weather/weather_feed.h"
 
 namespace {
@@ -24,6 +25,12 @@ SetupDialogFill FillSetupDialog() {
     for (int i = 0; galleries[i].title; ++i) fill.titles.emplace_back(galleries[i].title);
     fill.dloption = Settings.dloption;
     fill.weather_loc = Settings.weather_loc.str();
+    // A code of another weather service names no place Open-Meteo knows:
+    // the label asks for one instead of naming a place that shows nothing.
+    PlaceCoordinates place;
+    if (ChosenWeatherProvider == WeatherProvider::OpenMeteo &&
+        !PlaceFromCode(Settings.weather_loc_id.view(), place))
+        fill.weather_loc = kChoosePlaceText;
     fill.show_weather = Settings.show_weather != 0;
     fill.show_newver = Settings.show_newver != 0;
     fill.locationEnabled = fill.show_weather;

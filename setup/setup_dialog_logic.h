@@ -26,6 +26,9 @@ struct SetupDialogFill {
     std::u16string newver;         // the newer version, for the message
 };
 
+// The location label when the stored place is none the weather provider knows.
+inline constexpr char16_t kChoosePlaceText[] = u"Please, choose a place.";
+
 SetupDialogFill FillSetupDialog();
 
 // The values of the controls when OK is pressed.

@@ -16,6 +16,7 @@
 #include "setup/location_search.h"
 #include "setup/settings_combinations.h"
 #include "support/temp_dir.h"
+#include "weather/weather_feed.h"
 
 namespace {
 PendingLocationRecord Place(const char16_t* name, const char16_t* id) {
@@ -164,5 +165,22 @@ TEST_F(SetupDialogLogic, UnitIsStoredOnlyOnceChangedAndRefetchesTheWeather) {
     ReloadSettings();
     EXPECT_EQ(Settings.temp_unit, other);
     EXPECT_EQ(FillSetupDialog().tempUnit, other);
+}
+}  // namespace
+
+namespace {
+TEST_F(SetupDialogLogic, OpenMeteoAsksForAPlaceWhenTheCodeNamesNone) {
+    ChosenWeatherProvider = WeatherProvider::OpenMeteo;
+    // The old default stands for Saint Petersburg.
+    EXPECT_EQ(FillSetupDialog().weather_loc, u"Saint-Petersburg, Russia");
+    Settings.weather_loc_id.Assign(u"USNY0996");
+    Settings.weather_loc.Assign(u"New York, NY");
+    EXPECT_EQ(FillSetupDialog().weather_loc, kChoosePlaceText);
+    Settings.weather_loc_id.Assign(u"40.7143,-74.0060");
+    EXPECT_EQ(FillSetupDialog().weather_loc, u"New York, NY");
+    // The weather service knows its own codes.
+    ChosenWeatherProvider = WeatherProvider::Site;
+    Settings.weather_loc_id.Assign(u"USNY0996");
+    EXPECT_EQ(FillSetupDialog().weather_loc, u"New York, NY");
 }
 }  // namespace
