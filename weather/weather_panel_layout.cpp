@@ -96,11 +96,12 @@ TextBox MakeText(const FixedText<100>& text, float x, float y, float w, float h,
 }
 
 // Open-Meteo's data come under a licence that asks for its credit wherever
-// they are shown: small, in the panel's lower right corner.
-TextBox CreditText(const WeatherReport& report, float x, float y, float w, float h) {
+// they are shown: small, in the panel's upper right corner, above the
+// heading's letters (the sun line's two lines fill the bottom on narrow screens).
+TextBox CreditText(const WeatherReport& report, float x, float y, float w) {
     if (!report.FromOpenMeteo) return {};
-    return MakeText(FixedText<100>(kOpenMeteoCredit), x, y + h - kCreditHeight, w - 6,
-                    kCreditHeight, kCreditPoints, kText, TextAlign::Far);
+    return MakeText(FixedText<100>(kOpenMeteoCredit), x, y, w - 6, kCreditHeight, kCreditPoints,
+                    kText, TextAlign::Far);
 }
 
 // A quotient of the picture scale: computed exactly, then rounded to a
@@ -209,7 +210,7 @@ CurrentPanelLayout ComputeCurrentPanelLayout(int left, int top, int right, int b
         MakeText(report.Conditions, fa, fb + (fH + fph) * 0.5f - static_cast<float>(thirdOfPicture),
                  fW, fH - 100, kBigPoints, kText);
     L.sunLine = MakeText(SunLineText(report), fa, fb + fH - 70, fW, fH, kSmallPoints, kText);
-    L.credit = CreditText(report, fa, fb, fW, fH);
+    L.credit = CreditText(report, fa, fb, fW);
     return L;
 }
 
@@ -280,6 +281,6 @@ ForecastPanelLayout ComputeForecastPanelLayout(int left, int top, int right, int
     }
 
     L.sunLine = MakeText(SunLineText(report), fa, fb + fH - 70, fW, fH, kSmallPoints, kText);
-    L.credit = CreditText(report, fa, fb, fW, fH);
+    L.credit = CreditText(report, fa, fb, fW);
     return L;
 }

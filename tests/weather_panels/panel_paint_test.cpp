@@ -132,9 +132,9 @@ Difference Compare(Screen& a, Screen& b, int x0, int y0, int x1, int y1) {
     return d;
 }
 
-// Open-Meteo's credit is drawn small in the lower right corner of both
+// Open-Meteo's credit is drawn small in the upper right corner of both
 // panels, and only for its data.
-TEST(PanelPaint, OpenMeteoCreditInTheLowerRightCorner) {
+TEST(PanelPaint, OpenMeteoCreditInTheUpperRightCorner) {
     using Paint = void (*)(Canvas&, int, int, int, int, const WeatherReport&);
     for (Paint paint : {&PaintCurrentPanel, &PaintForecastPanel}) {
         Screen plain(1280, 1024), credited(1280, 1024);
@@ -143,9 +143,9 @@ TEST(PanelPaint, OpenMeteoCreditInTheLowerRightCorner) {
         paint(*plain.canvas, plain.left, plain.top, plain.right, plain.bottom, r);
         r.FromOpenMeteo = true;
         paint(*credited.canvas, credited.left, credited.top, credited.right, credited.bottom, r);
-        // The lower right quarter of the last 18 rows.
-        const Difference d = Compare(plain, credited, credited.left + 640, credited.bottom - 18,
-                                     credited.right, credited.bottom);
+        // The right half of the first 18 rows.
+        const Difference d = Compare(plain, credited, credited.left + 640, credited.top,
+                                     credited.right, credited.top + 18);
         EXPECT_GT(d.inside, 200);
         EXPECT_EQ(d.outside, 0);
     }
