@@ -129,7 +129,7 @@ TEST_F(SetupDialogLogic, APlaceTakenWithChangeReachesTheLabelAndTheFile) {
     PendingLocationRecord pending;
     LocationDialogState location;
     PressSearch(location, u"Oslo");
-    SearchOutcome found{SearchOutcome::Places, {}};
+    SearchOutcome found{SearchOutcome::Places, {}, {}};
     ParseLocationAnswer("<loc id=\"NOXX0029\">Oslo, Norway</loc>", found.lines);
     SearchEnded(location, found);
     auto step = PressOk(location, location.view.lines[0], pending);
