@@ -11,6 +11,7 @@
 // (the reason the request asks for six days for five).
 #include "weather/open_meteo.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
@@ -424,6 +425,7 @@ int ReadOpenMeteoPlaces(std::string_view reply, std::vector<FoundPlace>& places)
     if (!results) return 0;
     if (!results->is_array()) return -1;
     int count = 0;
+    std::vector<std::u16string> listed;  // the labels before codes were added
     for (const json& entry : *results) {
         if (count == kPlaceLimit) break;
         PlaceCoordinates place;
@@ -439,9 +441,14 @@ int ReadOpenMeteoPlaces(std::string_view reply, std::vector<FoundPlace>& places)
             if (part && part->is_string() && !part->get_ref<const std::string&>().empty())
                 found.label += u", " + Printable(*part);
         }
+        found.code = PlaceCode(place);
+        // The dialog hands back the chosen line's text: places of the same
+        // name in the same region are told apart by their coordinates.
+        const bool repeated = std::find(listed.begin(), listed.end(), found.label) != listed.end();
+        listed.push_back(found.label);
+        if (repeated) found.label += u" (" + found.code.str() + u")";
         // What the stored name holds.
         if (found.label.size() > kLabelLimit) found.label.resize(kLabelLimit);
-        found.code = PlaceCode(place);
         places.push_back(std::move(found));
         ++count;
     }

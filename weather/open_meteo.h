@@ -62,8 +62,9 @@ int32_t WindowWeatherCode(const std::vector<int32_t>& hourlyCodes);
 // The place search request for the typed text (percent-encoded UTF-8).
 std::u16string OpenMeteoSearchUrl(std::u16string_view query);
 
-// One place of a search answer: the listed text "name, region, country" and
-// the code to store.
+// One place of a search answer: the listed text "name, region, country"
+// (followed by the code when an earlier place reads the same) and the code
+// to store.
 struct FoundPlace {
     std::u16string label;
     FixedText<20> code;

@@ -279,12 +279,15 @@ TEST(OpenMeteoPlaces, HostileEntries) {
     answer["results"].push_back({{"name", "Far"}, {"latitude", 1e308}, {"longitude", 2}});
     answer["results"].push_back({{"name", 42}, {"latitude", 1}, {"longitude", 2}});
     for (int i = 0; i < 10000; ++i)
-        answer["results"].push_back({{"name", "Many"}, {"latitude", 1}, {"longitude", 2}});
+        answer["results"].push_back({{"name", "Many"}, {"latitude", 1}, {"longitude", 2 + i}});
     std::vector<FoundPlace> places;
     ASSERT_EQ(ReadOpenMeteoPlaces(answer.dump(), places), 10);
     EXPECT_EQ(places[0].label.size(), 99u);
     EXPECT_EQ(places[1].label, u"Line break ");
     EXPECT_EQ(places[2].label, u"Many");
+    // Places that read alike stay apart, so choosing one stores its own code.
+    EXPECT_EQ(places[3].label, u"Many (1.0000,3.0000)");
+    EXPECT_EQ(places[4].label, u"Many (1.0000,4.0000)");
 }
 
 }  // namespace
