@@ -209,9 +209,9 @@ char16_t UnitLetter(const json& root) {
 }
 
 // Sunrise and sunset of day 0. In a polar night both are the day's
-// midnight, so the sun line reads "0:00" twice and the sky is night but for
-// the hour after midnight. In a polar day the sun sets at the next
-// midnight, shown as 24:00, so the sky is day all day.
+// midnight: the sun line reads "0:00" twice and the sky is night all day.
+// In a polar day the sun sets at the next midnight, shown as 24:00, so the
+// sky is day all day.
 void ReadSun(const json* daily, std::size_t days, WeatherReport& report) {
     const json* rises = Column(daily, "sunrise", days);
     const json* sets = Column(daily, "sunset", days);

@@ -142,6 +142,8 @@ int64_t ObservationMinutes(std::u16string_view lastUpdated) {
 SkyPhase SkyPhaseAt(int64_t t, ClockTime sunrise, ClockTime sunset) {
     int64_t r = Minutes(sunrise);
     int64_t s = Minutes(sunset);
+    // A sun that rises and sets at the same minute does not rise: a polar night.
+    if (r == s) return SkyPhase::Night;
     if (r <= t && t < s) return SkyPhase::Day;
     if (r - 60 <= t && t < s + 60) return SkyPhase::Twilight;
     return SkyPhase::Night;

@@ -91,7 +91,8 @@ struct PanelCurve {
 int64_t ObservationMinutes(std::u16string_view lastUpdated);
 
 enum class SkyPhase { Day, Twilight, Night };
-// Day: sunrise <= t < sunset. Twilight: the hour around either end.
+// Day: sunrise <= t < sunset. Twilight: the hour around either end. Night
+// all day when sunrise equals sunset (a polar night).
 SkyPhase SkyPhaseAt(int64_t minutes, ClockTime sunrise, ClockTime sunset);
 
 // The formatted texts, each cut at 99 characters.
