@@ -34,6 +34,11 @@ bool NewGuidBytes(uint8_t (&out)[16]);
 bool FileLastWriteTime(const std::filesystem::path& p, int64_t& fileTime);
 bool SetFileLastWriteTime(const std::filesystem::path& p, int64_t fileTime);
 
+// The user's locale measures in US units (temperatures in °F): on Linux the
+// territory of LC_ALL, else LC_MEASUREMENT, else LANG; on Windows the
+// user's LOCALE_IMEASURE.
+bool SystemUsesUsUnits();
+
 // Makes the written bytes of a closed file durable; false on failure.
 bool SyncFileToDisk(const std::filesystem::path& p);
 

@@ -14,7 +14,9 @@
 #include <sys/utsname.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <string>
+#include <string_view>
 
 #include "base/clock.h"
 #include "base/platform.h"
@@ -93,4 +95,26 @@ void ReturnFreedBuffersToSystem() {
     constexpr int kLargeBlock = 1 << 20;
     mallopt(M_MMAP_THRESHOLD, kLargeBlock);
 #endif
+}
+
+bool SystemUsesUsUnits() {
+    // The first of these that is set names the measurement locale, as the C
+    // library picks it: "en_US.UTF-8", "es_US", "C", ...
+    const char* name = nullptr;
+    for (const char* variable : {"LC_ALL", "LC_MEASUREMENT", "LANG"}) {
+        name = std::getenv(variable);
+        if (name && *name) break;
+    }
+    if (!name || !*name) return false;
+    std::string_view locale(name);
+    const std::size_t underscore = locale.find('_');
+    if (underscore == std::string_view::npos) return false;
+    std::string_view territory = locale.substr(underscore + 1, 2);
+    // The territories whose locales measure in US units.
+    for (std::string_view us : {"US", "LR", "MM"})
+        if (territory == us &&
+            (locale.size() == underscore + 3 ||
+             std::string_view(".@").find(locale[underscore + 3]) != std::string_view::npos))
+            return true;
+    return false;
 }

@@ -65,3 +65,10 @@ std::u16string OsVersionText() {
 }
 
 void ReturnFreedBuffersToSystem() {}
+
+bool SystemUsesUsUnits() {
+    // "0" metric, "1" US.
+    wchar_t measure[4] = {};
+    return GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_IMEASURE, measure, 4) > 0 &&
+           measure[0] == L'1';
+}

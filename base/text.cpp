@@ -89,6 +89,24 @@ std::u16string WidenLatin1(std::string_view s) {
     return out;
 }
 
+std::u16string PercentEncodeUtf8(std::u16string_view s) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::u16string encoded;
+    for (unsigned char c : Utf16ToUtf8(s)) {
+        const bool unreserved = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                                (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.' ||
+                                c == '~';
+        if (unreserved) {
+            encoded.push_back(c);
+        } else {
+            encoded.push_back(u'%');
+            encoded.push_back(kHex[c >> 4]);
+            encoded.push_back(kHex[c & 0xF]);
+        }
+    }
+    return encoded;
+}
+
 std::u16string AsciiToUtf16(std::string_view s) {
     return WidenLatin1(s);
 }

@@ -41,4 +41,7 @@ int32_t ParseDecimal(std::string_view s);
 int64_t ParseDecimal64(std::u16string_view s);
 
 std::u16string DecimalText(int64_t v);
+// `s` as UTF-8 with every byte but the unreserved ones of a URL (letters,
+// digits, "-", "_", ".", "~") written as %XX, for a query value.
+std::u16string PercentEncodeUtf8(std::u16string_view s);
 std::u16string AsciiToUtf16(std::string_view s);

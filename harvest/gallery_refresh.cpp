@@ -40,10 +40,7 @@ bool BackoffHolds(uint32_t now) {
 }
 
 void NoteBackoff(bool stored) {
-    const int32_t seconds = g_backoffSeconds.load();
-    g_backoffSeconds = stored         ? 0
-                       : seconds == 0 ? kBackoffFirstSeconds
-                                      : std::min(seconds * 2, kBackoffLongestSeconds);
+    g_backoffSeconds = NextBackoffSeconds(g_backoffSeconds.load(), stored);
     g_backoffFrom = TickCount();
 }
 

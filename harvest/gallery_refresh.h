@@ -14,6 +14,8 @@
 #include <cstdint>
 #include <mutex>
 
+#include "base/backoff.h"
+
 // Time of the last refresh as UTC file time; 0 before any. Written by the
 // harvest thread (end of a pass) and by NoteSavedPage (drawing thread), read
 // by RefreshDue; a single value read and written whole.
@@ -37,8 +39,6 @@ void RefreshGallery();
 // chosen source's saved listing ("index.htm", "listing.json") when it exists.
 void NoteSavedPage();
 
-inline constexpr int32_t kBackoffFirstSeconds = 5;
-inline constexpr int32_t kBackoffLongestSeconds = 30 * 60;
 // The back-off the last pass left, in seconds; 0 when none holds.
 int32_t HarvestBackoffSeconds();
 // Tests start each case without back-off.

@@ -72,6 +72,12 @@ bool StorePhotos(HostOptions& o, const std::string& value) {
     return true;
 }
 
+bool StoreWeather(HostOptions& o, const std::string& value) {
+    if (value != "open-meteo" && value != "site") return false;
+    o.weather = value;
+    return true;
+}
+
 bool StoreCredits(HostOptions& o, const std::string&) {
     o.credits = true;
     return true;
@@ -122,6 +128,10 @@ constexpr OptionRow kOptions[] = {
      "where photos come from: commons (Wikimedia Commons, the default\n"
      "without --site) or site (the photo site, the default with --site)",
      StorePhotos, "--photos needs commons or site"},
+    {"weather", nullptr, "PROVIDER",
+     "where the weather comes from: open-meteo (Open-Meteo, the default\n"
+     "without --site) or site (the weather site, the default with --site)",
+     StoreWeather, "--weather needs open-meteo or site"},
     {"credits", nullptr, nullptr,
      "print the credit of each cached photo that has one:\n"
      "file name, author, licence, page address, title (tab-separated)",

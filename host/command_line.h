@@ -20,6 +20,7 @@ struct HostOptions {
     CommandLineMode mode;
     std::u16string site;       // --site URL, empty when not given
     std::string photos;        // --photos commons|site, empty when not given
+    std::string weather;       // --weather open-meteo|site, empty when not given
     bool credits = false;      // --credits
     int32_t slideMillis = -1;  // --slide-ms N, -1 when not given
     bool hasWindowId = false;  // --window-id ID

@@ -25,6 +25,7 @@
 #include "settings/settings.h"
 #include "setup/setup_dialog.h"
 #include "slideshow/slideshow.h"
+#include "weather/weather_feed.h"
 
 namespace {
 // Background threads stop within about 100 ms of StopRequested; this bound
@@ -88,6 +89,13 @@ int SaverMain(const std::vector<std::string>& args) {
     const bool commons =
         options.photos.empty() ? options.site.empty() : options.photos == "commons";
     ChosenPhotoSource = commons ? PhotoSource::Commons : PhotoSource::Site;
+    if (options.weather == "site" && options.site.empty()) {
+        std::fprintf(stderr, "skyreel: --weather site needs --site URL\n");
+        return 1;
+    }
+    const bool openMeteo =
+        options.weather.empty() ? options.site.empty() : options.weather == "open-meteo";
+    ChosenWeatherProvider = openMeteo ? WeatherProvider::OpenMeteo : WeatherProvider::Site;
     if (options.slideMillis > 0) SaverApp.SlideMillis = options.slideMillis;
     EventLogEnabled = options.verbose;
 

@@ -21,6 +21,8 @@ constexpr EndpointRow kEndpoints[] = {
     {Service::CommonsApi, u"https://commons.wikimedia.org", 4 * kMiB},
     {Service::CommonsUpload, u"https://upload.wikimedia.org", 16 * kMiB},
     {Service::CommonsThumb, u"https://thumb.wikimedia.org", 16 * kMiB},
+    {Service::OpenMeteoApi, u"https://api.open-meteo.com", 1 * kMiB},
+    {Service::OpenMeteoGeocoding, u"https://geocoding-api.open-meteo.com", 1 * kMiB},
 };
 constexpr Service kMediaHosts[] = {Service::CommonsUpload, Service::CommonsThumb};
 

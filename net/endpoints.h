@@ -17,9 +17,11 @@ enum class Service {
     UpdateService,
     WeatherService,
     MakerHome,
-    CommonsApi,     // the MediaWiki Action API of Wikimedia Commons
-    CommonsUpload,  // Wikimedia's media server
-    CommonsThumb,   // where Wikimedia moves its thumbnails, same paths
+    CommonsApi,          // the MediaWiki Action API of Wikimedia Commons
+    CommonsUpload,       // Wikimedia's media server
+    CommonsThumb,        // where Wikimedia moves its thumbnails, same paths
+    OpenMeteoApi,        // Open-Meteo's forecast
+    OpenMeteoGeocoding,  // Open-Meteo's place search
 };
 
 // "scheme://host[:port]" of a service, without a trailing slash; empty for
@@ -36,6 +38,8 @@ std::u16string ServiceBase(Service s);
 //   CommonsApi      4 MiB  listings (50 entries with metadata: about 100 KB)
 //   CommonsUpload  16 MiB  thumbnails up to 3840 pixels wide (0.3..6 MB)
 //   CommonsThumb   16 MiB  the same
+//   OpenMeteoApi    1 MiB  a 6-day forecast with hourly codes (about 6 KB)
+//   OpenMeteoGeocoding 1 MiB  ten places (about 4 KB)
 uint32_t ServiceBodyLimit(Service s);
 
 // Accepts "http://host[:port]" or "https://host[:port]" with an optional

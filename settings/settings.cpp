@@ -21,9 +21,21 @@ namespace {
 constexpr std::u16string_view kFileName = u"settings.cfg";
 
 // The keys the writer adds when a caller does not pass them, in file order.
-enum StandardKey { kGuid, kNewVer, kShowWeather, kLocationId, kLocationName, kShowNewVer, kKeys };
+// kTempUnit comes last and only once chosen, after the bound below, so
+// that the six keys and the gallery read as they always did.
+enum StandardKey {
+    kGuid,
+    kNewVer,
+    kShowWeather,
+    kLocationId,
+    kLocationName,
+    kShowNewVer,
+    kTempUnit,
+    kKeys
+};
 constexpr std::u16string_view kKeyNames[kKeys] = {
-    u"guid", u"newver", u"show_weather", u"weather_loc_id", u"weather_loc", u"show_newver"};
+    u"guid",        u"newver",      u"show_weather", u"weather_loc_id",
+    u"weather_loc", u"show_newver", u"temp_unit"};
 
 // The standard key `key` names (any case), or kKeys for any other key.
 int StandardKeyOf(std::u16string_view key) {
@@ -69,6 +81,17 @@ void ApplyGalleryEntry(std::u16string_view key, std::u16string_view value) {
     SaverApp.RefreshSeconds = ChosenGalleries()[v].refresh;
 }
 
+char16_t TemperatureUnitFrom(std::u16string_view value) {
+    if (EqualsNoCase(value, u"C")) return u'C';
+    if (EqualsNoCase(value, u"F")) return u'F';
+    return 0;
+}
+
+char16_t TemperatureUnit() {
+    if (Settings.temp_unit != 0) return Settings.temp_unit;
+    return SystemUsesUsUnits() ? u'F' : u'C';
+}
+
 bool WriteSettings(const std::vector<std::pair<std::u16string, std::u16string>>& pairs) {
     std::lock_guard<std::mutex> lock(SettingsLock);
     bool passed[kKeys + 1] = {};
@@ -99,6 +122,7 @@ bool WriteSettings(const std::vector<std::pair<std::u16string, std::u16string>>&
 
     // The whole text fits a path-sized buffer by the field widths; keep the bound.
     if (text.size() > PathText::kCapacity) text.resize(PathText::kCapacity);
+    if (s.temp_unit != 0) add(kTempUnit, std::u16string_view(&s.temp_unit, 1));
 
     PathText path;
     if (!SettingsPath(path)) return false;
@@ -147,6 +171,9 @@ bool ApplySettingsText(std::u16string_view text) {
                 break;
             case kShowNewVer:
                 s.show_newver = ParseDecimal(value);
+                break;
+            case kTempUnit:
+                s.temp_unit = TemperatureUnitFrom(value);
                 break;
             default:
                 ApplyGalleryEntry(key, value);

@@ -23,6 +23,7 @@ struct SettingsRecord {
     FixedText<20> weather_loc_id;
     FixedText<100> weather_loc;
     int32_t show_newver = 1;
+    char16_t temp_unit = 0;  // 'C' or 'F' once the user chose; 0 follows the system
 };
 
 extern SettingsRecord Settings;
@@ -33,6 +34,12 @@ inline constexpr char16_t kGalleryKey[] = u"dloption";
 
 inline constexpr char16_t kDefaultLocationId[] = u"RSXX0091";
 inline constexpr char16_t kDefaultLocationName[] = u"Saint-Petersburg, Russia";
+
+// The temperature unit of the weather, 'C' or 'F': the chosen one, else
+// the system's (SystemUsesUsUnits).
+char16_t TemperatureUnit();
+// 'C' or 'F' for a stored "temp_unit" value (any case), 0 for anything else.
+char16_t TemperatureUnitFrom(std::u16string_view value);
 
 void LoadSettings();
 void SaveSettings();

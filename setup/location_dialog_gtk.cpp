@@ -17,6 +17,7 @@
 #include "base/text.h"
 #include "setup/dialog_gtk.h"
 #include "setup/location_search.h"
+#include "weather/weather_feed.h"
 
 namespace {
 struct LocationDialog;
@@ -192,6 +193,8 @@ GtkWidget* OpenLocationDialog(GtkWindow* owner, LocationDialogDone done) {
     AttachDialogKeys(GTK_WINDOW(d->window), ok, cancel, GTK_CONTAINER(Widget(d, "layout")));
 
     ShowView(d);
+    gtk_widget_set_visible(Widget(d, "place_credit"),
+                           ChosenWeatherProvider == WeatherProvider::OpenMeteo);
     gtk_widget_grab_focus(Widget(d, "search_text"));
     gtk_widget_show(d->window);
     return d->window;

@@ -4,6 +4,18 @@
 
 namespace {
 // One line in the list, nothing selected, OK disabled.
+// A listed place without its code in the line: the line is the name.
+bool TakeListedPlace(const LocationDialogState& state, std::u16string_view line,
+                     PendingLocationRecord& out) {
+    for (std::size_t i = 0; i < state.codes.size() && i < state.view.lines.size(); ++i) {
+        if (state.view.lines[i] != line) continue;
+        out.name.Assign(line);
+        out.id = state.codes[i];
+        return true;
+    }
+    return false;
+}
+
 void ShowFixedLine(LocationDialogView& view, std::u16string_view line, bool searchEnabled) {
     view.lines.assign(1, std::u16string(line));
     view.selected = -1;
@@ -29,6 +41,7 @@ LocationDialogStep PressSearch(LocationDialogState& state, std::u16string_view t
         return step;
     }
     state.phase = LocationDialogState::Searching;
+    state.codes.clear();
     ShowFixedLine(state.view, kSearchingLine, false);
     step.viewChanged = true;
     step.query = text.str();
@@ -43,6 +56,7 @@ LocationDialogStep SearchEnded(LocationDialogState& state, const SearchOutcome& 
         case SearchOutcome::Places:
             if (!outcome.lines.empty()) {
                 state.view.lines = outcome.lines;
+                state.codes = outcome.codes;
                 state.view.selected = 0;
                 state.view.searchEnabled = true;
                 state.view.okEnabled = true;
@@ -63,7 +77,8 @@ LocationDialogStep SearchEnded(LocationDialogState& state, const SearchOutcome& 
 LocationDialogStep PressOk(LocationDialogState& state, std::u16string_view selectedLine,
                            PendingLocationRecord& pending) {
     if (state.phase == LocationDialogState::Closed) return {};
-    bool taken = TakeLocationLine(selectedLine, pending);
+    bool taken = state.codes.empty() ? TakeLocationLine(selectedLine, pending)
+                                     : TakeListedPlace(state, selectedLine, pending);
     return Close(state, taken ? LocationDialogEnd::Taken : LocationDialogEnd::Cancelled);
 }
 

@@ -38,6 +38,7 @@ struct LocationDialogState {
     enum Phase { Idle, Searching, Closed };
     Phase phase = Idle;
     LocationDialogView view;
+    std::vector<FixedText<20>> codes;  // the listed places' codes, when the lines lack them
 };
 
 // What the backend does after one step; an input that came too late or
@@ -59,7 +60,8 @@ LocationDialogStep PressSearch(LocationDialogState& state, std::u16string_view t
 LocationDialogStep SearchEnded(LocationDialogState& state, const SearchOutcome& outcome);
 
 // OK, or a double click, with the selected line (empty for none). A place
-// line fills `pending` and ends the dialog as Taken; a fixed line or none
+// line fills `pending` (for lines without codes: the line as the name and
+// the code listed with it) and ends the dialog as Taken; a fixed line or none
 // ends it as Cancelled, leaving `pending` unchanged. OK works even while the
 // button is disabled, since a double click on a line acts as OK.
 LocationDialogStep PressOk(LocationDialogState& state, std::u16string_view selectedLine,

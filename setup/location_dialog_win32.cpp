@@ -18,12 +18,14 @@
 #include "base/process_state.h"
 #include "setup/dialog_win32.h"
 #include "setup/location_search.h"
+#include "weather/weather_feed.h"
 
 namespace {
 constexpr int kLocationDialogId = 132;
 constexpr int kSearchTextId = 1017;
 constexpr int kPlacesId = 1015;
 constexpr int kSearchId = 1016;
+constexpr int kPlaceCreditId = 1018;
 
 struct SearchRecord {
     // Written by the dialog's thread before the thread starts; read-only after.
@@ -146,6 +148,8 @@ INT_PTR CALLBACK LocationDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
             d = new LocationDialog;
             d->window = hwnd;
             SetWindowLongPtrW(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(d));
+            ShowWindow(GetDlgItem(hwnd, kPlaceCreditId),
+                       ChosenWeatherProvider == WeatherProvider::OpenMeteo ? SW_SHOW : SW_HIDE);
             ShowView(d);
             return TRUE;
         case WM_COMMAND:

@@ -11,6 +11,8 @@
 #include "base/text.h"
 #include "net/endpoints.h"
 #include "net/http_fetcher.h"
+#include "weather/open_meteo.h"
+#include "weather/weather_feed.h"
 
 PendingLocationRecord PendingLocation;
 
@@ -29,11 +31,6 @@ std::u16string WidenPrintable(std::string_view bytes) {
         if (c < 0x20 || c == 0x7F) c = u' ';
     return out;
 }
-
-bool Unreserved(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
-           c == '_' || c == '.' || c == '~';
-}
 }  // namespace
 
 void TrimLeadingBlanks(SearchText& text) {
@@ -43,19 +40,8 @@ void TrimLeadingBlanks(SearchText& text) {
 }
 
 bool BuildSearchUrl(std::u16string_view query, PathText& url) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::u16string encoded;
-    for (unsigned char c : Utf16ToUtf8(query)) {
-        if (Unreserved(c)) {
-            encoded.push_back(c);
-        } else {
-            encoded.push_back(u'%');
-            encoded.push_back(kHex[c >> 4]);
-            encoded.push_back(kHex[c & 0xF]);
-        }
-    }
     url.Assign(ServiceBase(Service::WeatherService));
-    return url.Append(u"/search/search?where=") && url.Append(encoded);
+    return url.Append(u"/search/search?where=") && url.Append(PercentEncodeUtf8(query));
 }
 
 int ParseLocationAnswer(std::string_view answer, std::vector<std::u16string>& lines) {
@@ -102,7 +88,34 @@ bool NextSearchDownloadPath(PathText& out) {
     return DataFilePath(name, out);
 }
 
+namespace {
+SearchOutcome RunOpenMeteoSearch(std::u16string_view query, std::u16string_view downloadPath) {
+    SearchOutcome outcome;
+    FetchOptions options;
+    options.bodyLimit = ServiceBodyLimit(Service::OpenMeteoGeocoding);
+    options.agent = UserAgent::Descriptive;
+    options.urlLimit = kLongUrlLimit;
+    std::string body;
+    if (downloadPath.empty() ||
+        !FetchIntoMemory(OpenMeteoSearchUrl(query), downloadPath, body, options, nullptr))
+        return outcome;
+    std::error_code ec;
+    std::filesystem::remove(ToPath(downloadPath), ec);
+    std::vector<FoundPlace> places;
+    const int found = ReadOpenMeteoPlaces(body, places);
+    if (found < 0) return outcome;
+    outcome.kind = found > 0 ? SearchOutcome::Places : SearchOutcome::NothingFound;
+    for (FoundPlace& place : places) {
+        outcome.lines.push_back(std::move(place.label));
+        outcome.codes.push_back(place.code);
+    }
+    return outcome;
+}
+}  // namespace
+
 SearchOutcome RunLocationSearch(std::u16string_view query, std::u16string_view downloadPath) {
+    if (ChosenWeatherProvider == WeatherProvider::OpenMeteo)
+        return RunOpenMeteoSearch(query, downloadPath);
     SearchOutcome outcome;
     PathText url;
     std::string body;

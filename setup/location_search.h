@@ -61,8 +61,14 @@ struct SearchOutcome {
     enum Kind { Places, NothingFound, ConnectionFailed };
     Kind kind = ConnectionFailed;
     std::vector<std::u16string> lines;  // the places, when kind is Places
+    // Open-Meteo lists "name, region, country" without the code: the code of
+    // each line, in the same order. Empty for the weather site, whose lines
+    // carry their codes.
+    std::vector<FixedText<20>> codes;
 };
 
 // Downloads the answer for `query` into `downloadPath`, parses it and deletes
-// the file. Blocking; runs on the search thread.
+// the file. Blocking; runs on the search thread. Asks the chosen weather
+// provider's search: the weather site's, or Open-Meteo's geocoding, where
+// an answer that is no answer counts as a failed connection.
 SearchOutcome RunLocationSearch(std::u16string_view query, std::u16string_view downloadPath);

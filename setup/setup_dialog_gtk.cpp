@@ -39,7 +39,8 @@ bool Ticked(const char* id) {
 }
 
 void EnableLocation(bool on) {
-    for (const char* id : {"location_caption", "location_name", "change_location"})
+    for (const char* id : {"location_caption", "location_name", "change_location", "unit_celsius",
+                           "unit_fahrenheit"})
         gtk_widget_set_sensitive(Widget(id), on);
 }
 
@@ -80,6 +81,9 @@ void FillControls() {
     SetLocationName(fill.weather_loc);
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(Widget("show_weather")), fill.show_weather);
     EnableLocation(fill.locationEnabled);
+    gtk_toggle_button_set_active(
+        GTK_TOGGLE_BUTTON(Widget(fill.tempUnit == u'F' ? "unit_fahrenheit" : "unit_celsius")),
+        TRUE);
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(Widget("show_newver")), fill.show_newver);
 
     FillLabelTemplate(GTK_LABEL(Widget("about")), Utf16ToUtf8(fill.version).c_str());
@@ -99,6 +103,7 @@ void OnOk(GtkButton*, gpointer) {
     choices.dloption = gtk_combo_box_get_active(GTK_COMBO_BOX(Widget("gallery")));
     choices.show_weather = Ticked("show_weather");
     choices.show_newver = Ticked("show_newver");
+    choices.tempUnit = Ticked("unit_fahrenheit") ? u'F' : u'C';
     ApplySetupDialogOk(choices, PendingLocation);
     Close();
 }

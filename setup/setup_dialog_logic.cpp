@@ -6,6 +6,7 @@
 #include "base/text.h"
 #include "settings/gallery_table.h"
 #include "settings/settings.h"
+#include "weather/open_meteo.h"
 #include "weather/weather_feed.h"
 
 namespace {
@@ -24,9 +25,16 @@ SetupDialogFill FillSetupDialog() {
     for (int i = 0; galleries[i].title; ++i) fill.titles.emplace_back(galleries[i].title);
     fill.dloption = Settings.dloption;
     fill.weather_loc = Settings.weather_loc.str();
+    // A code of another weather service names no place Open-Meteo knows:
+    // the label asks for one instead of naming a place that shows nothing.
+    PlaceCoordinates place;
+    if (ChosenWeatherProvider == WeatherProvider::OpenMeteo &&
+        !PlaceFromCode(Settings.weather_loc_id.view(), place))
+        fill.weather_loc = kChoosePlaceText;
     fill.show_weather = Settings.show_weather != 0;
     fill.show_newver = Settings.show_newver != 0;
     fill.locationEnabled = fill.show_weather;
+    fill.tempUnit = TemperatureUnit();
     fill.version = SaverApp.Version;
     fill.newerVersion = NewerVersionKnown();
     if (fill.newerVersion) fill.newver = NewVersionText();
@@ -37,10 +45,15 @@ void ApplySetupDialogOk(const SetupDialogChoices& choices, const PendingLocation
     ApplyGalleryEntry(kGalleryKey, DecimalText(choices.dloption));
     Settings.show_newver = choices.show_newver ? 1 : 0;
     Settings.show_weather = choices.show_weather ? 1 : 0;
+    const char16_t unit = TemperatureUnitFrom(std::u16string_view(&choices.tempUnit, 1));
+    const bool unitChanged = unit != 0 && unit != TemperatureUnit();
+    if (unitChanged) Settings.temp_unit = unit;
     if (LocationChanged(pending)) {
         DiscardWeatherCache();
         Settings.weather_loc.Assign(pending.name.view());
         Settings.weather_loc_id.Assign(pending.id.view());
+    } else if (unitChanged) {
+        DiscardWeatherCache();
     }
     SaveSettings();
 }

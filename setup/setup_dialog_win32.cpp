@@ -40,6 +40,8 @@ constexpr int kChangeId = 1012;
 constexpr int kShowNewVersionId = 1013;
 constexpr int kLocationCaptionId = 1014;
 constexpr int kLocationNameId = 1015;
+constexpr int kCelsiusId = 1019;
+constexpr int kFahrenheitId = 1020;
 // The template's texts hold "%s" where a version goes; 1005 starts empty.
 constexpr char16_t kVersionMark[] = u"%s";
 constexpr char16_t kNewVersionFormat[] =
@@ -70,7 +72,7 @@ void FillAboutText(HWND dialog, const std::u16string& version) {
 }
 
 void EnableLocation(HWND dialog, bool on) {
-    for (int id : {kLocationCaptionId, kLocationNameId, kChangeId})
+    for (int id : {kLocationCaptionId, kLocationNameId, kChangeId, kCelsiusId, kFahrenheitId})
         EnableWindow(GetDlgItem(dialog, id), on);
 }
 
@@ -88,6 +90,8 @@ void FillControls(HWND dialog) {
     SetDlgItemTextW(dialog, kLocationNameId, Wide(fill.weather_loc));
     CheckDlgButton(dialog, kShowWeatherId, fill.show_weather ? BST_CHECKED : BST_UNCHECKED);
     EnableLocation(dialog, fill.locationEnabled);
+    CheckRadioButton(dialog, kCelsiusId, kFahrenheitId,
+                     fill.tempUnit == u'F' ? kFahrenheitId : kCelsiusId);
     CheckDlgButton(dialog, kShowNewVersionId, fill.show_newver ? BST_CHECKED : BST_UNCHECKED);
 
     g_setup.programIcon = static_cast<HICON>(
@@ -115,6 +119,7 @@ void PressOk(HWND dialog) {
         static_cast<int>(SendDlgItemMessageW(dialog, kGalleryId, CB_GETCURSEL, 0, 0));
     choices.show_newver = Ticked(dialog, kShowNewVersionId);
     choices.show_weather = Ticked(dialog, kShowWeatherId);
+    choices.tempUnit = Ticked(dialog, kFahrenheitId) ? u'F' : u'C';
     ApplySetupDialogOk(choices, PendingLocation);
 }
 

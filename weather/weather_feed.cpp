@@ -8,27 +8,37 @@
 // load publishes only when the count is even and unchanged since it began.
 // Otherwise it publishes nothing and the report on show stays until the
 // weather thread loads the new file itself.
+//
+// Open-Meteo's reply is downloaded into a temporary file beside the cache
+// and takes the cache's name only when it reads as a forecast, so a refusal
+// (an error object, an HTML page, a cut reply) never replaces a good cache.
 #include "weather/weather_feed.h"
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <system_error>
 
+#include "base/backoff.h"
 #include "base/clock.h"
+#include "base/file_io.h"
 #include "base/platform.h"
 #include "base/process_state.h"
 #include "base/text.h"
 #include "net/endpoints.h"
 #include "net/http_fetcher.h"
 #include "settings/settings.h"
+#include "weather/open_meteo.h"
 #include "weather/weather_scanner.h"
 
 std::mutex WeatherStartLock;
+WeatherProvider ChosenWeatherProvider = WeatherProvider::Site;
 
 namespace {
 constexpr char16_t kCacheFileName[] = u"weather.xml";
+constexpr char16_t kOpenMeteoCacheFileName[] = u"open-meteo.json";
 // Request path of the feed; the location id takes the place of "%s".
 constexpr std::u16string_view kFeedRequest =
     u"/weather/local/%s?cc=*&prod=xoap&par=4827163905&key=b7e2049a1c5d38f6&dayf=5&unit=m";
@@ -57,8 +67,31 @@ void CountDownload() {
     ++g_downloadCount;
 }
 
+// Open-Meteo's refresh gate. Written by the weather thread when a request
+// starts (g_attemptTick, g_attempted) and when it ended (g_backoffSeconds);
+// read by WeatherCheck on the main thread. Each is read and written whole;
+// a check that reads a value a moment old only starts or skips one thread.
+std::atomic<bool> g_attempted{false};
+std::atomic<uint32_t> g_attemptTick{0};
+std::atomic<int32_t> g_backoffSeconds{0};
+
+bool RefreshGateHolds(uint32_t now) {
+    if (!g_attempted.load()) return false;
+    const int64_t wait = std::max(kOpenMeteoRefreshSeconds, g_backoffSeconds.load());
+    return static_cast<int64_t>(now - g_attemptTick.load()) < wait * 1000;
+}
+
+void NoteRefresh(bool succeeded, int32_t retryAfterSeconds) {
+    const int32_t next = NextBackoffSeconds(g_backoffSeconds.load(), succeeded);
+    g_backoffSeconds =
+        succeeded ? 0 : std::min(std::max(next, retryAfterSeconds), kBackoffLongestSeconds);
+}
+
 bool CachePath(PathText& out) {
-    return DataFilePath(kCacheFileName, out);
+    return DataFilePath(ChosenWeatherProvider == WeatherProvider::OpenMeteo
+                            ? kOpenMeteoCacheFileName
+                            : kCacheFileName,
+                        out);
 }
 
 // The id is pasted into the request unescaped, so only plain ids may pass.
@@ -95,6 +128,69 @@ bool ScanFile(const std::filesystem::path& path, WeatherReport& report) {
     return true;
 }
 
+bool ScanOpenMeteoFile(const std::filesystem::path& path, WeatherReport& report) {
+    std::string reply;
+    if (!ReadWholeFile(path, reply, ServiceBodyLimit(Service::OpenMeteoApi))) return false;
+    FixedText<100> name;
+    {
+        std::lock_guard<std::mutex> lock(SettingsLock);
+        name = Settings.weather_loc;
+    }
+    ReadOpenMeteoForecast(reply, name.view(), report);
+    return true;
+}
+
+bool FetchFromSite(const PathText& path) {
+    FixedText<20> locationId;
+    {
+        std::lock_guard<std::mutex> lock(SettingsLock);
+        locationId = Settings.weather_loc_id;
+    }
+    PathText url;
+    if (!ValidLocationId(locationId.view()) || !FeedUrl(locationId.view(), url)) return false;
+
+    CountDownload();
+    bool fetched = FetchToFile(url.view(), path.view(), ServiceBodyLimit(Service::WeatherService));
+    CountDownload();
+    return fetched && LoadWeatherCache();
+}
+
+bool FetchFromOpenMeteo(const PathText& path) {
+    FixedText<20> locationId;
+    char16_t unit = 0;
+    {
+        std::lock_guard<std::mutex> lock(SettingsLock);
+        locationId = Settings.weather_loc_id;
+        unit = TemperatureUnit();
+    }
+    PlaceCoordinates place;
+    if (!PlaceFromCode(locationId.view(), place)) return false;
+    const std::u16string url = OpenMeteoForecastUrl(place, unit);
+    const std::u16string temporary = path.str() + kFetchTempSuffix;
+    FetchOptions options;
+    options.bodyLimit = ServiceBodyLimit(Service::OpenMeteoApi);
+    options.agent = UserAgent::Descriptive;
+    options.urlLimit = kLongUrlLimit;
+    FetchReply reply;
+    std::string body;
+    g_attemptTick = TickCount();
+    g_attempted = true;
+    WeatherReport report;
+    const bool read = FetchIntoMemory(url, temporary, body, options, &reply) &&
+                      ReadOpenMeteoForecast(body, u"", report);
+    NoteRefresh(read, reply.retryAfterSeconds);
+    std::error_code ec;
+    if (!read) {
+        std::filesystem::remove(ToPath(temporary), ec);
+        return false;
+    }
+    CountDownload();
+    std::filesystem::rename(ToPath(temporary), ToPath(path.view()), ec);
+    CountDownload();
+    if (ec) std::filesystem::remove(ToPath(temporary), ec);
+    return LoadWeatherCache();
+}
+
 void WeatherThread() {
     FetchWeather();
     g_threadRunning.store(false);
@@ -119,6 +215,8 @@ void WeatherCheck() {
     if (!CompleteAndFresh(CurrentWeatherReport())) LoadWeatherCache();
     if (CompleteAndFresh(CurrentWeatherReport())) return;
     if (g_threadRunning.load()) return;
+    if (ChosenWeatherProvider == WeatherProvider::OpenMeteo && RefreshGateHolds(TickCount()))
+        return;
     std::lock_guard<std::mutex> lock(WeatherStartLock);
     if (g_threadRunning.exchange(true)) return;
     // Without a thread the next check tries again.
@@ -134,7 +232,10 @@ bool LoadWeatherCache() {
     if (CachePath(path)) {
         std::filesystem::path file = ToPath(path.view());
         int64_t written = 0;
-        if (ScanFile(file, report) && FileLastWriteTime(file, written)) report.FileTime = written;
+        const bool scanned = ChosenWeatherProvider == WeatherProvider::OpenMeteo
+                                 ? ScanOpenMeteoFile(file, report)
+                                 : ScanFile(file, report);
+        if (scanned && FileLastWriteTime(file, written)) report.FileTime = written;
     }
     {
         std::lock_guard<std::mutex> lock(g_downloadLock);
@@ -147,18 +248,8 @@ bool LoadWeatherCache() {
 bool FetchWeather() {
     PathText path;
     if (!CachePath(path)) return false;
-    FixedText<20> locationId;
-    {
-        std::lock_guard<std::mutex> lock(SettingsLock);
-        locationId = Settings.weather_loc_id;
-    }
-    PathText url;
-    if (!ValidLocationId(locationId.view()) || !FeedUrl(locationId.view(), url)) return false;
-
-    CountDownload();
-    bool fetched = FetchToFile(url.view(), path.view(), ServiceBodyLimit(Service::WeatherService));
-    CountDownload();
-    return fetched && LoadWeatherCache();
+    return ChosenWeatherProvider == WeatherProvider::OpenMeteo ? FetchFromOpenMeteo(path)
+                                                               : FetchFromSite(path);
 }
 
 void DiscardWeatherCache() {
@@ -167,6 +258,15 @@ void DiscardWeatherCache() {
     if (!CachePath(path)) return;
     std::error_code ec;
     std::filesystem::remove(ToPath(path.view()), ec);
+}
+
+int32_t WeatherBackoffSeconds() {
+    return g_backoffSeconds.load();
+}
+
+void ResetWeatherRefreshGate() {
+    g_attempted = false;
+    g_backoffSeconds = 0;
 }
 
 bool WeatherThreadRunning() {

@@ -1,7 +1,8 @@
-// Weather feed fetch and cache: keeps "weather.xml" in the data folder, a
-// copy of the weather service's feed for the chosen location, and keeps the
-// shared WeatherReport filled from it. The copy is fresh for 15 minutes
-// after it was last written; a last-write time in the future counts as fresh.
+// Weather feed fetch and cache: keeps the chosen provider's reply for the
+// chosen location in the data folder ("weather.xml" from the weather site,
+// "open-meteo.json" from Open-Meteo) and keeps the shared WeatherReport
+// filled from it. The copy is fresh for 15 minutes after it was last
+// written; a last-write time in the future counts as fresh.
 //
 // The slideshow calls WeatherCheck at its start, after every cache scan and
 // at each periodic check. There is no timer of its own: a stale or
@@ -14,6 +15,21 @@
 #include <mutex>
 
 #include "weather/weather_report.h"
+
+// Where the weather comes from. Set once at start-up (--weather), before
+// any other thread exists; read-only afterwards.
+enum class WeatherProvider { Site, OpenMeteo };
+extern WeatherProvider ChosenWeatherProvider;
+
+// Open-Meteo is asked at most once per 15 minutes, whatever fails, and
+// after failures no sooner than the back-off (base/backoff.h) or a longer
+// Retry-After allows. A reply is stored only when it reads as a forecast
+// with current conditions, so a refusal keeps the last good cache.
+inline constexpr int32_t kOpenMeteoRefreshSeconds = 15 * 60;
+// The back-off the last Open-Meteo refresh left, in seconds; 0 when none.
+int32_t WeatherBackoffSeconds();
+// Tests start each case with no refresh made and no back-off.
+void ResetWeatherRefreshGate();
 
 // Held around the creation of the weather thread.
 extern std::mutex WeatherStartLock;
@@ -30,8 +46,9 @@ bool LoadWeatherCache();
 
 // Run by the weather thread. Downloads the feed for the stored location into the
 // cache file and loads it; true when both succeeded and the report is
-// complete and fresh. A location id holding anything but ASCII letters,
-// digits, "-" and "_" (or an empty one) fails like a failed download.
+// complete and fresh. For the weather site, a location id holding anything
+// but ASCII letters, digits, "-" and "_" (or an empty one) fails like a
+// failed download; for Open-Meteo, one that names no place (PlaceFromCode).
 bool FetchWeather();
 
 // Clears the report and deletes the cache file (a missing file is fine).

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/text.h"
+#include "weather/open_meteo.h"
 
 using namespace panel_style;
 
@@ -94,6 +95,15 @@ TextBox MakeText(const FixedText<100>& text, float x, float y, float w, float h,
     return box;
 }
 
+// Open-Meteo's data come under a licence that asks for its credit wherever
+// they are shown: small, in the panel's upper right corner, above the
+// heading's letters (the sun line's two lines fill the bottom on narrow screens).
+TextBox CreditText(const WeatherReport& report, float x, float y, float w) {
+    if (!report.FromOpenMeteo) return {};
+    return MakeText(FixedText<100>(kOpenMeteoCredit), x, y, w - 6, kCreditHeight, kCreditPoints,
+                    kText, TextAlign::Far);
+}
+
 // A quotient of the picture scale: computed exactly, then rounded to a
 // 32-bit float once. Rounding the parts separately gives other truncated
 // sizes (a 1280 pixel wide forecast would get 255 instead of 256).
@@ -132,6 +142,8 @@ int64_t ObservationMinutes(std::u16string_view lastUpdated) {
 SkyPhase SkyPhaseAt(int64_t t, ClockTime sunrise, ClockTime sunset) {
     int64_t r = Minutes(sunrise);
     int64_t s = Minutes(sunset);
+    // A sun that rises and sets at the same minute does not rise: a polar night.
+    if (r == s) return SkyPhase::Night;
     if (r <= t && t < s) return SkyPhase::Day;
     if (r - 60 <= t && t < s + 60) return SkyPhase::Twilight;
     return SkyPhase::Night;
@@ -200,6 +212,7 @@ CurrentPanelLayout ComputeCurrentPanelLayout(int left, int top, int right, int b
         MakeText(report.Conditions, fa, fb + (fH + fph) * 0.5f - static_cast<float>(thirdOfPicture),
                  fW, fH - 100, kBigPoints, kText);
     L.sunLine = MakeText(SunLineText(report), fa, fb + fH - 70, fW, fH, kSmallPoints, kText);
+    L.credit = CreditText(report, fa, fb, fW);
     return L;
 }
 
@@ -270,5 +283,6 @@ ForecastPanelLayout ComputeForecastPanelLayout(int left, int top, int right, int
     }
 
     L.sunLine = MakeText(SunLineText(report), fa, fb + fH - 70, fW, fH, kSmallPoints, kText);
+    L.credit = CreditText(report, fa, fb, fW);
     return L;
 }

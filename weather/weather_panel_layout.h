@@ -36,7 +36,9 @@ inline constexpr float kHeadingPoints = 35;
 inline constexpr float kBigPoints = 75;     // current temperature and conditions
 inline constexpr float kSmallPoints = 20;   // sun line, forecast day and night texts
 inline constexpr float kMediumPoints = 35;  // forecast date, high and low
-inline constexpr int kPictureWidth = 250;   // every weather picture
+inline constexpr float kCreditPoints = 11;  // the provider's credit, top right
+inline constexpr float kCreditHeight = 18;
+inline constexpr int kPictureWidth = 250;  // every weather picture
 inline constexpr int kPictureHeight = 180;
 inline constexpr int kFirstPictureId = 2000;
 inline constexpr int kUnknownIconCode = 44;  // "not available", also for codes out of range
@@ -89,7 +91,8 @@ struct PanelCurve {
 int64_t ObservationMinutes(std::u16string_view lastUpdated);
 
 enum class SkyPhase { Day, Twilight, Night };
-// Day: sunrise <= t < sunset. Twilight: the hour around either end.
+// Day: sunrise <= t < sunset. Twilight: the hour around either end. Night
+// all day when sunrise equals sunset (a polar night).
 SkyPhase SkyPhaseAt(int64_t minutes, ClockTime sunrise, ClockTime sunset);
 
 // The formatted texts, each cut at 99 characters.
@@ -108,6 +111,7 @@ struct CurrentPanelLayout {
     TextBox temperature;
     TextBox conditions;
     TextBox sunLine;
+    TextBox credit;  // empty unless the data's provider asks for one
 };
 
 CurrentPanelLayout ComputeCurrentPanelLayout(int left, int top, int right, int bottom,
@@ -133,6 +137,7 @@ struct ForecastPanelLayout {
     // In drawing order: high shadow, low shadow, high, low.
     PanelCurve curves[4];
     TextBox sunLine;
+    TextBox credit;  // empty unless the data's provider asks for one
 };
 
 // `report` is the copy after the first-day substitution

@@ -36,6 +36,7 @@ void PaintCurrentPanel(Canvas& canvas, int left, int top, int right, int bottom,
     DrawTextBox(canvas, L.temperature);
     DrawTextBox(canvas, L.conditions);
     DrawTextBox(canvas, L.sunLine);
+    DrawTextBox(canvas, L.credit);
 }
 
 void PaintForecastPanel(Canvas& canvas, int left, int top, int right, int bottom,
@@ -57,6 +58,7 @@ void PaintForecastPanel(Canvas& canvas, int left, int top, int right, int bottom
     }
     if (L.hasGraph) DrawCurves(canvas, L.curves);
     DrawTextBox(canvas, L.sunLine);
+    DrawTextBox(canvas, L.credit);
 }
 
 void DrawCurrentPanel(Canvas& canvas, int left, int top, int right, int bottom) {

@@ -35,7 +35,8 @@ struct WeatherReport {
     ClockTime Sunset;
     ForecastDay Days[5];
     FixedText<100> LastUpdated;
-    int64_t FileTime = 0;  // last-write time of the cache file, UTC file time
+    int64_t FileTime = 0;        // last-write time of the cache file, UTC file time
+    bool FromOpenMeteo = false;  // the panels then carry Open-Meteo's credit
 };
 
 // One consistent copy of the shared report.

@@ -25,6 +25,7 @@
 #include "net/http_fetcher.h"
 #include "settings/gallery_table.h"
 #include "support/temp_dir.h"
+#include "weather/open_meteo.h"
 #include "weather/weather_scanner.h"
 
 namespace {
@@ -385,6 +386,47 @@ TEST_F(DemoSiteTest, TheSaversScannerReadsAFullReportFromEveryFeed) {
             EXPECT_NE(day.DayIcon, 44) << id;
         }
     }
+}
+
+// The Open-Meteo stand-in: every place found has a forecast the saver's
+// reader takes whole, in both units; a polar place has its polar night.
+TEST_F(DemoSiteTest, OpenMeteoSearchAndForecastsReadWhole) {
+    std::vector<FoundPlace> places;
+    ASSERT_EQ(
+        ReadOpenMeteoPlaces(Body("/v1/search?name=en&count=10&language=en&format=json"), places),
+        2);
+    EXPECT_EQ(places[0].label, u"Enschede, Overijssel, The Netherlands");
+    EXPECT_EQ(ReadOpenMeteoPlaces(Body("/v1/search?name=zzz"), places), 0);
+    places.clear();
+    for (const char* name : {"Saint", "Berlin", "New York", "Sydney", "Longyearbyen", "Antarctica"})
+        ASSERT_EQ(ReadOpenMeteoPlaces(Body(std::string("/v1/search?name=") +
+                                           Utf16ToUtf8(PercentEncodeUtf8(Utf8ToUtf16(name)))),
+                                      places),
+                  1)
+            << name;
+    for (const FoundPlace& place : places) {
+        PlaceCoordinates at;
+        ASSERT_TRUE(PlaceFromCode(place.code.view(), at));
+        for (char16_t unit : {u'C', u'F'}) {
+            SetSiteOverride(u"http://x");
+            std::u16string url = OpenMeteoForecastUrl(at, unit);
+            const std::string path = Utf16ToUtf8(std::u16string_view(url).substr(8));
+            WeatherReport report;
+            ASSERT_TRUE(ReadOpenMeteoForecast(Body(path), place.label, report)) << path;
+            EXPECT_EQ(report.TempUnit, unit);
+            EXPECT_FALSE(report.Conditions.empty()) << path;
+            for (const ForecastDay& day : report.Days) {
+                EXPECT_FALSE(day.Date.empty()) << path;
+                EXPECT_FALSE(day.DayText.empty()) << path;
+                EXPECT_FALSE(day.NightText.empty()) << path;
+                EXPECT_GT(day.High, day.Low) << path;
+            }
+            const bool polar =
+                place.label.starts_with(u"Longyearbyen") || place.label.starts_with(u"Antarctica");
+            EXPECT_EQ(report.Sunrise.Hour == report.Sunset.Hour, polar) << path;
+        }
+    }
+    EXPECT_EQ(Status("/v1/forecast?latitude=91&longitude=0"), 400);
 }
 
 TEST_F(DemoSiteTest, LocationSearchMatchesNamePrefixesAndEveryPlaceHasAFeed) {

@@ -113,3 +113,14 @@ TEST(HostOptions, PhotoSourceAndCredits) {
     EXPECT_NE(help.find("  --photos SOURCE  where photos come from"), std::string::npos) << help;
     EXPECT_NE(help.find("  --credits       print the credit"), std::string::npos) << help;
 }
+
+TEST(HostOptions, WeatherProvider) {
+    EXPECT_EQ(ParseHostOptions({"--weather", "open-meteo"}).weather, "open-meteo");
+    EXPECT_EQ(ParseHostOptions({"--weather=site"}).weather, "site");
+    EXPECT_EQ(ParseHostOptions({}).weather, "");
+    for (const char* wrong : {"openmeteo", "Site", ""})
+        EXPECT_FALSE(ParseHostOptions({"--weather", wrong}).error.empty()) << wrong;
+    EXPECT_FALSE(ParseHostOptions({"--weather"}).error.empty());
+    EXPECT_NE(UsageText().find("  --weather PROVIDER  where the weather comes from"),
+              std::string::npos);
+}

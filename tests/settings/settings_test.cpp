@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
 
 #include "base/saver_app.h"
 #include "base/text.h"
@@ -229,3 +231,90 @@ TEST(GalleryTable, CommonsRowsMatchTheSiteRowsAndTitlesClaimNoViews) {
     EXPECT_EQ(ChosenGalleries(), GalleryTable);
     ApplyGalleryEntry(u"dloption", u"0");
 }
+
+// The locale is read from the environment on Linux only.
+#ifndef _WIN32
+namespace {
+// Sets the locale variables for one case and restores them after it.
+class LocaleEnvironment {
+  public:
+    LocaleEnvironment(const char* all, const char* measurement, const char* lang) {
+        for (int i = 0; i < 3; ++i) {
+            const char* old = std::getenv(kNames[i]);
+            saved_[i] = old ? std::optional<std::string>(old) : std::nullopt;
+        }
+        Set(0, all);
+        Set(1, measurement);
+        Set(2, lang);
+    }
+    ~LocaleEnvironment() {
+        for (int i = 0; i < 3; ++i) Set(i, saved_[i] ? saved_[i]->c_str() : nullptr);
+    }
+
+  private:
+    static void Set(int i, const char* value) {
+        if (value)
+            setenv(kNames[i], value, 1);
+        else
+            unsetenv(kNames[i]);
+    }
+    static constexpr const char* kNames[3] = {"LC_ALL", "LC_MEASUREMENT", "LANG"};
+    std::optional<std::string> saved_[3];
+};
+}  // namespace
+
+TEST_F(SettingsFile, TemperatureUnitFollowsTheLocaleUntilChosen) {
+    struct Case {
+        const char *all, *measurement, *lang;
+        char16_t unit;
+    };
+    const Case cases[] = {
+        {nullptr, nullptr, "en_US.UTF-8", u'F'},
+        {nullptr, nullptr, "en_GB.UTF-8", u'C'},
+        {nullptr, "en_US.UTF-8", "de_DE.UTF-8", u'F'},
+        {nullptr, "de_DE", "en_US.UTF-8", u'C'},
+        {"de_DE.UTF-8", "en_US.UTF-8", "en_US.UTF-8", u'C'},
+        {"", "es_US@euro", "C", u'F'},
+        {nullptr, nullptr, "my_MM", u'F'},
+        {nullptr, nullptr, "C", u'C'},
+        {nullptr, nullptr, "en_USA", u'C'},
+        {nullptr, nullptr, nullptr, u'C'},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.lang ? c.lang : "-") + " " +
+                     (c.measurement ? c.measurement : "-"));
+        LocaleEnvironment env(c.all, c.measurement, c.lang);
+        Settings.temp_unit = 0;
+        EXPECT_EQ(TemperatureUnit(), c.unit);
+        Settings.temp_unit = u'C';
+        EXPECT_EQ(TemperatureUnit(), u'C');
+        Settings.temp_unit = u'F';
+        EXPECT_EQ(TemperatureUnit(), u'F');
+    }
+}
+
+TEST_F(SettingsFile, ChosenUnitIsStoredAfterTheSevenKeys) {
+    LocaleEnvironment env(nullptr, nullptr, "en_US.UTF-8");
+    LoadSettings();
+    ASSERT_EQ(ReadFileBytes(File()).size(), 298u);
+
+    Settings.temp_unit = u'F';
+    SaveSettings();
+    std::u16string text = Read();
+    EXPECT_EQ(text.size() * 2, 298u + 24u);
+    EXPECT_TRUE(text.ends_with(u"\nshow_newver=1\ntemp_unit=F"));
+
+    // Read back; an unknown value counts as never chosen.
+    Settings = SettingsRecord{};
+    LoadSettings();
+    EXPECT_EQ(Settings.temp_unit, u'F');
+    Write(std::u16string(kComplete) + u"\ntemp_unit=kelvin");
+    Settings = SettingsRecord{};
+    LoadSettings();
+    EXPECT_EQ(Settings.temp_unit, 0);
+    EXPECT_EQ(Settings.weather_loc, u"New York, NY");
+    Write(std::u16string(kComplete) + u"\nTEMP_UNIT=c");
+    LoadSettings();
+    EXPECT_EQ(Settings.temp_unit, u'C');
+}
+#endif

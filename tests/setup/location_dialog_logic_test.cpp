@@ -15,7 +15,7 @@ const std::vector<std::u16string> kTwoLines = {u"New York, NY \u2014 USNY0996",
                                                u"London, United Kingdom \u2014 UKXX0085"};
 
 SearchOutcome Found(std::vector<std::u16string> lines) {
-    return {SearchOutcome::Places, std::move(lines)};
+    return {SearchOutcome::Places, std::move(lines), {}};
 }
 
 // A step that asks the backend for nothing at all.
@@ -82,8 +82,8 @@ TEST(LocationDialogStates, FailedSearchesShowTheirLineAndKeepOkDisabled) {
         SearchOutcome outcome;
         const char16_t* line;
     } cases[] = {
-        {{SearchOutcome::NothingFound, {}}, kNotFoundLine},
-        {{SearchOutcome::ConnectionFailed, {}}, kConnectionLine},
+        {{SearchOutcome::NothingFound, {}, {}}, kNotFoundLine},
+        {{SearchOutcome::ConnectionFailed, {}, {}}, kConnectionLine},
         // Places without a line have nothing to select.
         {Found({}), kNotFoundLine},
     };
@@ -103,7 +103,7 @@ TEST(LocationDialogStates, OneSearchAtATime) {
     EXPECT_TRUE(Ignored(PressSearch(state, u"")));  // no warning either
     ExpectView(state, {kSearchingLine}, -1, false, false);
     // Search is possible again once the outcome is in; a second outcome is stray.
-    SearchEnded(state, {SearchOutcome::NothingFound, {}});
+    SearchEnded(state, {SearchOutcome::NothingFound, {}, {}});
     EXPECT_TRUE(Ignored(SearchEnded(state, Found(kTwoLines))));
     ExpectView(state, {kNotFoundLine}, -1, true, false);
     EXPECT_EQ(PressSearch(state, u"second").query, u"second");

@@ -16,6 +16,7 @@
 #include "setup/location_search.h"
 #include "setup/settings_combinations.h"
 #include "support/temp_dir.h"
+#include "weather/weather_feed.h"
 
 namespace {
 PendingLocationRecord Place(const char16_t* name, const char16_t* id) {
@@ -128,7 +129,7 @@ TEST_F(SetupDialogLogic, APlaceTakenWithChangeReachesTheLabelAndTheFile) {
     PendingLocationRecord pending;
     LocationDialogState location;
     PressSearch(location, u"Oslo");
-    SearchOutcome found{SearchOutcome::Places, {}};
+    SearchOutcome found{SearchOutcome::Places, {}, {}};
     ParseLocationAnswer("<loc id=\"NOXX0029\">Oslo, Norway</loc>", found.lines);
     SearchEnded(location, found);
     auto step = PressOk(location, location.view.lines[0], pending);
@@ -141,5 +142,45 @@ TEST_F(SetupDialogLogic, APlaceTakenWithChangeReachesTheLabelAndTheFile) {
     ReloadSettings();
     EXPECT_EQ(Settings.weather_loc.view(), u"Oslo, Norway");
     EXPECT_EQ(Settings.weather_loc_id.view(), u"NOXX0029");
+}
+}  // namespace
+
+namespace {
+TEST_F(SetupDialogLogic, UnitIsStoredOnlyOnceChangedAndRefetchesTheWeather) {
+    const char16_t shown = FillSetupDialog().tempUnit;
+    const char16_t other = shown == u'C' ? u'F' : u'C';
+    // OK with the unit as shown stores nothing: the file stays the default one.
+    WriteFileBytes(WeatherFile(), "<weather/>");
+    ApplySetupDialogOk({.show_weather = true, .show_newver = true, .tempUnit = shown},
+                       PendingLocationRecord{});
+    ReloadSettings();
+    EXPECT_EQ(Settings.temp_unit, 0);
+    EXPECT_EQ(ReadFileBytes(dir / "settings.cfg").size(), 298u);
+    EXPECT_TRUE(std::filesystem::exists(WeatherFile()));
+
+    // Another unit is stored, shown next time, and the cached feed goes.
+    ApplySetupDialogOk({.show_weather = true, .show_newver = true, .tempUnit = other},
+                       PendingLocationRecord{});
+    EXPECT_FALSE(std::filesystem::exists(WeatherFile()));
+    ReloadSettings();
+    EXPECT_EQ(Settings.temp_unit, other);
+    EXPECT_EQ(FillSetupDialog().tempUnit, other);
+}
+}  // namespace
+
+namespace {
+TEST_F(SetupDialogLogic, OpenMeteoAsksForAPlaceWhenTheCodeNamesNone) {
+    ChosenWeatherProvider = WeatherProvider::OpenMeteo;
+    // The old default stands for Saint Petersburg.
+    EXPECT_EQ(FillSetupDialog().weather_loc, u"Saint-Petersburg, Russia");
+    Settings.weather_loc_id.Assign(u"USNY0996");
+    Settings.weather_loc.Assign(u"New York, NY");
+    EXPECT_EQ(FillSetupDialog().weather_loc, kChoosePlaceText);
+    Settings.weather_loc_id.Assign(u"40.7143,-74.0060");
+    EXPECT_EQ(FillSetupDialog().weather_loc, u"New York, NY");
+    // The weather service knows its own codes.
+    ChosenWeatherProvider = WeatherProvider::Site;
+    Settings.weather_loc_id.Assign(u"USNY0996");
+    EXPECT_EQ(FillSetupDialog().weather_loc, u"New York, NY");
 }
 }  // namespace

@@ -8,9 +8,12 @@
 
 #include "base/text.h"
 #include "net/endpoints.h"
+#include "setup/location_dialog_logic.h"
 #include "setup/location_search.h"
 #include "support/http_test_server.h"
 #include "support/temp_dir.h"
+#include "weather/open_meteo_replies.h"
+#include "weather/weather_feed.h"
 
 namespace {
 class LocationSearchNet : public ::testing::Test {
@@ -87,6 +90,65 @@ TEST_F(LocationSearchNet, ASecondSearchRunsBesideOneStillWaiting) {
     }
     first.join();
     EXPECT_EQ(slow.lines, std::vector<std::u16string>{u"slow \u2014 IDslow"});
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+}
+}  // namespace
+
+namespace {
+// The place search of Open-Meteo's geocoding service, with its recorded answers.
+class OpenMeteoSearchNet : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ChosenWeatherProvider = WeatherProvider::OpenMeteo;
+        server.Handle("/v1/search", [](const httplib::Request& req, httplib::Response& res) {
+            const std::string name = req.get_param_value("name");
+            if (name == "Enschede") {
+                res.set_content(open_meteo_replies::kPlaces, "application/json");
+            } else if (name == "nowhere") {
+                res.set_content(open_meteo_replies::kNoPlaces, "application/json");
+            } else if (name == "limited") {
+                res.status = 429;
+                res.set_content(open_meteo_replies::kRateLimited, "application/json");
+            } else {
+                res.status = 502;
+                res.set_content("<html><body>Bad Gateway</body></html>", "text/html");
+            }
+        });
+        ASSERT_TRUE(SetSiteOverride(server.BaseUrl()));
+    }
+    void TearDown() override { ChosenWeatherProvider = WeatherProvider::Site; }
+
+    TempDataFolder dir;
+    HttpTestServer server;
+};
+
+TEST_F(OpenMeteoSearchNet, PlacesNothingFoundAndRefusals) {
+    PathText path;
+    ASSERT_TRUE(NextSearchDownloadPath(path));
+    SearchOutcome found = RunLocationSearch(u"Enschede", path.view());
+    ASSERT_EQ(found.kind, SearchOutcome::Places);
+    EXPECT_EQ(found.lines, (std::vector<std::u16string>{
+                               u"Enschede, Overijssel, The Netherlands",
+                               u"Enschede Airport Twente, Overijssel, The Netherlands"}));
+    ASSERT_EQ(found.codes.size(), 2u);
+    EXPECT_EQ(found.codes[0], u"52.2183,6.8958");
+    const httplib::Request request = server.Requests().back();
+    EXPECT_EQ(request.target, "/v1/search?name=Enschede&count=10&language=en&format=json");
+    EXPECT_EQ(request.get_header_value("User-Agent").rfind("Skyreel/", 0), 0u);
+
+    // Choosing the second place stores its listed text and its coordinates.
+    LocationDialogState state;
+    PressSearch(state, u"Enschede");
+    SearchEnded(state, found);
+    PendingLocationRecord pending;
+    ASSERT_EQ(PressOk(state, state.view.lines[1], pending).end, LocationDialogEnd::Taken);
+    EXPECT_EQ(pending.name, u"Enschede Airport Twente, Overijssel, The Netherlands");
+    EXPECT_EQ(pending.id, u"52.2700,6.8742");
+
+    EXPECT_EQ(RunLocationSearch(u"nowhere", path.view()).kind, SearchOutcome::NothingFound);
+    EXPECT_EQ(RunLocationSearch(u"limited", path.view()).kind, SearchOutcome::ConnectionFailed);
+    EXPECT_EQ(RunLocationSearch(u"gateway", path.view()).kind, SearchOutcome::ConnectionFailed);
+    EXPECT_EQ(server.RequestCount("/v1/search"), 4);
     EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }
 }  // namespace

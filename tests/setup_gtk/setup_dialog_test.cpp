@@ -155,20 +155,24 @@ TEST_F(SetupDialogTest, TabFollowsTheOrderOfTheLayout) {
     // Tab moves the focus only inside the window that has the keyboard.
     gtk_window_present(window);
     ASSERT_TRUE(PumpUntil([&] { return gtk_window_is_active(window); }, 3000));
-    const char* ids[] = {"ok",          "cancel",       "gallery",        "home_website",
-                         "show_newver", "show_weather", "change_location"};
+    const char* ids[] = {
+        "ok",           "cancel",          "gallery",      "home_website",   "show_newver",
+        "show_weather", "change_location", "unit_celsius", "unit_fahrenheit"};
     std::vector<std::string> order;
-    for (int i = 0; i < 8; ++i) {
+    for (int i = 0; i < 9; ++i) {
         gtk_widget_child_focus(GTK_WIDGET(window), GTK_DIR_TAB_FORWARD);
         GtkWidget* focus = gtk_window_get_focus(window);
         std::string name = "none";
         // The gallery list takes the focus with an inner button of its own.
         for (const char* id : ids)
             if (focus && (focus == Find(id) || gtk_widget_is_ancestor(focus, Find(id)))) name = id;
+        // The unit's two buttons are one stop: the selected one takes the focus.
+        if (name.starts_with("unit_")) name = "unit";
         order.push_back(name);
     }
     EXPECT_EQ(order, (std::vector<std::string>{"cancel", "gallery", "home_website", "show_newver",
-                                               "show_weather", "change_location", "ok", "cancel"}));
+                                               "show_weather", "change_location", "unit", "ok",
+                                               "cancel"}));
 }
 
 TEST_F(SetupDialogTest, AnXWindowIdMakesTheDialogTransientForIt) {

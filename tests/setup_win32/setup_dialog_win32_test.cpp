@@ -514,6 +514,8 @@ TEST_F(SetupDialogWin32, TheTemplateHoldsEveryControlInItsPlace) {
                  {60, 108, 90, 8},
                  kStatic | SS_ELLIPSISMASK,
                  SS_LEFT | SS_ENDELLIPSIS},
+                {1019, L"Button", u"\u00B0C", {206, 108, 22, 10}, kButton, BS_AUTORADIOBUTTON},
+                {1020, L"Button", u"\u00B0F", {230, 108, 22, 10}, kButton, BS_AUTORADIOBUTTON},
             });
         Command(dialog, IDCANCEL);
     });
@@ -654,6 +656,12 @@ TEST_F(LocationDialogWin32, TheTemplateHoldsEveryControlInItsPlace) {
                          kList,
                          LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_BORDER},
                         {1016, L"Button", u"Search", {192, 10, 30, 14}, BS_TYPEMASK, BS_PUSHBUTTON},
+                        {1018,
+                         L"Static",
+                         u"Location data based on GeoNames",
+                         {6, 123, 110, 8},
+                         SS_TYPEMASK,
+                         SS_LEFT},
                     });
         Command(dialog, IDCANCEL);
         Command(setup, IDCANCEL);

@@ -117,6 +117,40 @@ TEST(ForecastPanelPaint, ColumnsGradientAndGraph) {
     }
 }
 
+// Pixels that differ between two screens of the same size, inside and
+// outside a rectangle.
+struct Difference {
+    int inside = 0;
+    int outside = 0;
+};
+Difference Compare(Screen& a, Screen& b, int x0, int y0, int x1, int y1) {
+    Difference d;
+    for (int y = a.top; y < a.bottom; ++y)
+        for (int x = a.left; x < a.right; ++x)
+            if (a.At(x, y) != b.At(x, y))
+                ++(x >= x0 && x < x1 && y >= y0 && y < y1 ? d.inside : d.outside);
+    return d;
+}
+
+// Open-Meteo's credit is drawn small in the upper right corner of both
+// panels, and only for its data.
+TEST(PanelPaint, OpenMeteoCreditInTheUpperRightCorner) {
+    using Paint = void (*)(Canvas&, int, int, int, int, const WeatherReport&);
+    for (Paint paint : {&PaintCurrentPanel, &PaintForecastPanel}) {
+        Screen plain(1280, 1024), credited(1280, 1024);
+        ASSERT_TRUE(plain.canvas && credited.canvas);
+        WeatherReport r = SampleReport();
+        paint(*plain.canvas, plain.left, plain.top, plain.right, plain.bottom, r);
+        r.FromOpenMeteo = true;
+        paint(*credited.canvas, credited.left, credited.top, credited.right, credited.bottom, r);
+        // The right half of the first 18 rows.
+        const Difference d = Compare(plain, credited, credited.left + 640, credited.top,
+                                     credited.right, credited.top + 18);
+        EXPECT_GT(d.inside, 200);
+        EXPECT_EQ(d.outside, 0);
+    }
+}
+
 // Screens too low for the pictures: no crash, the texts are drawn, and the
 // canvas is still usable afterwards.
 TEST(PanelPaint, LowScreensDrawTexts) {

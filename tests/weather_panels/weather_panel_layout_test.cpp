@@ -67,6 +67,26 @@ TEST(CurrentPanelLayout, SkyAndPictureFollowTheObservationTime) {
     }
 }
 
+// Polar night: rise and set at the same minute mean no sun all day, not an
+// hour of twilight around it. Polar day: the sun sets at 24:00.
+TEST(CurrentPanelLayout, PolarNightAndPolarDay) {
+    WeatherReport r = SampleReport();
+    r.Sunrise = {0, 0};
+    r.Sunset = {0, 0};
+    for (const char16_t* time : {u"12/21/26 12:30 AM Local Time", u"12/21/26 12:00 PM Local Time",
+                                 u"12/21/26 11:30 PM Local Time"}) {
+        r.LastUpdated.Assign(time);
+        EXPECT_EQ(Current(1280, 1024, r).phase, SkyPhase::Night);
+    }
+    r.Sunset = {24, 0};
+    for (const char16_t* time : {u"6/21/26 12:00 AM Local Time", u"6/21/26 11:59 PM Local Time"}) {
+        r.LastUpdated.Assign(time);
+        EXPECT_EQ(Current(1280, 1024, r).phase, SkyPhase::Day);
+    }
+    EXPECT_EQ(SunLineText(r),
+              u"Sunrise: 0:00, sunset: 24:00\nLast updated: 6/21/26 11:59 PM Local Time");
+}
+
 TEST(ObservationTime, ReadLikeTheCLibraryPattern) {
     struct Case {
         const char16_t* text;

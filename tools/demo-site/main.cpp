@@ -1,7 +1,7 @@
 // The demo site: one local HTTP server that stands in for every outside
 // service of the saver (photo site, image server, update service, weather
-// service, maker's home page, and Wikimedia Commons' API and media
-// servers), on the paths the saver requests. Run the
+// service, maker's home page, Wikimedia Commons' API and media servers,
+// and Open-Meteo's forecast and place search), on the paths the saver requests. Run the
 // saver with --site http://127.0.0.1:PORT to use it.
 //
 // Signals: SIGTERM and SIGINT are blocked in every thread and taken by one
@@ -21,6 +21,7 @@
 
 #include "commons_api.h"
 #include "gallery_pages.h"
+#include "open_meteo_api.h"
 #include "photo_cache.h"
 #include "photo_painter.h"
 #include "weather_feed.h"
@@ -158,6 +159,18 @@ void Routes(httplib::Server& server, const Options& options, PhotoCache& cache, 
                    }
                    res.set_content(feed, "text/xml; charset=ISO-8859-1");
                });
+    server.Get("/v1/forecast", [](const httplib::Request& req, httplib::Response& res) {
+        int status = 200;
+        std::string reply = OpenMeteoForecastReply(
+            req.get_param_value("latitude"), req.get_param_value("longitude"),
+            req.get_param_value("temperature_unit") == "fahrenheit", UtcSecondsNow(), status);
+        res.status = status;
+        res.set_content(reply, "application/json; charset=utf-8");
+    });
+    server.Get("/v1/search", [](const httplib::Request& req, httplib::Response& res) {
+        res.set_content(OpenMeteoSearchReply(req.get_param_value("name")),
+                        "application/json; charset=utf-8");
+    });
     server.Get("/search/search", [](const httplib::Request& req, httplib::Response& res) {
         res.set_content(LocationSearchXml(req.get_param_value("where")),
                         "text/xml; charset=ISO-8859-1");
