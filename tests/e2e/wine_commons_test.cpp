@@ -22,6 +22,7 @@
 #include "support/http_test_server.h"
 #include "support/temp_dir.h"
 #include "support/test_photos.h"
+#include "support/wine_prefix.h"
 #include "support/xvfb.h"
 
 namespace fs = std::filesystem;
@@ -36,10 +37,7 @@ TEST(WineCommons, HarvestThroughWinInetStoresCreditedPhotosByPageId) {
     ASSERT_TRUE(xvfb.running());
     TempDir home;
     const fs::path prefix = home / ".wine";
-    const std::string makePrefix = "WINEPREFIX='" + prefix.string() +
-                                   "' DISPLAY=" + xvfb.display() +
-                                   " '" SKYREEL_WINE_PREFIX_TOOL "'";
-    ASSERT_EQ(std::system(makePrefix.c_str()), 0);
+    ASSERT_TRUE(MakeWinePrefix(SKYREEL_WINE_PREFIX_TOOL, prefix, xvfb.display()));
     const fs::path data = DataFolderIn(prefix);
     ASSERT_FALSE(data.empty()) << "no My Pictures folder in the prefix";
 

@@ -24,6 +24,7 @@
 #include "e2e/screen_frames.h"
 #include "overlay/resource_images.h"
 #include "support/temp_dir.h"
+#include "support/wine_prefix.h"
 #include "support/xvfb.h"
 #include "update/version_notice_layout.h"
 #include "weather/weather_feed.h"
@@ -46,10 +47,7 @@ TEST(WineEndToEnd, SaverHarvestsShowsPanelsAndNoticeAndEndsOnAKey) {
     ASSERT_TRUE(xvfb.running());
     TempDir home;
     const fs::path prefix = home / ".wine";
-    const std::string makePrefix = "WINEPREFIX='" + prefix.string() +
-                                   "' DISPLAY=" + xvfb.display() +
-                                   " '" SKYREEL_WINE_PREFIX_TOOL "'";
-    ASSERT_EQ(std::system(makePrefix.c_str()), 0);
+    ASSERT_TRUE(MakeWinePrefix(SKYREEL_WINE_PREFIX_TOOL, prefix, xvfb.display()));
     const fs::path data = DataFolderIn(prefix);
     ASSERT_FALSE(data.empty()) << "no My Pictures folder in the prefix";
 

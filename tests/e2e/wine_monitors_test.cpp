@@ -20,6 +20,7 @@
 #include "e2e/screen_frames.h"
 #include "support/temp_dir.h"
 #include "support/test_photos.h"
+#include "support/wine_prefix.h"
 #include "support/xorg_dummy.h"
 
 namespace fs = std::filesystem;
@@ -58,9 +59,7 @@ TEST(WineMonitors, EachMonitorShowsThePhotoFittedAndAMoveOnAnyEndsTheSaver) {
     ASSERT_TRUE(MovePointer(display, 640, 360));
     TempDir home;
     const fs::path prefix = home / ".wine";
-    const std::string makePrefix = "WINEPREFIX='" + prefix.string() + "' DISPLAY=" + display +
-                                   " '" SKYREEL_WINE_PREFIX_TOOL "'";
-    ASSERT_EQ(std::system(makePrefix.c_str()), 0);
+    ASSERT_TRUE(MakeWinePrefix(SKYREEL_WINE_PREFIX_TOOL, prefix, display));
     const fs::path data = DataFolderIn(prefix);
     ASSERT_FALSE(data.empty()) << "no My Pictures folder in the prefix";
     fs::create_directories(data);

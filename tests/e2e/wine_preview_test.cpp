@@ -21,6 +21,7 @@
 #include "e2e/screen_frames.h"
 #include "support/temp_dir.h"
 #include "support/test_photos.h"
+#include "support/wine_prefix.h"
 #include "support/xvfb.h"
 
 namespace fs = std::filesystem;
@@ -52,8 +53,7 @@ TEST(WinePreview, ChildFillsTheParentAndEndsWithIt) {
     std::string prefix = std::getenv("WINEPREFIX") ? std::getenv("WINEPREFIX") : "";
     if (prefix.empty()) {
         prefix = (scratch.path() / "prefix").string();
-        const std::string make = "WINEPREFIX='" + prefix + "' '" SKYREEL_WINE_PREFIX_TOOL "'";
-        ASSERT_EQ(std::system(make.c_str()), 0);
+        ASSERT_TRUE(MakeWinePrefix(SKYREEL_WINE_PREFIX_TOOL, prefix));
     }
     const fs::path data = DataFolderIn(prefix);
     ASSERT_FALSE(data.empty());

@@ -18,6 +18,7 @@
 #include "support/http_test_server.h"
 #include "support/temp_dir.h"
 #include "support/tls_test_server.h"
+#include "support/wine_prefix.h"
 
 namespace fs = std::filesystem;
 
@@ -31,20 +32,12 @@ class WinInetFetch : public ::testing::Test {
   protected:
     // One prefix for the whole binary: the caller's, or a fresh one.
     static void SetUpTestSuite() {
-        if (const char* given = std::getenv("WINEPREFIX"); given && *given) {
-            prefix_ = new std::string(given);
-            return;
-        }
-        ownPrefix_ = new TempDir();
-        prefix_ = new std::string((ownPrefix_->path() / "prefix").string());
-        const std::string make = "WINEPREFIX='" + *prefix_ + "' '" SKYREEL_WINE_PREFIX_TOOL "'";
-        ASSERT_EQ(std::system(make.c_str()), 0);
+        prefix_ = new SuiteWinePrefix(SKYREEL_WINE_PREFIX_TOOL);
+        ASSERT_TRUE(prefix_->ok());
     }
     static void TearDownTestSuite() {
-        const std::string wait = "WINEPREFIX='" + *prefix_ + "' wineserver -w";
-        std::system(wait.c_str());
         delete prefix_;
-        delete ownPrefix_;
+        prefix_ = nullptr;
     }
 
     // A path as the Win32 program names it: the Unix root is drive Z:.
@@ -54,7 +47,7 @@ class WinInetFetch : public ::testing::Test {
         return ProbeUrl(mode, Utf16ToUtf8(server.Url(urlPath)), target);
     }
     ProbeResult ProbeUrl(const std::string& mode, const std::string& url, const fs::path& target) {
-        const std::string command = "WINEPREFIX='" + *prefix_ +
+        const std::string command = "WINEPREFIX='" + prefix_->path() +
                                     "' WINEDEBUG=-all wine '" SKYREEL_FETCH_PROBE "' " + mode +
                                     " '" + url + "' '" + WinePath(target) + "' 2>/dev/null";
         ProbeResult r;
@@ -71,13 +64,11 @@ class WinInetFetch : public ::testing::Test {
 
     fs::path Target(const std::string& name = "target.bin") const { return dir / name; }
 
-    static std::string* prefix_;
-    static TempDir* ownPrefix_;
+    static SuiteWinePrefix* prefix_;
     TempDir dir;
     HttpTestServer server;
 };
-std::string* WinInetFetch::prefix_ = nullptr;
-TempDir* WinInetFetch::ownPrefix_ = nullptr;
+SuiteWinePrefix* WinInetFetch::prefix_ = nullptr;
 
 std::string Bytes(std::size_t n) {
     std::string s(n, '\0');

@@ -11,31 +11,24 @@
 #include "base/text.h"
 #include "support/http_test_server.h"
 #include "support/temp_dir.h"
+#include "support/wine_prefix.h"
 #include "weather/open_meteo_replies.h"
 
 namespace {
 class WineOpenMeteo : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        if (const char* given = std::getenv("WINEPREFIX"); given && *given) {
-            prefix_ = new std::string(given);
-            return;
-        }
-        ownPrefix_ = new TempDir();
-        prefix_ = new std::string((ownPrefix_->path() / "prefix").string());
-        const std::string make = "WINEPREFIX='" + *prefix_ + "' '" SKYREEL_WINE_PREFIX_TOOL "'";
-        ASSERT_EQ(std::system(make.c_str()), 0);
+        prefix_ = new SuiteWinePrefix(SKYREEL_WINE_PREFIX_TOOL);
+        ASSERT_TRUE(prefix_->ok());
     }
     static void TearDownTestSuite() {
-        const std::string wait = "WINEPREFIX='" + *prefix_ + "' wineserver -w";
-        std::system(wait.c_str());
         delete prefix_;
-        delete ownPrefix_;
+        prefix_ = nullptr;
     }
 
     // The probe's output and exit code.
     std::pair<std::string, int> Probe(const std::string& arguments) {
-        const std::string command = "WINEPREFIX='" + *prefix_ +
+        const std::string command = "WINEPREFIX='" + prefix_->path() +
                                     "' WINEDEBUG=-all wine '" SKYREEL_OPEN_METEO_PROBE "' " +
                                     arguments + " 2>/dev/null";
         std::string output;
@@ -52,13 +45,11 @@ class WineOpenMeteo : public ::testing::Test {
     std::string Site() const { return Utf16ToUtf8(server.BaseUrl()); }
     std::string Folder() const { return "'Z:" + dir.path().string() + "'"; }
 
-    static std::string* prefix_;
-    static TempDir* ownPrefix_;
+    static SuiteWinePrefix* prefix_;
     TempDir dir;
     HttpTestServer server;
 };
-std::string* WineOpenMeteo::prefix_ = nullptr;
-TempDir* WineOpenMeteo::ownPrefix_ = nullptr;
+SuiteWinePrefix* WineOpenMeteo::prefix_ = nullptr;
 
 TEST_F(WineOpenMeteo, ForecastThroughWinInet) {
     server.Serve("/v1/forecast", open_meteo_replies::Forecast('F'), "application/json");

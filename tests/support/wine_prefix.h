@@ -1,0 +1,32 @@
+// Wine prefixes for the tests that run the Win32 build under Wine (Linux
+// side only), made by the project's prefix tool (tools/wine-prefix.sh).
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "support/temp_dir.h"
+
+// Makes a fresh prefix at `prefix` with `tool`, on `display` when one is
+// given; true when the tool succeeded.
+bool MakeWinePrefix(const char* tool, const std::filesystem::path& prefix,
+                    const std::string& display = "");
+
+// One prefix for a whole test binary: the caller's $WINEPREFIX (the test
+// command makes one for all), or a fresh one of its own. The destructor
+// waits for the prefix's wineserver to end.
+class SuiteWinePrefix {
+  public:
+    explicit SuiteWinePrefix(const char* tool);
+    ~SuiteWinePrefix();
+    SuiteWinePrefix(const SuiteWinePrefix&) = delete;
+    SuiteWinePrefix& operator=(const SuiteWinePrefix&) = delete;
+    bool ok() const { return ok_; }
+    const std::string& path() const { return path_; }
+
+  private:
+    std::unique_ptr<TempDir> own_;
+    std::string path_;
+    bool ok_ = true;
+};
