@@ -12,8 +12,11 @@
 
 namespace {
 bool BaseIsSchemeHostPort(const std::u16string& base) {
-    if (!base.starts_with(u"http://")) return false;
-    for (char16_t c : base.substr(7)) {
+    std::size_t scheme = 0;
+    for (std::u16string_view s : {u"http://", u"https://"})
+        if (base.starts_with(s)) scheme = s.size();
+    if (scheme == 0) return false;
+    for (char16_t c : base.substr(scheme)) {
         bool ok = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') ||
                   (c >= u'0' && c <= u'9') || c == u'.' || c == u'-' || c == u':';
         if (!ok) return false;
