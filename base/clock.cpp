@@ -59,3 +59,19 @@ void ResetClocks() {
     g_file.active = false;
     g_cal.active = false;
 }
+
+CivilDate CivilDateOfDay(int64_t daysSince1970) {
+    // Counted in 400-year eras from 0000-03-01, so that the leap day ends
+    // its year and every era has the same length.
+    const int64_t z = daysSince1970 + 719468;
+    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const int64_t doe = z - era * 146097;
+    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const int64_t mp = (5 * doy + 2) / 153;
+    CivilDate date;
+    date.day = static_cast<int32_t>(doy - (153 * mp + 2) / 5 + 1);
+    date.month = static_cast<int32_t>(mp < 10 ? mp + 3 : mp - 9);
+    date.year = yoe + era * 400 + (date.month <= 2 ? 1 : 0);
+    return date;
+}

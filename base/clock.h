@@ -18,6 +18,15 @@ constexpr int32_t kSecondsPerWeek = 7 * kSecondsPerDay;
 // File time of 1970-01-01 00:00:00 UTC.
 constexpr int64_t kFileTimeUnixEpoch = 116'444'736'000'000'000;
 
+// The proleptic Gregorian date of a day counted from 1970-01-01 (day 0),
+// negative days included.
+struct CivilDate {
+    int64_t year = 1970;
+    int32_t month = 1;  // 1..12
+    int32_t day = 1;    // 1..31
+};
+CivilDate CivilDateOfDay(int64_t daysSince1970);
+
 // Test seam. Each manual clock returns exactly the value last set; calls are
 // thread-safe. ResetClocks() returns all three to the real clocks.
 void SetManualTickCount(uint32_t ms);

@@ -157,19 +157,10 @@ void StorePhoto(const CommonsPhoto& photo) {
 // the day so that every install asks the same address all day.
 std::string WindowEnd(int days) {
     const int64_t seconds = (FileTimeNow() - kFileTimeUnixEpoch) / kFileTimeTicksPerSecond;
-    int64_t z = seconds / kSecondsPerDay - days + 719468;  // days since 0000-03-01
-    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const int64_t doe = z - era * 146097;
-    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const int64_t mp = (5 * doy + 2) / 153;
-    const int64_t day = doy - (153 * mp + 2) / 5 + 1;
-    const int64_t month = mp < 10 ? mp + 3 : mp - 9;
-    const int64_t year = yoe + era * 400 + (month <= 2 ? 1 : 0);
+    const CivilDate end = CivilDateOfDay(seconds / kSecondsPerDay - days);
     char text[64];
-    std::snprintf(text, sizeof text, "&gcmend=%04lld-%02lld-%02lldT00%%3A00%%3A00Z",
-                  static_cast<long long>(year), static_cast<long long>(month),
-                  static_cast<long long>(day));
+    std::snprintf(text, sizeof text, "&gcmend=%04lld-%02d-%02dT00%%3A00%%3A00Z",
+                  static_cast<long long>(end.year), end.month, end.day);
     return text;
 }
 

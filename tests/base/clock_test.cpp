@@ -52,3 +52,19 @@ TEST(EventLog, SilentUntilEnabledThenOneTimestampedLinePerEvent) {
     }
     EXPECT_EQ(count, 201);
 }
+
+// Day numbers around the epoch, leap days (2000 is one, 1900 is not) and a
+// day before 1970.
+TEST(Clocks, CivilDatesOfDayNumbers) {
+    auto date = [](int64_t day) {
+        const CivilDate d = CivilDateOfDay(day);
+        return std::to_string(d.year) + "-" + std::to_string(d.month) + "-" + std::to_string(d.day);
+    };
+    EXPECT_EQ(date(0), "1970-1-1");
+    EXPECT_EQ(date(-1), "1969-12-31");
+    EXPECT_EQ(date(11016), "2000-2-29");
+    EXPECT_EQ(date(11017), "2000-3-1");
+    EXPECT_EQ(date(-25508), "1900-3-1");  // 1900-02-28 is the day before
+    EXPECT_EQ(date(-25509), "1900-2-28");
+    EXPECT_EQ(date(20795), "2026-12-8");
+}

@@ -20,6 +20,8 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "base/clock.h"
+
 using nlohmann::json;
 
 namespace {
@@ -50,25 +52,16 @@ bool ParseNumber(std::string_view text, double limit, double& out) {
 
 std::string Stamp(int64_t localSeconds, bool withTime) {
     const int64_t days = localSeconds >= 0 ? localSeconds / 86400 : (localSeconds - 86399) / 86400;
-    // Civil date from a day number (days since 1970-01-01).
-    int64_t z = days + 719468;
-    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const int64_t doe = z - era * 146097;
-    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const int64_t mp = (5 * doy + 2) / 153;
-    const int64_t d = doy - (153 * mp + 2) / 5 + 1;
-    const int64_t m = mp < 10 ? mp + 3 : mp - 9;
-    const int64_t y = yoe + era * 400 + (m <= 2);
+    const CivilDate date = CivilDateOfDay(days);
     const int64_t minute = (localSeconds - days * 86400) / 60;
-    char text[32];
+    char text[64];
     if (withTime)
-        std::snprintf(text, sizeof text, "%04lld-%02lld-%02lldT%02lld:%02lld", (long long)y,
-                      (long long)m, (long long)d, (long long)(minute / 60),
-                      (long long)(minute % 60));
+        std::snprintf(text, sizeof text, "%04lld-%02d-%02dT%02lld:%02lld",
+                      static_cast<long long>(date.year), date.month, date.day,
+                      static_cast<long long>(minute / 60), static_cast<long long>(minute % 60));
     else
-        std::snprintf(text, sizeof text, "%04lld-%02lld-%02lld", (long long)y, (long long)m,
-                      (long long)d);
+        std::snprintf(text, sizeof text, "%04lld-%02d-%02d", static_cast<long long>(date.year),
+                      date.month, date.day);
     return text;
 }
 
