@@ -21,8 +21,8 @@ namespace {
 constexpr std::u16string_view kFileName = u"settings.cfg";
 
 // The keys the writer adds when a caller does not pass them, in file order.
-// kTempUnit comes last and only once chosen, after the bound below, so
-// that the six keys and the gallery read as they always did.
+// kTempUnit and kPhotoFolder come last and only while set, after the bound
+// below, so that the six keys and the gallery read as they always did.
 enum StandardKey {
     kGuid,
     kNewVer,
@@ -31,11 +31,12 @@ enum StandardKey {
     kLocationName,
     kShowNewVer,
     kTempUnit,
+    kPhotoFolder,
     kKeys
 };
 constexpr std::u16string_view kKeyNames[kKeys] = {
     u"guid",        u"newver",      u"show_weather", u"weather_loc_id",
-    u"weather_loc", u"show_newver", u"temp_unit"};
+    u"weather_loc", u"show_newver", u"temp_unit",    u"photo_folder"};
 
 // The standard key `key` names (any case), or kKeys for any other key.
 int StandardKeyOf(std::u16string_view key) {
@@ -123,6 +124,7 @@ bool WriteSettings(const std::vector<std::pair<std::u16string, std::u16string>>&
     // The whole text fits a path-sized buffer by the field widths; keep the bound.
     if (text.size() > PathText::kCapacity) text.resize(PathText::kCapacity);
     if (s.temp_unit != 0) add(kTempUnit, std::u16string_view(&s.temp_unit, 1));
+    if (!s.photo_folder.empty()) add(kPhotoFolder, s.photo_folder.view());
 
     PathText path;
     if (!SettingsPath(path)) return false;
@@ -174,6 +176,10 @@ bool ApplySettingsText(std::u16string_view text) {
                 break;
             case kTempUnit:
                 s.temp_unit = TemperatureUnitFrom(value);
+                break;
+            case kPhotoFolder:
+                // A cut path would name another folder: too long is none.
+                if (!s.photo_folder.Assign(value)) s.photo_folder.Clear();
                 break;
             default:
                 ApplyGalleryEntry(key, value);

@@ -24,6 +24,7 @@ struct SettingsRecord {
     FixedText<100> weather_loc;
     int32_t show_newver = 1;
     char16_t temp_unit = 0;  // 'C' or 'F' once the user chose; 0 follows the system
+    PathText photo_folder;   // the user's own photos; empty shows the harvested cache
 };
 
 extern SettingsRecord Settings;

@@ -317,4 +317,29 @@ TEST_F(SettingsFile, ChosenUnitIsStoredAfterTheSevenKeys) {
     LoadSettings();
     EXPECT_EQ(Settings.temp_unit, u'C');
 }
+
+TEST_F(SettingsFile, PhotoFolderIsStoredOnlyWhileSet) {
+    LocaleEnvironment env(nullptr, nullptr, "en_GB.UTF-8");
+    LoadSettings();
+    ASSERT_EQ(ReadFileBytes(File()).size(), 298u);
+
+    Settings.temp_unit = u'C';
+    Settings.photo_folder.Assign(u"/home/ann/Bilder/Flugzeuge");
+    SaveSettings();
+    EXPECT_TRUE(Read().ends_with(u"\ntemp_unit=C\nphoto_folder=/home/ann/Bilder/Flugzeuge"));
+    Settings = SettingsRecord{};
+    LoadSettings();
+    EXPECT_EQ(Settings.photo_folder.str(), u"/home/ann/Bilder/Flugzeuge");
+
+    Settings.photo_folder.Clear();
+    Settings.temp_unit = 0;
+    SaveSettings();
+    EXPECT_EQ(ReadFileBytes(File()).size(), 298u);
+
+    // A folder too long for a path is no folder, never a shortened one.
+    Write(std::u16string(kComplete) + u"\nphoto_folder=/" + std::u16string(300, u'a'));
+    Settings = SettingsRecord{};
+    LoadSettings();
+    EXPECT_TRUE(Settings.photo_folder.empty());
+}
 #endif
