@@ -1,11 +1,15 @@
 #include "base/process_state.h"
 
 #include <condition_variable>
+#include <filesystem>
+#include <iterator>
 #include <mutex>
+#include <optional>
 #include <system_error>
 #include <thread>
 
 #include "base/platform.h"
+#include "base/text.h"
 
 PathText DataFolder;
 std::atomic<bool> StopRequested{false};
@@ -13,6 +17,25 @@ std::atomic<bool> StopRequested{false};
 bool DataFilePath(std::u16string_view name, PathText& out) {
     out = DataFolder;
     return out.Push(kPathSeparator) && out.Append(name);
+}
+
+bool LiesInDataFolder(std::u16string_view folder) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path data = fs::weakly_canonical(ToPath(DataFolder.view()), ec);
+    if (ec || data.empty()) return false;
+    const fs::path inner = fs::weakly_canonical(fs::absolute(ToPath(folder), ec), ec);
+    if (ec) return false;
+    // Compared without regard to case on every platform: a refusal too many
+    // costs a rename, a refusal too few the user's photos.
+    auto d = data.begin(), i = inner.begin();
+    for (; d != data.end(); ++d, ++i) {
+        if (d->empty() && std::next(d) == data.end()) break;  // a trailing separator
+        if (i == inner.end()) return false;
+        const std::optional<std::u16string> a = FromPath(*d), b = FromPath(*i);
+        if (!a || !b || !EqualsNoCase(*a, *b)) return false;
+    }
+    return true;
 }
 
 namespace {

@@ -23,6 +23,11 @@ extern std::atomic<bool> StopRequested;
 // does not fit in 259 characters.
 bool DataFilePath(std::u16string_view name, PathText& out);
 
+// True when `folder` is the data folder or lies inside it, links and ".."
+// resolved. The saver deletes and renames there, so it can never be a folder
+// of the user's own photos.
+bool LiesInDataFolder(std::u16string_view folder);
+
 // The quit message: the first request wins and carries the exit code and
 // the reason (a text that lives for the whole process, for the event log).
 // Safe to call from a signal handler.
