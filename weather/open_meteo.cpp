@@ -270,6 +270,11 @@ void WindowCodes(const HourlyCodes& hourly, const LocalStamp& day, const LocalSt
 }
 
 void ReadDays(const json& root, WeatherReport& report) {
+    // Whatever the reply lacks stays empty, never a 0 degrees or a picture.
+    for (ForecastDay& out : report.Days) {
+        out.DayIcon = out.NightIcon = kIconNotAvailable;
+        out.HasHigh = out.HasLow = false;
+    }
     const json* daily = Member(root, "daily");
     const json* times = daily ? Member(*daily, "time") : nullptr;
     if (!times || !times->is_array()) return;
@@ -287,10 +292,9 @@ void ReadDays(const json& root, WeatherReport& report) {
 
     for (int i = 0; i < kDayCount; ++i) {
         ForecastDay& out = report.Days[i];
-        out.DayIcon = out.NightIcon = kIconNotAvailable;
         if (static_cast<std::size_t>(i) >= days) continue;
-        if (highs) Temperature((*highs)[i], out.High);
-        if (lows) Temperature((*lows)[i], out.Low);
+        out.HasHigh = highs && Temperature((*highs)[i], out.High);
+        out.HasLow = lows && Temperature((*lows)[i], out.Low);
         if (!dated[i]) continue;
         out.Date = DateText(dates[i]);
         WindowCodes(hourly, dates[i], dated[i + 1] ? &dates[i + 1] : nullptr, dayCodes, nightCodes);

@@ -242,24 +242,30 @@ ForecastPanelLayout ComputeForecastPanelLayout(int left, int top, int right, int
         c.date = MakeText(day.Date, x, fb + 145, fcw, 200, kMediumPoints, kDate);
         c.dayPicture = {WeatherPictureId(day.DayIcon, false), {pictureX, b + 200, pw, ph}};
         c.dayText = MakeText(day.DayText, x, fb + ph + 160, fcw, fH, kSmallPoints, kHigh);
-        c.high = MakeText(TemperatureText(day.High, report.TempUnit), x, fb + ph + 195, fcw, fH,
-                          kMediumPoints, kHigh);
+        c.high =
+            MakeText(day.HasHigh ? TemperatureText(day.High, report.TempUnit) : FixedText<100>(), x,
+                     fb + ph + 195, fcw, fH, kMediumPoints, kHigh);
         c.nightPicture = {WeatherPictureId(day.NightIcon, true),
                           {pictureX, b + H - ph - 215, pw, ph}};
         c.nightText = MakeText(day.NightText, x, fb + fH - 255, fcw, fH, kSmallPoints, kLow);
-        c.low = MakeText(TemperatureText(day.Low, report.TempUnit), x, fb + fH - 220, fcw, fH,
-                         kMediumPoints, kLow);
+        c.low = MakeText(day.HasLow ? TemperatureText(day.Low, report.TempUnit) : FixedText<100>(),
+                         x, fb + fH - 220, fcw, fH, kMediumPoints, kLow);
     }
 
     // The graph lies between the high texts and the night pictures: the
     // lowest value on the base, the highest G above it. Equal values use a
     // span of 10000, which lays every point on the base.
-    L.hasGraph = L.scale >= 0;
-    int64_t lo = report.Days[0].High, hi = lo;
+    // Days without a value take no part.
+    int64_t lo = INT64_MAX, hi = INT64_MIN;
     for (const ForecastDay& day : report.Days) {
-        lo = std::min<int64_t>({lo, day.High, day.Low});
-        hi = std::max<int64_t>({hi, day.High, day.Low});
+        for (auto [known, v] : {std::pair{day.HasHigh, day.High}, std::pair{day.HasLow, day.Low}})
+            if (known) {
+                lo = std::min<int64_t>(lo, v);
+                hi = std::max<int64_t>(hi, v);
+            }
     }
+    L.hasGraph = L.scale >= 0 && lo <= hi;
+    if (lo > hi) lo = hi = 0;
     const int64_t span = hi == lo ? 10000 : hi - lo;
     const int base = H - ph - 215;
     const int G = H - 2 * ph - 480;
@@ -280,6 +286,8 @@ ForecastPanelLayout ComputeForecastPanelLayout(int left, int top, int right, int
         lows.points[i] = {x, yOf(report.Days[i].Low)};
         highShadow.points[i] = {x + kShadowOffset, highs.points[i].y + kShadowOffset};
         lowShadow.points[i] = {x + kShadowOffset, lows.points[i].y + kShadowOffset};
+        highs.known[i] = highShadow.known[i] = report.Days[i].HasHigh;
+        lows.known[i] = lowShadow.known[i] = report.Days[i].HasLow;
     }
 
     L.sunLine = MakeText(SunLineText(report), fa, fb + fH - 70, fW, fH, kSmallPoints, kText);

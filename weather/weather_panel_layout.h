@@ -83,6 +83,7 @@ struct PlacedPicture {
 
 struct PanelCurve {
     CanvasPoint points[5];
+    bool known[5] = {true, true, true, true, true};  // unknown days break the curve
     uint32_t argb = 0;
 };
 

@@ -17,9 +17,18 @@ void DrawTextBox(Canvas& canvas, const TextBox& box) {
                     box.argb, box.align);
 }
 
+// Each run of known days is a curve of its own; a day alone between
+// unknown ones is a point, too short to draw.
 void DrawCurves(Canvas& canvas, const PanelCurve (&curves)[4]) {
-    for (const PanelCurve& c : curves)
-        canvas.DrawCurve(c.points, 5, panel_style::kPenWidth, c.argb);
+    for (const PanelCurve& c : curves) {
+        for (int first = 0; first < 5;) {
+            int end = first;
+            while (end < 5 && c.known[end]) ++end;
+            if (end - first >= 2)
+                canvas.DrawCurve(c.points + first, end - first, panel_style::kPenWidth, c.argb);
+            first = end + 1;
+        }
+    }
 }
 
 }  // namespace

@@ -23,6 +23,10 @@ struct ForecastDay {
     int32_t High = 0;
     int32_t NightIcon = 0;
     int32_t Low = 0;
+    // False when the provider gave no value: the field stays empty and the
+    // graph leaves the day out. The feed of the spec's service always has one.
+    bool HasHigh = true;
+    bool HasLow = true;
 };
 
 struct WeatherReport {

@@ -162,9 +162,10 @@ TEST(OpenMeteoForecast, NullsAndShortArraysNeverShiftDays) {
     reply["daily"]["sunrise"] = "07:36";
     WeatherReport r = Read(reply.dump());
     EXPECT_EQ(r.Days[0].High, 21);
-    EXPECT_EQ(r.Days[1].High, 0);
+    EXPECT_FALSE(r.Days[1].HasHigh);
+    EXPECT_TRUE(r.Days[2].HasHigh);
     EXPECT_EQ(r.Days[2].High, 22);
-    for (const ForecastDay& day : r.Days) EXPECT_EQ(day.Low, 0);
+    for (const ForecastDay& day : r.Days) EXPECT_FALSE(day.HasLow);
     EXPECT_EQ(r.Sunrise.Hour, 0);
     EXPECT_EQ(r.Sunset.Hour, 0);
 
@@ -182,10 +183,20 @@ TEST(OpenMeteoForecast, NullsAndShortArraysNeverShiftDays) {
     reply["daily"]["temperature_2m_max"][1] = 1e308;
     reply["daily"]["temperature_2m_max"][2] = -0.0;
     r = Read(reply.dump());
-    EXPECT_EQ(r.Days[0].High, 0);
-    EXPECT_EQ(r.Days[1].High, 0);
+    EXPECT_FALSE(r.Days[0].HasHigh);
+    EXPECT_FALSE(r.Days[1].HasHigh);
+    EXPECT_TRUE(r.Days[2].HasHigh);  // -0 is a temperature
     EXPECT_EQ(r.Days[2].High, 0);
     EXPECT_EQ(r.Days[3].High, 16);
+
+    // Without daily arrays no day has a value or a picture.
+    reply.erase("daily");
+    r = Read(reply.dump());
+    for (const ForecastDay& day : r.Days) {
+        EXPECT_FALSE(day.HasHigh || day.HasLow);
+        EXPECT_EQ(day.DayIcon, 44);
+        EXPECT_EQ(day.NightIcon, 44);
+    }
 
     // Without current conditions there is nothing to show.
     for (const char* key : {"temperature_2m", "weather_code", "time"}) {

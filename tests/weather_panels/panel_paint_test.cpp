@@ -7,6 +7,7 @@
 #include "overlay/image_canvas.h"
 #include "overlay/resource_images.h"
 #include "update/version_notice.h"
+#include "weather/weather_panel_layout.h"
 #include "weather/weather_panels.h"
 #include "weather_panels/sample_report.h"
 
@@ -115,6 +116,38 @@ TEST(ForecastPanelPaint, ColumnsGradientAndGraph) {
         EXPECT_GT(day, 2000) << i;
         EXPECT_GT(night, 2000) << i;
     }
+}
+
+// A day without a high or low (the provider gave none) shows no text and
+// breaks its curve; the known days keep the graph's range.
+TEST(ForecastPanelPaint, UnknownTemperaturesLeaveGaps) {
+    Screen s(1280, 1024);
+    ASSERT_TRUE(s.canvas);
+    WeatherReport r = SampleReport();
+    for (ForecastDay& d : r.Days) {
+        d.High = 20;
+        d.Low = 10;
+    }
+    r.Days[2].HasHigh = false;
+    r.Days[2].High = -40;  // left over in the record, never drawn
+    r.Days[0].HasLow = r.Days[2].HasLow = r.Days[4].HasLow = false;
+    PaintForecastPanel(*s.canvas, s.left, s.top, s.right, s.bottom, r);
+    const ForecastPanelLayout L = ComputeForecastPanelLayout(s.left, s.top, s.right, s.bottom, r);
+    EXPECT_TRUE(L.columns[2].high.text.empty());
+    EXPECT_TRUE(L.columns[0].low.text.empty());
+    EXPECT_EQ(L.columns[1].low.text, u"10\u00B0 C");
+    // Highs: day 0 to 1 and day 3 to 4 are drawn at the flat graph's top,
+    // nothing on either side of day 2.
+    EXPECT_EQ(s.At(600, 960), 0xFFE0D080);
+    EXPECT_EQ(s.At(1400, 960), 0xFFE0D080);
+    for (int x : {900, 1024, 1150}) EXPECT_NE(s.At(x, 960), 0xFFE0D080) << x;
+    // Lows: days 1 and 3 stand alone, so no low curve at all.
+    for (int x = 512; x < 1560; x += 8) EXPECT_NE(s.At(x, 1136), 0xFF75A0C6) << x;
+
+    // No day with any value: no graph, and still no crash.
+    for (ForecastDay& d : r.Days) d.HasHigh = d.HasLow = false;
+    EXPECT_FALSE(ComputeForecastPanelLayout(s.left, s.top, s.right, s.bottom, r).hasGraph);
+    PaintForecastPanel(*s.canvas, s.left, s.top, s.right, s.bottom, r);
 }
 
 // Pixels that differ between two screens of the same size, inside and
