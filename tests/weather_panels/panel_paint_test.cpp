@@ -51,6 +51,16 @@ int CountOther(Screen& s, int x0, int y0, int x1, int y1, uint32_t background) {
     return n;
 }
 
+// The sample with every day at a high of 20 and a low of 10: a flat graph.
+WeatherReport FlatReport() {
+    WeatherReport r = SampleReport();
+    for (ForecastDay& d : r.Days) {
+        d.High = 20;
+        d.Low = 10;
+    }
+    return r;
+}
+
 TEST(CurrentPanelPaint, BackgroundFollowsTheObservationTime) {
     struct Case {
         const char16_t* lastUpdated;
@@ -85,11 +95,7 @@ TEST(CurrentPanelPaint, BackgroundFollowsTheObservationTime) {
 TEST(ForecastPanelPaint, ColumnsGradientAndGraph) {
     Screen s(1280, 1024);
     ASSERT_TRUE(s.canvas);
-    WeatherReport r = SampleReport();
-    for (ForecastDay& d : r.Days) {
-        d.High = 20;
-        d.Low = 10;
-    }
+    WeatherReport r = FlatReport();
     PaintForecastPanel(*s.canvas, s.left, s.top, s.right, s.bottom, r);
     // Column 0's gradient (389, 712, 246, 674): the sky colour at its top,
     // 0xFF001030 towards its bottom, black in the gaps between columns.
@@ -123,11 +129,7 @@ TEST(ForecastPanelPaint, ColumnsGradientAndGraph) {
 TEST(ForecastPanelPaint, UnknownTemperaturesLeaveGaps) {
     Screen s(1280, 1024);
     ASSERT_TRUE(s.canvas);
-    WeatherReport r = SampleReport();
-    for (ForecastDay& d : r.Days) {
-        d.High = 20;
-        d.Low = 10;
-    }
+    WeatherReport r = FlatReport();
     r.Days[2].HasHigh = false;
     r.Days[2].High = -40;  // left over in the record, never drawn
     r.Days[0].HasLow = r.Days[2].HasLow = r.Days[4].HasLow = false;
