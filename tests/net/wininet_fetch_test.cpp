@@ -28,18 +28,8 @@ struct ProbeResult {
     std::string output;
 };
 
-class WinInetFetch : public ::testing::Test {
+class WinInetFetch : public WinePrefixTest {
   protected:
-    // One prefix for the whole binary: the caller's, or a fresh one.
-    static void SetUpTestSuite() {
-        prefix_ = new SuiteWinePrefix(SKYREEL_WINE_PREFIX_TOOL);
-        ASSERT_TRUE(prefix_->ok());
-    }
-    static void TearDownTestSuite() {
-        delete prefix_;
-        prefix_ = nullptr;
-    }
-
     // A path as the Win32 program names it: the Unix root is drive Z:.
     static std::string WinePath(const fs::path& p) { return "Z:" + p.string(); }
 
@@ -47,7 +37,7 @@ class WinInetFetch : public ::testing::Test {
         return ProbeUrl(mode, Utf16ToUtf8(server.Url(urlPath)), target);
     }
     ProbeResult ProbeUrl(const std::string& mode, const std::string& url, const fs::path& target) {
-        const std::string command = "WINEPREFIX='" + prefix_->path() +
+        const std::string command = "WINEPREFIX='" + PrefixPath() +
                                     "' WINEDEBUG=-all wine '" SKYREEL_FETCH_PROBE "' " + mode +
                                     " '" + url + "' '" + WinePath(target) + "' 2>/dev/null";
         ProbeResult r;
@@ -64,11 +54,9 @@ class WinInetFetch : public ::testing::Test {
 
     fs::path Target(const std::string& name = "target.bin") const { return dir / name; }
 
-    static SuiteWinePrefix* prefix_;
     TempDir dir;
     HttpTestServer server;
 };
-SuiteWinePrefix* WinInetFetch::prefix_ = nullptr;
 
 std::string Bytes(std::size_t n) {
     std::string s(n, '\0');

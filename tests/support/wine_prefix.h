@@ -2,6 +2,8 @@
 // side only), made by the project's prefix tool (tools/wine-prefix.sh).
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -30,3 +32,20 @@ class SuiteWinePrefix {
     std::string path_;
     bool ok_ = true;
 };
+
+#ifdef SKYREEL_WINE_PREFIX_TOOL
+// A fixture whose tests share the binary's prefix (Prefix()), made once
+// before the first test of the suite and kept until its last.
+class WinePrefixTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        prefix_ = std::make_unique<SuiteWinePrefix>(SKYREEL_WINE_PREFIX_TOOL);
+        ASSERT_TRUE(prefix_->ok());
+    }
+    static void TearDownTestSuite() { prefix_.reset(); }
+    static const std::string& PrefixPath() { return prefix_->path(); }
+
+  private:
+    static inline std::unique_ptr<SuiteWinePrefix> prefix_;
+};
+#endif

@@ -10,6 +10,7 @@
 #include "base/process_state.h"
 #include "net/endpoints.h"
 #include "settings/settings.h"
+#include "support/eventually.h"
 #include "support/http_test_server.h"
 #include "support/temp_dir.h"
 #include "weather/open_meteo_replies.h"
@@ -21,15 +22,6 @@ using namespace open_meteo_replies;
 constexpr int64_t kSecond = kFileTimeTicksPerSecond;
 constexpr uint32_t kStartTick = 1000;
 const std::string kForecastPath = "/v1/forecast";
-
-template <typename F>
-bool Eventually(F&& done) {
-    for (int i = 0; i < 500; ++i) {
-        if (done()) return true;
-        SleepMillis(10);
-    }
-    return done();
-}
 
 class OpenMeteoFeedTest : public ::testing::Test {
   protected:

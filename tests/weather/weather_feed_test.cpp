@@ -12,6 +12,7 @@
 #include "base/process_state.h"
 #include "net/endpoints.h"
 #include "settings/settings.h"
+#include "support/eventually.h"
 #include "support/http_test_server.h"
 #include "support/temp_dir.h"
 #include "weather/feed_text.h"
@@ -25,16 +26,6 @@ const std::string kFeedPath = "/weather/local/RSXX0091";
 void SetLocationId(std::u16string_view id) {
     std::lock_guard<std::mutex> lock(SettingsLock);
     Settings.weather_loc_id.Assign(id);
-}
-
-// Polls `done` for up to five seconds.
-template <typename F>
-bool Eventually(F&& done) {
-    for (int i = 0; i < 500; ++i) {
-        if (done()) return true;
-        SleepMillis(10);
-    }
-    return done();
 }
 
 class WeatherFeedTest : public ::testing::Test {

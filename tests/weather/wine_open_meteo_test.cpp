@@ -15,20 +15,11 @@
 #include "weather/open_meteo_replies.h"
 
 namespace {
-class WineOpenMeteo : public ::testing::Test {
+class WineOpenMeteo : public WinePrefixTest {
   protected:
-    static void SetUpTestSuite() {
-        prefix_ = new SuiteWinePrefix(SKYREEL_WINE_PREFIX_TOOL);
-        ASSERT_TRUE(prefix_->ok());
-    }
-    static void TearDownTestSuite() {
-        delete prefix_;
-        prefix_ = nullptr;
-    }
-
     // The probe's output and exit code.
     std::pair<std::string, int> Probe(const std::string& arguments) {
-        const std::string command = "WINEPREFIX='" + prefix_->path() +
+        const std::string command = "WINEPREFIX='" + PrefixPath() +
                                     "' WINEDEBUG=-all wine '" SKYREEL_OPEN_METEO_PROBE "' " +
                                     arguments + " 2>/dev/null";
         std::string output;
@@ -45,11 +36,9 @@ class WineOpenMeteo : public ::testing::Test {
     std::string Site() const { return Utf16ToUtf8(server.BaseUrl()); }
     std::string Folder() const { return "'Z:" + dir.path().string() + "'"; }
 
-    static SuiteWinePrefix* prefix_;
     TempDir dir;
     HttpTestServer server;
 };
-SuiteWinePrefix* WineOpenMeteo::prefix_ = nullptr;
 
 TEST_F(WineOpenMeteo, ForecastThroughWinInet) {
     server.Serve("/v1/forecast", open_meteo_replies::Forecast('F'), "application/json");
