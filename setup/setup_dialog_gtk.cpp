@@ -61,7 +61,8 @@ void SetLocationName(std::u16string_view name) {
 // Shows the photo source chosen: the gallery list, or the folder and its picker.
 void EnableSource(bool folder) {
     gtk_widget_set_sensitive(Widget("gallery"), !folder);
-    for (const char* id : {"folder_name", "choose_folder"}) gtk_widget_set_sensitive(Widget(id), folder);
+    for (const char* id : {"folder_name", "choose_folder"})
+        gtk_widget_set_sensitive(Widget(id), folder);
 }
 
 void ShowFolder(std::u16string folder) {
@@ -78,19 +79,20 @@ void ShowCacheLine(const std::u16string& text, bool clearable) {
 // while the dialog still exists.
 void AskUser(GtkMessageType type, GtkButtonsType buttons, std::u16string_view text,
              std::function<void(int)> answered = {}) {
-    GtkWidget* box = gtk_message_dialog_new(
-        GTK_WINDOW(g_dialog->window),
-        GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT), type, buttons, "%s",
-        Utf16ToUtf8(text).c_str());
+    GtkWidget* box =
+        gtk_message_dialog_new(GTK_WINDOW(g_dialog->window),
+                               GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
+                               type, buttons, "%s", Utf16ToUtf8(text).c_str());
     gtk_window_set_title(GTK_WINDOW(box), Utf16ToUtf8(kSetupMessageCaption).c_str());
     auto* callback = new std::function<void(int)>(std::move(answered));
     g_signal_connect_data(
         box, "response", G_CALLBACK(+[](GtkDialog* d, int response, gpointer data) {
             auto* f = static_cast<std::function<void(int)>*>(data);
-            gtk_widget_destroy(GTK_WIDGET(d));
             if (g_dialog && *f) (*f)(response);
+            gtk_widget_destroy(GTK_WIDGET(d));
         }),
-        callback, [](gpointer data, GClosure*) { delete static_cast<std::function<void(int)>*>(data); },
+        callback,
+        [](gpointer data, GClosure*) { delete static_cast<std::function<void(int)>*>(data); },
         GConnectFlags(0));
     gtk_widget_show(box);
 }
@@ -212,8 +214,7 @@ void OnChooseFolder(GtkButton*, gpointer) {
     gtk_window_set_destroy_with_parent(GTK_WINDOW(picker), TRUE);
     gtk_file_chooser_set_local_only(GTK_FILE_CHOOSER(picker), TRUE);
     if (!g_dialog->folder.empty())
-        gtk_file_chooser_set_filename(GTK_FILE_CHOOSER(picker),
-                                      ToPath(g_dialog->folder).c_str());
+        gtk_file_chooser_set_filename(GTK_FILE_CHOOSER(picker), ToPath(g_dialog->folder).c_str());
     g_signal_connect(picker, "response", G_CALLBACK(OnFolderPicked), nullptr);
     g_signal_connect(picker, "destroy", G_CALLBACK(OnFolderPickerGone), nullptr);
     gtk_widget_show(picker);

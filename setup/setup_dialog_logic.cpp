@@ -69,8 +69,8 @@ std::u16string_view FolderRefusal(std::u16string_view folder) {
 
 std::u16string CacheLineText(const CacheUsage& usage) {
     if (usage.photos <= 0) return u"Cache: empty";
-    return u"Cache: " + DecimalText(usage.photos) + (usage.photos == 1 ? u" photo, " : u" photos, ") +
-           SizeText(usage.bytes);
+    return u"Cache: " + DecimalText(usage.photos) +
+           (usage.photos == 1 ? u" photo, " : u" photos, ") + SizeText(usage.bytes);
 }
 
 CacheLineView ClearCacheConfirmed() {

@@ -78,8 +78,8 @@ struct SetupDialogChoices {
     int dloption = 0;  // the selected gallery; -1 when none is, which stores 0
     bool show_weather = false;
     bool show_newver = false;
-    char16_t tempUnit = 0;  // 'C' or 'F'; 0 keeps the unit shown
-    bool useFolder = false;  // "Photos from my folder" is chosen
+    char16_t tempUnit = 0;    // 'C' or 'F'; 0 keeps the unit shown
+    bool useFolder = false;   // "Photos from my folder" is chosen
     std::u16string folder{};  // the folder shown, empty when none
 };
 

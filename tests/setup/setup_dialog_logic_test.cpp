@@ -211,8 +211,7 @@ TEST_F(SetupDialogLogic, CacheLineCountsPhotosAndRoundsTheirSize) {
         {{100, 999 * kMB + kMB / 2}, u"Cache: 100 photos, 1.0 GB"},
         {{100, 12 * kGB + kGB / 3}, u"Cache: 100 photos, 12 GB"},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(CacheLineText(c.usage), c.line) << Utf16ToUtf8(c.line);
+    for (const auto& c : cases) EXPECT_EQ(CacheLineText(c.usage), c.line) << Utf16ToUtf8(c.line);
 }
 
 TEST_F(SetupDialogLogic, FillShowsTheFolderAndTheCache) {
@@ -267,16 +266,22 @@ TEST_F(SetupDialogLogic, FolderRefusalGuardsTheCacheAndThePath) {
 TEST_F(SetupDialogLogic, OkStoresTheChosenFolderOrClearsIt) {
     TempDir elsewhere;
     const std::u16string outside = FromPath(elsewhere.path()).value();
-    ApplySetupDialogOk({.dloption = 2, .show_weather = true, .show_newver = true,
-                        .useFolder = true, .folder = outside},
+    ApplySetupDialogOk({.dloption = 2,
+                        .show_weather = true,
+                        .show_newver = true,
+                        .useFolder = true,
+                        .folder = outside},
                        PendingLocationRecord{});
     ReloadSettings();
     EXPECT_EQ(Settings.photo_folder.view(), outside);
     EXPECT_EQ(Settings.dloption, 2);  // the gallery is kept for the day the folder goes
 
     // Choosing the gallery list again forgets the folder and keeps the file as before.
-    EXPECT_EQ(ApplySetupDialogOk({.dloption = 2, .show_weather = true, .show_newver = true,
-                                  .useFolder = false, .folder = outside},
+    EXPECT_EQ(ApplySetupDialogOk({.dloption = 2,
+                                  .show_weather = true,
+                                  .show_newver = true,
+                                  .useFolder = false,
+                                  .folder = outside},
                                  PendingLocationRecord{}),
               u"");
     ReloadSettings();
@@ -290,10 +295,12 @@ TEST_F(SetupDialogLogic, OkWithARefusedOrMissingFolderStoresNothing) {
     const std::u16string folders[] = {data, data + kPathSeparator + u"photos", u""};
     for (const auto& folder : folders) {
         SCOPED_TRACE(Utf16ToUtf8(folder));
-        std::u16string_view refusal = ApplySetupDialogOk(
-            {.dloption = 4, .show_weather = false, .show_newver = false, .useFolder = true,
-             .folder = folder},
-            Place(u"Oslo, Norway", u"NOXX0029"));
+        std::u16string_view refusal = ApplySetupDialogOk({.dloption = 4,
+                                                          .show_weather = false,
+                                                          .show_newver = false,
+                                                          .useFolder = true,
+                                                          .folder = folder},
+                                                         Place(u"Oslo, Norway", u"NOXX0029"));
         EXPECT_EQ(refusal, folder.empty() ? kNoFolderText : kFolderInDataFolderText);
         EXPECT_FALSE(std::filesystem::exists(dir / "settings.cfg"));
         EXPECT_EQ(Settings.photo_folder.view(), u"/kept/as/it/was");

@@ -1,8 +1,8 @@
 // The setup dialog's photo source and cache controls on GTK, driven under
 // Xvfb: the folder chooser, the refusals, what OK stores, the cache line and
 // "Clear cache" with its question, over real files in temporary folders.
-#include <gtk/gtk.h>
 #include <gtest/gtest.h>
+#include <gtk/gtk.h>
 
 #include <filesystem>
 #include <map>

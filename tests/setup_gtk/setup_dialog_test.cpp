@@ -156,9 +156,18 @@ TEST_F(SetupDialogTest, TabFollowsTheOrderOfTheLayout) {
     // Tab moves the focus only inside the window that has the keyboard.
     gtk_window_present(window);
     ASSERT_TRUE(PumpUntil([&] { return gtk_window_is_active(window); }, 3000));
-    const char* ids[] = {"ok",           "cancel",          "source_gallery", "source_folder",
-                         "gallery",      "choose_folder",   "clear_cache",    "home_website",
-                         "show_newver",  "show_weather",    "change_location", "unit_celsius",
+    const char* ids[] = {"ok",
+                         "cancel",
+                         "source_gallery",
+                         "source_folder",
+                         "gallery",
+                         "choose_folder",
+                         "clear_cache",
+                         "home_website",
+                         "show_newver",
+                         "show_weather",
+                         "change_location",
+                         "unit_celsius",
                          "unit_fahrenheit"};
     std::vector<std::string> order;
     for (int i = 0; i < 11; ++i) {
