@@ -247,6 +247,8 @@ TEST_F(SetupDialogLogic, FolderRefusalGuardsTheCacheAndThePath) {
     } cases[] = {
         {outside, u""},
         {outside + sep + u"not made yet", u""},
+        // The folder that holds the data folder (My Pictures) is the user's own.
+        {FromPath(dir.path().parent_path()).value(), u""},
         {u"", kNoFolderText},
         {data, kFolderInDataFolderText},
         {data + sep, kFolderInDataFolderText},
