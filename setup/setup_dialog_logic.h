@@ -49,8 +49,8 @@ inline constexpr char16_t kFolderUnfitText[] =
 inline constexpr char16_t kNoFolderText[] =
     u"Please choose the folder of your photos with \"Choose...\", or choose the gallery.";
 inline constexpr char16_t kClearCacheQuestion[] =
-    u"Delete the photos the saver has downloaded? It downloads new ones when it next runs. "
-    u"Your own folders are never touched.";
+    u"Delete the photos the saver has downloaded? It downloads new ones when it shows the "
+    u"gallery again. Your own folders are never touched.";
 
 // The folder as the dialog shows it: the path, or kNoFolderChosenText.
 std::u16string FolderLabel(std::u16string_view folder);
@@ -61,8 +61,8 @@ std::u16string_view FolderRefusal(std::u16string_view folder);
 // The cache line: "Cache: empty", "Cache: 1 photo, 12 KB", "Cache: 3 photos,
 // 1.2 MB", "Cache: 87 photos, 143 MB". Sizes are in units of 1024 bytes: KB
 // below 1000 KB, rounded up (a small photo is never "0 KB"); then MB with
-// one decimal below 10 MB, whole MB below 1000 MB, then GB with one decimal;
-// those rounded to the nearest.
+// one decimal below 10 MB, whole MB below 1000 MB, then GB the same way;
+// MB and GB rounded to the nearest.
 std::u16string CacheLineText(const CacheUsage& usage);
 
 // "Clear cache" confirmed: deletes the saver's own photos (ClearPhotoCache)

@@ -118,8 +118,8 @@ int AskUser(HWND dialog, std::u16string_view text, UINT kind) {
 // could not be made. Only file-system folders can be chosen: a library or
 // a device without a path has none to store.
 std::optional<std::u16string> PickFolder(HWND owner, const std::u16string& start) {
-    // The setup mode has not started COM on this thread; a second start is
-    // counted and undone like the first.
+    // COM runs for the picker's life only. A start that finds it running
+    // (S_FALSE) counts too, so every successful start is undone.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     std::optional<std::u16string> folder;
     IFileOpenDialog* picker = nullptr;
