@@ -4,12 +4,20 @@
 // and the widgets. OK and Cancel (also Esc and the close box) end the setup
 // run mode through PostQuit and destroy the dialog.
 //
-// Implemented: gallery list, weather and new-version check boxes, location
-//   label and "Change", new-version notice, "Home Website", OK/Cancel,
-//   Enter/Esc/close box, transient parent from an X window ID.
+// Implemented: photo source (gallery list or a folder of the user's, picked
+//   with GtkFileChooserDialog in folder mode), cache line and "Clear cache"
+//   with its question, refusals as warning boxes, weather and new-version
+//   check boxes, location label and "Change", new-version notice, "Home
+//   Website", OK/Cancel, Enter/Esc/close box, transient parent from an X
+//   window ID.
 // Missing: nothing.
 #include <gdk/gdkx.h>
 #include <gtk/gtk.h>
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
 
 #include "base/process_state.h"
 #include "base/text.h"
@@ -26,7 +34,9 @@ struct SetupDialog {
     GtkBuilder* builder = nullptr;
     GtkWidget* window = nullptr;
     GtkWidget* locationDialog = nullptr;  // the open location dialog, if any
+    GtkWidget* folderPicker = nullptr;    // the open folder chooser, if any
     GdkWindow* owner = nullptr;           // the foreign transient parent, if any
+    std::u16string folder;                // the folder shown; empty when none
 };
 SetupDialog* g_dialog = nullptr;
 
@@ -46,6 +56,49 @@ void EnableLocation(bool on) {
 
 void SetLocationName(std::u16string_view name) {
     gtk_label_set_text(GTK_LABEL(Widget("location_name")), Utf16ToUtf8(name).c_str());
+}
+
+// Shows the photo source chosen: the gallery list, or the folder and its picker.
+void EnableSource(bool folder) {
+    gtk_widget_set_sensitive(Widget("gallery"), !folder);
+    for (const char* id : {"folder_name", "choose_folder"})
+        gtk_widget_set_sensitive(Widget(id), folder);
+}
+
+void ShowFolder(std::u16string folder) {
+    gtk_label_set_text(GTK_LABEL(Widget("folder_name")), Utf16ToUtf8(FolderLabel(folder)).c_str());
+    g_dialog->folder = std::move(folder);
+}
+
+void ShowCacheLine(const std::u16string& text, bool clearable) {
+    gtk_label_set_text(GTK_LABEL(Widget("cache_line")), Utf16ToUtf8(text).c_str());
+    gtk_widget_set_sensitive(Widget("clear_cache"), clearable);
+}
+
+// A modal message box over the dialog; `answered` gets the button pressed
+// while the dialog still exists.
+void AskUser(GtkMessageType type, GtkButtonsType buttons, std::u16string_view text,
+             std::function<void(int)> answered = {}) {
+    GtkWidget* box =
+        gtk_message_dialog_new(GTK_WINDOW(g_dialog->window),
+                               GtkDialogFlags(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
+                               type, buttons, "%s", Utf16ToUtf8(text).c_str());
+    gtk_window_set_title(GTK_WINDOW(box), Utf16ToUtf8(kSetupMessageCaption).c_str());
+    auto* callback = new std::function<void(int)>(std::move(answered));
+    g_signal_connect_data(
+        box, "response", G_CALLBACK(+[](GtkDialog* d, int response, gpointer data) {
+            auto* f = static_cast<std::function<void(int)>*>(data);
+            if (g_dialog && *f) (*f)(response);
+            gtk_widget_destroy(GTK_WIDGET(d));
+        }),
+        callback,
+        [](gpointer data, GClosure*) { delete static_cast<std::function<void(int)>*>(data); },
+        GConnectFlags(0));
+    gtk_widget_show(box);
+}
+
+void Warn(std::u16string_view text) {
+    AskUser(GTK_MESSAGE_WARNING, GTK_BUTTONS_OK, text);
 }
 
 void ShowProgramIcon() {
@@ -86,6 +139,12 @@ void FillControls() {
         TRUE);
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(Widget("show_newver")), fill.show_newver);
 
+    gtk_toggle_button_set_active(
+        GTK_TOGGLE_BUTTON(Widget(fill.useFolder ? "source_folder" : "source_gallery")), TRUE);
+    EnableSource(fill.useFolder);
+    ShowFolder(fill.folder);
+    ShowCacheLine(fill.cacheLine, fill.cacheClearable);
+
     FillLabelTemplate(GTK_LABEL(Widget("about")), Utf16ToUtf8(fill.version).c_str());
     if (fill.newerVersion)
         FillLabelTemplate(GTK_LABEL(Widget("newver_message")), Utf16ToUtf8(fill.newver).c_str());
@@ -104,8 +163,69 @@ void OnOk(GtkButton*, gpointer) {
     choices.show_weather = Ticked("show_weather");
     choices.show_newver = Ticked("show_newver");
     choices.tempUnit = Ticked("unit_fahrenheit") ? u'F' : u'C';
-    ApplySetupDialogOk(choices, PendingLocation);
+    choices.useFolder = Ticked("source_folder");
+    choices.folder = g_dialog->folder;
+    if (std::u16string_view refusal = ApplySetupDialogOk(choices, PendingLocation);
+        !refusal.empty()) {
+        Warn(refusal);  // the dialog stays open for another choice
+        return;
+    }
     Close();
+}
+
+void OnSourceToggled(GtkToggleButton* folder, gpointer) {
+    EnableSource(gtk_toggle_button_get_active(folder));
+}
+
+void OnFolderPicked(GtkDialog* picker, int response, gpointer) {
+    std::optional<std::u16string> folder;
+    bool picked = response == GTK_RESPONSE_ACCEPT;
+    if (picked) {
+        if (gchar* name = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(picker))) {
+            // A name that is no valid text cannot be stored: refused as unfit.
+            folder = FromPath(std::filesystem::path(name));
+            g_free(name);
+        }
+    }
+    gtk_widget_destroy(GTK_WIDGET(picker));  // clears folderPicker
+    if (!g_dialog || !picked) return;
+    std::u16string_view refusal = folder ? FolderRefusal(*folder) : kFolderUnfitText;
+    if (!refusal.empty())
+        Warn(refusal);
+    else
+        ShowFolder(*folder);
+}
+
+void OnFolderPickerGone(GtkWidget*, gpointer) {
+    if (g_dialog) g_dialog->folderPicker = nullptr;
+}
+
+void OnChooseFolder(GtkButton*, gpointer) {
+    if (g_dialog->folderPicker) {
+        gtk_window_present(GTK_WINDOW(g_dialog->folderPicker));
+        return;
+    }
+    GtkWidget* picker = gtk_file_chooser_dialog_new(
+        Utf16ToUtf8(kFolderPickerTitle).c_str(), GTK_WINDOW(g_dialog->window),
+        GTK_FILE_CHOOSER_ACTION_SELECT_FOLDER, "_Cancel", GTK_RESPONSE_CANCEL, "_Select",
+        GTK_RESPONSE_ACCEPT, nullptr);
+    g_dialog->folderPicker = picker;
+    gtk_window_set_modal(GTK_WINDOW(picker), TRUE);
+    gtk_window_set_destroy_with_parent(GTK_WINDOW(picker), TRUE);
+    gtk_file_chooser_set_local_only(GTK_FILE_CHOOSER(picker), TRUE);
+    if (!g_dialog->folder.empty())
+        gtk_file_chooser_set_filename(GTK_FILE_CHOOSER(picker), ToPath(g_dialog->folder).c_str());
+    g_signal_connect(picker, "response", G_CALLBACK(OnFolderPicked), nullptr);
+    g_signal_connect(picker, "destroy", G_CALLBACK(OnFolderPickerGone), nullptr);
+    gtk_widget_show(picker);
+}
+
+void OnClearCache(GtkButton*, gpointer) {
+    AskUser(GTK_MESSAGE_QUESTION, GTK_BUTTONS_YES_NO, kClearCacheQuestion, [](int response) {
+        if (response != GTK_RESPONSE_YES) return;
+        CacheLineView line = ClearCacheConfirmed();
+        ShowCacheLine(line.text, line.clearable);
+    });
 }
 
 void OnCancel(GtkButton*, gpointer) {
@@ -173,6 +293,9 @@ bool CreateSetupDialog(uint64_t parent) {
     g_signal_connect(Widget("home_website"), "clicked", G_CALLBACK(OnHomeWebsite), nullptr);
     g_signal_connect(Widget("show_weather"), "toggled", G_CALLBACK(OnWeatherToggled), nullptr);
     g_signal_connect(Widget("change_location"), "clicked", G_CALLBACK(OnChangeLocation), nullptr);
+    g_signal_connect(Widget("source_folder"), "toggled", G_CALLBACK(OnSourceToggled), nullptr);
+    g_signal_connect(Widget("choose_folder"), "clicked", G_CALLBACK(OnChooseFolder), nullptr);
+    g_signal_connect(Widget("clear_cache"), "clicked", G_CALLBACK(OnClearCache), nullptr);
     g_signal_connect(g_dialog->window, "destroy", G_CALLBACK(OnDestroy), nullptr);
     AttachDialogKeys(GTK_WINDOW(g_dialog->window), ok, cancel, GTK_CONTAINER(Widget("layout")));
 

@@ -1,7 +1,9 @@
-// The setup dialog's fill and OK steps. The version texts go out bare: each
-// backend's layout holds the sentence they are put into.
+// The setup dialog's fill and OK steps, and the photo source and cache
+// parts. The version texts go out bare: each backend's layout holds the
+// sentence they are put into.
 #include "setup/setup_dialog_logic.h"
 
+#include "base/process_state.h"
 #include "base/saver_app.h"
 #include "base/text.h"
 #include "settings/gallery_table.h"
@@ -17,7 +19,64 @@ bool LocationChanged(const PendingLocationRecord& pending) {
            (!pending.id.empty() &&
             !EqualsNoCase(pending.id.view(), Settings.weather_loc_id.view()));
 }
+
+// A control character would be stored as a blank (the settings file is one
+// entry a line): another folder than the one chosen.
+bool HasControlCharacter(std::u16string_view s) {
+    for (char16_t c : s)
+        if (c < 0x20 || c == 0x7F) return true;
+    return false;
+}
+
+// `bytes` in whole `unit`s, rounded to the nearest.
+uint64_t Nearest(uint64_t bytes, uint64_t unit) {
+    return bytes / unit + (bytes % unit >= unit / 2);
+}
+
+// `bytes` in `unit`s: with one decimal below 10 units, whole from there on.
+std::u16string InUnits(uint64_t bytes, uint64_t unit) {
+    const uint64_t tenths = (bytes / unit) * 10 + Nearest((bytes % unit) * 10, unit);
+    if (tenths >= 100) return DecimalText(static_cast<int64_t>(Nearest(bytes, unit)));
+    return DecimalText(static_cast<int64_t>(tenths / 10)) + u"." +
+           DecimalText(static_cast<int64_t>(tenths % 10));
+}
+
+std::u16string SizeText(uint64_t bytes) {
+    constexpr uint64_t kKilo = 1024, kMega = kKilo * kKilo, kGiga = kMega * kKilo;
+    constexpr uint64_t kLargest = 1000;  // of one unit, before the next one takes over
+    const uint64_t kb = bytes / kKilo + (bytes % kKilo != 0);
+    if (kb < kLargest) return DecimalText(static_cast<int64_t>(kb)) + u" KB";
+    if (Nearest(bytes, kMega) < kLargest) return InUnits(bytes, kMega) + u" MB";
+    return InUnits(bytes, kGiga) + u" GB";
+}
+
+CacheLineView CacheLineNow() {
+    const CacheUsage usage = MeasurePhotoCache();
+    return {CacheLineText(usage), usage.photos > 0};
+}
 }  // namespace
+
+std::u16string FolderLabel(std::u16string_view folder) {
+    return folder.empty() ? std::u16string(kNoFolderChosenText) : std::u16string(folder);
+}
+
+std::u16string_view FolderRefusal(std::u16string_view folder) {
+    if (folder.empty()) return kNoFolderText;
+    if (folder.size() > PathText::kCapacity || HasControlCharacter(folder)) return kFolderUnfitText;
+    if (LiesInDataFolder(folder)) return kFolderInDataFolderText;
+    return {};
+}
+
+std::u16string CacheLineText(const CacheUsage& usage) {
+    if (usage.photos <= 0) return u"Cache: empty";
+    return u"Cache: " + DecimalText(usage.photos) +
+           (usage.photos == 1 ? u" photo, " : u" photos, ") + SizeText(usage.bytes);
+}
+
+CacheLineView ClearCacheConfirmed() {
+    ClearPhotoCache();
+    return CacheLineNow();
+}
 
 SetupDialogFill FillSetupDialog() {
     SetupDialogFill fill;
@@ -38,10 +97,23 @@ SetupDialogFill FillSetupDialog() {
     fill.version = SaverApp.Version;
     fill.newerVersion = NewerVersionKnown();
     if (fill.newerVersion) fill.newver = NewVersionText();
+    fill.folder = Settings.photo_folder.str();
+    fill.useFolder = !fill.folder.empty();
+    CacheLineView cache = CacheLineNow();
+    fill.cacheLine = std::move(cache.text);
+    fill.cacheClearable = cache.clearable;
     return fill;
 }
 
-void ApplySetupDialogOk(const SetupDialogChoices& choices, const PendingLocationRecord& pending) {
+std::u16string_view ApplySetupDialogOk(const SetupDialogChoices& choices,
+                                       const PendingLocationRecord& pending) {
+    if (choices.useFolder) {
+        if (std::u16string_view refusal = FolderRefusal(choices.folder); !refusal.empty())
+            return refusal;
+        Settings.photo_folder.Assign(choices.folder);
+    } else {
+        Settings.photo_folder.Clear();
+    }
     ApplyGalleryEntry(kGalleryKey, DecimalText(choices.dloption));
     Settings.show_newver = choices.show_newver ? 1 : 0;
     Settings.show_weather = choices.show_weather ? 1 : 0;
@@ -56,6 +128,7 @@ void ApplySetupDialogOk(const SetupDialogChoices& choices, const PendingLocation
         DiscardWeatherCache();
     }
     SaveSettings();
+    return {};
 }
 
 std::optional<std::u16string> LocationNameAfterChange(LocationDialogEnd end,

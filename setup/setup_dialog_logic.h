@@ -7,10 +7,12 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "setup/location_dialog_logic.h"
 #include "setup/location_search.h"
+#include "slideshow/photo_cache.h"
 
 // Everything the dialog shows when it opens.
 struct SetupDialogFill {
@@ -24,6 +26,10 @@ struct SetupDialogFill {
     std::u16string version;        // the program's version, for the about text
     bool newerVersion = false;     // the new-version icon and message show
     std::u16string newver;         // the newer version, for the message
+    bool useFolder = false;        // "Photos from my folder" is chosen, not the gallery list
+    std::u16string folder;         // the stored folder; empty when none
+    std::u16string cacheLine;      // what the cache holds, e.g. "Cache: 87 photos, 143 MB"
+    bool cacheClearable = false;   // "Clear cache" can be pressed: the cache holds a photo
 };
 
 // The location label when the stored place is none the weather provider knows.
@@ -31,12 +37,50 @@ inline constexpr char16_t kChoosePlaceText[] = u"Please, choose a place.";
 
 SetupDialogFill FillSetupDialog();
 
+// The photo source's texts.
+inline constexpr char16_t kNoFolderChosenText[] = u"No folder chosen yet.";
+inline constexpr char16_t kFolderPickerTitle[] = u"Choose the folder of your photos";
+inline constexpr char16_t kSetupMessageCaption[] = u"Skyreel";
+inline constexpr char16_t kFolderInDataFolderText[] =
+    u"This folder holds the saver's own cache. Please choose another folder.";
+inline constexpr char16_t kFolderUnfitText[] =
+    u"The saver cannot store the path of this folder: it is too long or holds control "
+    u"characters. Please choose another folder.";
+inline constexpr char16_t kNoFolderText[] =
+    u"Please choose the folder of your photos with \"Choose...\", or choose the gallery.";
+inline constexpr char16_t kClearCacheQuestion[] =
+    u"Delete the photos the saver has downloaded? It downloads new ones when it shows the "
+    u"gallery again. Your own folders are never touched.";
+
+// The folder as the dialog shows it: the path, or kNoFolderChosenText.
+std::u16string FolderLabel(std::u16string_view folder);
+// Why `folder` cannot be the photo source: the message to show, or empty
+// when it can. An empty folder is refused with kNoFolderText.
+std::u16string_view FolderRefusal(std::u16string_view folder);
+
+// The cache line: "Cache: empty", "Cache: 1 photo, 12 KB", "Cache: 3 photos,
+// 1.2 MB", "Cache: 87 photos, 143 MB". Sizes are in units of 1024 bytes: KB
+// below 1000 KB, rounded up (a small photo is never "0 KB"); then MB with
+// one decimal below 10 MB, whole MB below 1000 MB, then GB the same way;
+// MB and GB rounded to the nearest.
+std::u16string CacheLineText(const CacheUsage& usage);
+
+// "Clear cache" confirmed: deletes the saver's own photos (ClearPhotoCache)
+// and returns the dialog's new cache line and whether Clear stays enabled.
+struct CacheLineView {
+    std::u16string text;
+    bool clearable = false;
+};
+CacheLineView ClearCacheConfirmed();
+
 // The values of the controls when OK is pressed.
 struct SetupDialogChoices {
     int dloption = 0;  // the selected gallery; -1 when none is, which stores 0
     bool show_weather = false;
     bool show_newver = false;
-    char16_t tempUnit = 0;  // 'C' or 'F'; 0 keeps the unit shown
+    char16_t tempUnit = 0;    // 'C' or 'F'; 0 keeps the unit shown
+    bool useFolder = false;   // "Photos from my folder" is chosen
+    std::u16string folder{};  // the folder shown, empty when none
 };
 
 // OK: stores the choices in Settings and, when `pending` names another place
@@ -44,9 +88,14 @@ struct SetupDialogChoices {
 // weather and stores the place; a unit other than the one shown when the
 // dialog opened is stored as chosen and discards the cached weather too (a
 // unit never chosen stays unstored, following the system); then saves the
-// settings file. Cancel has no
-// step: it stores nothing.
-void ApplySetupDialogOk(const SetupDialogChoices& choices, const PendingLocationRecord& pending);
+// settings file. The photo folder is stored while "Photos from my folder" is
+// chosen and cleared while the gallery list is; the gallery is stored
+// either way. When the chosen folder is refused (FolderRefusal), nothing
+// at all is stored and the refusal is returned: the dialog shows it and
+// stays open. Returns empty when stored. Cancel has no step: it stores
+// nothing.
+std::u16string_view ApplySetupDialogOk(const SetupDialogChoices& choices,
+                                       const PendingLocationRecord& pending);
 
 // "Change" ended: the text the location label shows from now on, or nothing
 // when the location dialog ended without a place.

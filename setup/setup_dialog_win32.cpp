@@ -6,7 +6,10 @@
 // request of the host's setup loop and destroys the dialog.
 //
 // Implemented / Missing (setup/setup_dialog.h on Win32):
-//   [x] dialog 101: gallery list, weather and new-version check boxes,
+//   [x] dialog 101: photo source (gallery list, or a folder picked with the
+//       common item dialog in folder mode), cache line and "Clear cache"
+//       after a yes/no question, refusals in warning boxes,
+//       gallery list, weather and new-version check boxes,
 //       location label and "Change" (dialog 132, location_dialog_win32.cpp),
 //       new-version notice with the system's warning icon, "Home Website"
 //       (ShellExecuteW), OK/Cancel/Esc/close box
@@ -15,8 +18,11 @@
 #include <windows.h>
 // The other system headers need windows.h first.
 #include <shellapi.h>
+#include <shobjidl.h>
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "base/process_state.h"
 #include "net/endpoints.h"
@@ -42,6 +48,12 @@ constexpr int kLocationCaptionId = 1014;
 constexpr int kLocationNameId = 1015;
 constexpr int kCelsiusId = 1019;
 constexpr int kFahrenheitId = 1020;
+constexpr int kSourceGalleryId = 1021;
+constexpr int kSourceFolderId = 1022;
+constexpr int kFolderNameId = 1023;
+constexpr int kChooseFolderId = 1024;
+constexpr int kCacheLineId = 1025;
+constexpr int kClearCacheId = 1026;
 // The template's texts hold "%s" where a version goes; 1005 starts empty.
 constexpr char16_t kVersionMark[] = u"%s";
 constexpr char16_t kNewVersionFormat[] =
@@ -51,6 +63,7 @@ constexpr char16_t kNewVersionFormat[] =
 struct SetupDialogState {
     HWND dialog = nullptr;
     HICON programIcon = nullptr;  // made by LoadImageW, released with the dialog
+    std::u16string folder;        // the folder shown; empty when none
 };
 SetupDialogState g_setup;
 
@@ -80,6 +93,78 @@ bool Ticked(HWND dialog, int id) {
     return IsDlgButtonChecked(dialog, id) == BST_CHECKED;
 }
 
+// Shows the photo source chosen: the gallery list, or the folder and its picker.
+void EnableSource(HWND dialog, bool folder) {
+    EnableWindow(GetDlgItem(dialog, kGalleryId), !folder);
+    for (int id : {kFolderNameId, kChooseFolderId}) EnableWindow(GetDlgItem(dialog, id), folder);
+}
+
+void ShowFolder(HWND dialog, std::u16string folder) {
+    SetDlgItemTextW(dialog, kFolderNameId, Wide(FolderLabel(folder)));
+    g_setup.folder = std::move(folder);
+}
+
+void ShowCacheLine(HWND dialog, const std::u16string& text, bool clearable) {
+    SetDlgItemTextW(dialog, kCacheLineId, Wide(text));
+    EnableWindow(GetDlgItem(dialog, kClearCacheId), clearable);
+}
+
+int AskUser(HWND dialog, std::u16string_view text, UINT kind) {
+    return MessageBoxW(dialog, Wide(std::u16string(text)), Wide(kSetupMessageCaption), kind);
+}
+
+// The common item dialog in folder mode, started in `start` when it names
+// one; the folder chosen, or nothing when the user cancelled or the dialog
+// could not be made. Only file-system folders can be chosen: a library or
+// a device without a path has none to store.
+std::optional<std::u16string> PickFolder(HWND owner, const std::u16string& start) {
+    // COM runs for the picker's life only. A start that finds it running
+    // (S_FALSE) counts too, so every successful start is undone.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    std::optional<std::u16string> folder;
+    IFileOpenDialog* picker = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER,
+                                   IID_PPV_ARGS(&picker)))) {
+        DWORD options = 0;
+        picker->GetOptions(&options);
+        picker->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST);
+        picker->SetTitle(Wide(kFolderPickerTitle));
+        IShellItem* current = nullptr;
+        if (!start.empty() &&
+            SUCCEEDED(SHCreateItemFromParsingName(Wide(start), nullptr, IID_PPV_ARGS(&current)))) {
+            picker->SetFolder(current);
+            current->Release();
+        }
+        IShellItem* chosen = nullptr;
+        if (SUCCEEDED(picker->Show(owner)) && SUCCEEDED(picker->GetResult(&chosen))) {
+            PWSTR path = nullptr;
+            if (SUCCEEDED(chosen->GetDisplayName(SIGDN_FILESYSPATH, &path))) {
+                folder = std::u16string(reinterpret_cast<const char16_t*>(path));
+                CoTaskMemFree(path);
+            }
+            chosen->Release();
+        }
+        picker->Release();
+    }
+    if (SUCCEEDED(com)) CoUninitialize();
+    return folder;
+}
+
+void ChooseFolder(HWND dialog) {
+    std::optional<std::u16string> folder = PickFolder(dialog, g_setup.folder);
+    if (!folder) return;
+    if (std::u16string_view refusal = FolderRefusal(*folder); !refusal.empty())
+        AskUser(dialog, refusal, MB_OK | MB_ICONWARNING);
+    else
+        ShowFolder(dialog, *folder);
+}
+
+void ClearCache(HWND dialog) {
+    if (AskUser(dialog, kClearCacheQuestion, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+    CacheLineView line = ClearCacheConfirmed();
+    ShowCacheLine(dialog, line.text, line.clearable);
+}
+
 void FillControls(HWND dialog) {
     SetupDialogFill fill = FillSetupDialog();
     HWND gallery = GetDlgItem(dialog, kGalleryId);
@@ -93,6 +178,11 @@ void FillControls(HWND dialog) {
     CheckRadioButton(dialog, kCelsiusId, kFahrenheitId,
                      fill.tempUnit == u'F' ? kFahrenheitId : kCelsiusId);
     CheckDlgButton(dialog, kShowNewVersionId, fill.show_newver ? BST_CHECKED : BST_UNCHECKED);
+    CheckRadioButton(dialog, kSourceGalleryId, kSourceFolderId,
+                     fill.useFolder ? kSourceFolderId : kSourceGalleryId);
+    EnableSource(dialog, fill.useFolder);
+    ShowFolder(dialog, fill.folder);
+    ShowCacheLine(dialog, fill.cacheLine, fill.cacheClearable);
 
     g_setup.programIcon = static_cast<HICON>(
         LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kProgramIconId), IMAGE_ICON,
@@ -113,14 +203,20 @@ void FillControls(HWND dialog) {
     ShowWindow(message, fill.newerVersion ? SW_SHOW : SW_HIDE);
 }
 
-void PressOk(HWND dialog) {
+// True when OK stored the choices; a refusal is shown and the dialog stays.
+bool PressOk(HWND dialog) {
     SetupDialogChoices choices;
     choices.dloption =
         static_cast<int>(SendDlgItemMessageW(dialog, kGalleryId, CB_GETCURSEL, 0, 0));
     choices.show_newver = Ticked(dialog, kShowNewVersionId);
     choices.show_weather = Ticked(dialog, kShowWeatherId);
     choices.tempUnit = Ticked(dialog, kFahrenheitId) ? u'F' : u'C';
-    ApplySetupDialogOk(choices, PendingLocation);
+    choices.useFolder = Ticked(dialog, kSourceFolderId);
+    choices.folder = g_setup.folder;
+    std::u16string_view refusal = ApplySetupDialogOk(choices, PendingLocation);
+    if (refusal.empty()) return true;
+    AskUser(dialog, refusal, MB_OK | MB_ICONWARNING);
+    return false;
 }
 
 void ChangeLocation(HWND dialog) {
@@ -131,8 +227,7 @@ void ChangeLocation(HWND dialog) {
 INT_PTR OnCommand(HWND dialog, int id) {
     switch (id) {
         case IDOK:
-            PressOk(dialog);
-            PostMessageW(dialog, WM_QUIT, 0, 0);
+            if (PressOk(dialog)) PostMessageW(dialog, WM_QUIT, 0, 0);
             return TRUE;
         case IDCANCEL:
             PostMessageW(dialog, WM_QUIT, 0, 0);
@@ -146,6 +241,16 @@ INT_PTR OnCommand(HWND dialog, int id) {
             return FALSE;
         case kChangeId:
             ChangeLocation(dialog);
+            return TRUE;
+        case kSourceGalleryId:
+        case kSourceFolderId:
+            EnableSource(dialog, Ticked(dialog, kSourceFolderId));
+            return FALSE;
+        case kChooseFolderId:
+            ChooseFolder(dialog);
+            return TRUE;
+        case kClearCacheId:
+            ClearCache(dialog);
             return TRUE;
         default:
             return FALSE;

@@ -25,27 +25,6 @@ constexpr int kMaxSortDepth = 100;
 int g_sortDepth = 0;  // main thread only, like every sort
 void (*g_closingSteps)() = nullptr;
 
-// File patterns match without regard to case, as the file system of the
-// saver's first platform does: "C.JPG" is a photo, "A.JPG.TMP" a leftover.
-bool EndsWithNoCase(std::u16string_view s, std::u16string_view tail) {
-    return s.size() >= tail.size() && EqualsNoCase(s.substr(s.size() - tail.size()), tail);
-}
-
-// Calls `visit` with the name of every regular file directly in the data
-// folder. Links, folders and names that are no valid text are passed over,
-// and nothing the folder holds can throw out of the walk.
-template <typename Visit>
-void ForEachDataFile(Visit visit) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    for (fs::directory_iterator it(ToPath(DataFolder.view()), ec), end; !ec && it != end;
-         it.increment(ec)) {
-        std::error_code kind;
-        if (!fs::is_regular_file(it->symlink_status(kind))) continue;
-        if (std::optional<std::u16string> name = FromPath(it->path().filename())) visit(*name);
-    }
-}
-
 PhotoEntry* EntryAt(const PhotoListRecord* list, int32_t i) {
     return (i >= 0 && i < list->Count) ? list->Items[i] : nullptr;
 }
@@ -68,6 +47,11 @@ bool ReadFindData(const std::u16string& name, FindData& out) {
     out.lastWriteTime = 0;
     FileLastWriteTime(p, out.lastWriteTime);
     return true;
+}
+
+bool ReadCachedPhoto(const std::u16string& name, FindData& out) {
+    // An empty file is no photo: it would only show as a black slide.
+    return EndsWithNoCase(name, u".jpg") && ReadFindData(name, out) && out.size > 0;
 }
 
 PhotoEntry* MakePhotoEntry(const FindData& data) {
@@ -151,8 +135,7 @@ int ScanCache() {
     }
     ForEachDataFile([](const std::u16string& name) {
         FindData data;
-        // An empty file is no photo: it would only show as a black slide.
-        if (!EndsWithNoCase(name, u".jpg") || !ReadFindData(name, data) || data.size == 0) return;
+        if (!ReadCachedPhoto(name, data)) return;
         std::lock_guard<std::mutex> lock(PhotoListLock);
         AppendPhoto(MakePhotoEntry(data));
     });

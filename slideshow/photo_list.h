@@ -7,10 +7,16 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <system_error>
 
 #include "base/fixed_text.h"
+#include "base/process_state.h"
+#include "base/text.h"
 
 // The directory-search record; only the last-write time is the sort key.
 struct FindData {
@@ -47,6 +53,29 @@ void FreePhotoList(PhotoListRecord* list);
 // Reads the directory entry of a regular file in the data folder; false when
 // absent, or a link or anything else.
 bool ReadFindData(const std::u16string& name, FindData& out);
+// ReadFindData for a photo the scan lists: a non-empty "*.jpg" file.
+bool ReadCachedPhoto(const std::u16string& name, FindData& out);
+
+// File patterns match without regard to case, as the file system of the
+// saver's first platform does: "C.JPG" is a photo, "A.JPG.TMP" a leftover.
+inline bool EndsWithNoCase(std::u16string_view s, std::u16string_view tail) {
+    return s.size() >= tail.size() && EqualsNoCase(s.substr(s.size() - tail.size()), tail);
+}
+
+// Calls `visit` with the name of every regular file directly in the data
+// folder. Links, folders and names that are no valid text are passed over,
+// and nothing the folder holds can throw out of the walk.
+template <typename Visit>
+void ForEachDataFile(Visit visit) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    for (fs::directory_iterator it(ToPath(DataFolder.view()), ec), end; !ec && it != end;
+         it.increment(ec)) {
+        std::error_code kind;
+        if (!fs::is_regular_file(it->symlink_status(kind))) continue;
+        if (std::optional<std::u16string> name = FromPath(it->path().filename())) visit(*name);
+    }
+}
 
 // Locked reads for the slideshow: the count, and a copy of entry i's path
 // (false when i is outside the list).

@@ -8,13 +8,17 @@
 #include <string>
 #include <vector>
 
+#include "base/platform.h"
+#include "base/process_state.h"
 #include "base/saver_app.h"
 #include "base/text.h"
+#include "host/triggers.h"
 #include "settings/gallery_table.h"
 #include "settings/settings.h"
 #include "setup/location_dialog_logic.h"
 #include "setup/location_search.h"
 #include "setup/settings_combinations.h"
+#include "slideshow/photo_list.h"
 #include "support/temp_dir.h"
 #include "weather/weather_feed.h"
 
@@ -182,5 +186,148 @@ TEST_F(SetupDialogLogic, OpenMeteoAsksForAPlaceWhenTheCodeNamesNone) {
     ChosenWeatherProvider = WeatherProvider::Site;
     Settings.weather_loc_id.Assign(u"USNY0996");
     EXPECT_EQ(FillSetupDialog().weather_loc, u"New York, NY");
+}
+}  // namespace
+
+namespace {
+TEST_F(SetupDialogLogic, CacheLineCountsPhotosAndRoundsTheirSize) {
+    constexpr uint64_t kKB = 1024, kMB = kKB * kKB, kGB = kMB * kKB;
+    struct Case {
+        CacheUsage usage;
+        const char16_t* line;
+    } cases[] = {
+        {{0, 0}, u"Cache: empty"},
+        {{1, 1}, u"Cache: 1 photo, 1 KB"},  // never "0 KB"
+        {{2, kKB}, u"Cache: 2 photos, 1 KB"},
+        {{2, kKB + 1}, u"Cache: 2 photos, 2 KB"},
+        {{5, 999 * kKB}, u"Cache: 5 photos, 999 KB"},
+        {{5, 999 * kKB + 1}, u"Cache: 5 photos, 1.0 MB"},
+        {{3, kMB + kMB / 5}, u"Cache: 3 photos, 1.2 MB"},
+        {{3, kMB + kMB / 4}, u"Cache: 3 photos, 1.3 MB"},  // halves round up
+        {{9, 10 * kMB - 1}, u"Cache: 9 photos, 10 MB"},
+        {{87, 143 * kMB}, u"Cache: 87 photos, 143 MB"},
+        {{87, 143 * kMB + kMB / 2 - 1}, u"Cache: 87 photos, 143 MB"},
+        {{87, 143 * kMB + kMB / 2}, u"Cache: 87 photos, 144 MB"},
+        {{100, 999 * kMB + kMB / 2}, u"Cache: 100 photos, 1.0 GB"},
+        {{100, 12 * kGB + kGB / 3}, u"Cache: 100 photos, 12 GB"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(CacheLineText(c.usage), c.line) << Utf16ToUtf8(c.line);
+}
+
+TEST_F(SetupDialogLogic, FillShowsTheFolderAndTheCache) {
+    SetupDialogFill fill = FillSetupDialog();
+    EXPECT_FALSE(fill.useFolder);
+    EXPECT_EQ(fill.folder, u"");
+    EXPECT_EQ(fill.cacheLine, u"Cache: empty");
+    EXPECT_FALSE(fill.cacheClearable);
+    EXPECT_EQ(FolderLabel(fill.folder), kNoFolderChosenText);
+
+    WriteFileBytes(dir / "1.jpg", std::string(1500, 'j'));
+    WriteFileBytes(dir / "2.JPG", std::string(600, 'j'));
+    WriteFileBytes(dir / "3.jpg.tmp", std::string(5000, 'p'));
+    WriteFileBytes(dir / "index.htm", std::string(5000, 'h'));
+    Settings.photo_folder.Assign(u"/home/someone/Pictures");
+    fill = FillSetupDialog();
+    EXPECT_TRUE(fill.useFolder);
+    EXPECT_EQ(fill.folder, u"/home/someone/Pictures");
+    EXPECT_EQ(FolderLabel(fill.folder), u"/home/someone/Pictures");
+    EXPECT_EQ(fill.cacheLine, u"Cache: 2 photos, 3 KB");
+    EXPECT_TRUE(fill.cacheClearable);
+}
+
+TEST_F(SetupDialogLogic, FolderRefusalGuardsTheCacheAndThePath) {
+    TempDir elsewhere;
+    const std::u16string data = DataFolder.str();
+    const std::u16string outside = FromPath(elsewhere.path()).value();
+    const std::u16string sep(1, kPathSeparator);
+    std::filesystem::create_directory(dir / "inner");
+    struct Case {
+        std::u16string folder;
+        std::u16string_view refusal;
+    } cases[] = {
+        {outside, u""},
+        {outside + sep + u"not made yet", u""},
+        // The folder that holds the data folder (My Pictures) is the user's own.
+        {FromPath(dir.path().parent_path()).value(), u""},
+        {u"", kNoFolderText},
+        {data, kFolderInDataFolderText},
+        {data + sep, kFolderInDataFolderText},
+        {data + sep + u"inner", kFolderInDataFolderText},
+        {ToUpperAscii(data), kFolderInDataFolderText},
+        {data + sep + u"inner" + sep + u"..", kFolderInDataFolderText},
+        {outside + sep + u"a\nb", kFolderUnfitText},
+        {outside + sep + u"tab\there", kFolderUnfitText},
+        {outside + sep + u"del\x7f", kFolderUnfitText},
+        {outside + sep + std::u16string(259 - outside.size() - 1, u'x'), u""},
+        {outside + sep + std::u16string(259 - outside.size(), u'x'), kFolderUnfitText},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FolderRefusal(c.folder), c.refusal) << Utf16ToUtf8(c.folder);
+}
+
+TEST_F(SetupDialogLogic, OkStoresTheChosenFolderOrClearsIt) {
+    TempDir elsewhere;
+    const std::u16string outside = FromPath(elsewhere.path()).value();
+    ApplySetupDialogOk({.dloption = 2,
+                        .show_weather = true,
+                        .show_newver = true,
+                        .useFolder = true,
+                        .folder = outside},
+                       PendingLocationRecord{});
+    ReloadSettings();
+    EXPECT_EQ(Settings.photo_folder.view(), outside);
+    EXPECT_EQ(Settings.dloption, 2);  // the gallery is kept for the day the folder goes
+
+    // Choosing the gallery list again forgets the folder and keeps the file as before.
+    EXPECT_EQ(ApplySetupDialogOk({.dloption = 2,
+                                  .show_weather = true,
+                                  .show_newver = true,
+                                  .useFolder = false,
+                                  .folder = outside},
+                                 PendingLocationRecord{}),
+              u"");
+    ReloadSettings();
+    EXPECT_TRUE(Settings.photo_folder.empty());
+    EXPECT_EQ(ReadFileBytes(dir / "settings.cfg").size(), 298u);
+}
+
+TEST_F(SetupDialogLogic, OkWithARefusedOrMissingFolderStoresNothing) {
+    const std::u16string data = DataFolder.str();
+    Settings.photo_folder.Assign(u"/kept/as/it/was");
+    const std::u16string folders[] = {data, data + kPathSeparator + u"photos", u""};
+    for (const auto& folder : folders) {
+        SCOPED_TRACE(Utf16ToUtf8(folder));
+        std::u16string_view refusal = ApplySetupDialogOk({.dloption = 4,
+                                                          .show_weather = false,
+                                                          .show_newver = false,
+                                                          .useFolder = true,
+                                                          .folder = folder},
+                                                         Place(u"Oslo, Norway", u"NOXX0029"));
+        EXPECT_EQ(refusal, folder.empty() ? kNoFolderText : kFolderInDataFolderText);
+        EXPECT_FALSE(std::filesystem::exists(dir / "settings.cfg"));
+        EXPECT_EQ(Settings.photo_folder.view(), u"/kept/as/it/was");
+        EXPECT_EQ(Settings.dloption, 0);
+        EXPECT_EQ(Settings.show_weather, 1);
+        EXPECT_EQ(Settings.weather_loc_id.view(), kDefaultLocationId);
+    }
+}
+
+TEST_F(SetupDialogLogic, ClearEmptiesTheCacheLineAndTheNextRunHarvestsAtOnce) {
+    WriteFileBytes(dir / "1.jpg", "jpeg");
+    WriteFileBytes(dir / "2.jpg.tmp", "part");
+    WriteFileBytes(dir / "index.htm", "<html>");
+    CacheLineView line = ClearCacheConfirmed();
+    EXPECT_EQ(line.text, u"Cache: empty");
+    EXPECT_FALSE(line.clearable);
+    EXPECT_FALSE(std::filesystem::exists(dir / "1.jpg"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "2.jpg.tmp"));
+    // The saved page stays: its age does not hold the next harvest back,
+    // since a slideshow that starts with too few photos harvests at once.
+    EXPECT_TRUE(std::filesystem::exists(dir / "index.htm"));
+    ScanCache();
+    EXPECT_TRUE(HarvestWantedAtStart(PhotoCount()));
+    std::lock_guard<std::mutex> lock(PhotoListLock);
+    FreePhotoList(PhotoList);
+    PhotoList = nullptr;
 }
 }  // namespace

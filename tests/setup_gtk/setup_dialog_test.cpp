@@ -151,28 +151,41 @@ TEST_F(SetupDialogTest, EnterPressesOkUnlessAnotherPushButtonHasTheFocus) {
 }
 
 TEST_F(SetupDialogTest, TabFollowsTheOrderOfTheLayout) {
+    WriteFileBytes(dir / "cached.jpg", "jpeg");  // "Clear cache" takes the focus only when enabled
     Open();
     // Tab moves the focus only inside the window that has the keyboard.
     gtk_window_present(window);
     ASSERT_TRUE(PumpUntil([&] { return gtk_window_is_active(window); }, 3000));
-    const char* ids[] = {
-        "ok",           "cancel",          "gallery",      "home_website",   "show_newver",
-        "show_weather", "change_location", "unit_celsius", "unit_fahrenheit"};
+    const char* ids[] = {"ok",
+                         "cancel",
+                         "source_gallery",
+                         "source_folder",
+                         "gallery",
+                         "choose_folder",
+                         "clear_cache",
+                         "home_website",
+                         "show_newver",
+                         "show_weather",
+                         "change_location",
+                         "unit_celsius",
+                         "unit_fahrenheit"};
     std::vector<std::string> order;
-    for (int i = 0; i < 9; ++i) {
+    for (int i = 0; i < 11; ++i) {
         gtk_widget_child_focus(GTK_WIDGET(window), GTK_DIR_TAB_FORWARD);
         GtkWidget* focus = gtk_window_get_focus(window);
         std::string name = "none";
         // The gallery list takes the focus with an inner button of its own.
         for (const char* id : ids)
             if (focus && (focus == Find(id) || gtk_widget_is_ancestor(focus, Find(id)))) name = id;
-        // The unit's two buttons are one stop: the selected one takes the focus.
+        // Two radio buttons are one stop: the selected one takes the focus.
         if (name.starts_with("unit_")) name = "unit";
+        if (name.starts_with("source_")) name = "source";
         order.push_back(name);
     }
-    EXPECT_EQ(order, (std::vector<std::string>{"cancel", "gallery", "home_website", "show_newver",
-                                               "show_weather", "change_location", "unit", "ok",
-                                               "cancel"}));
+    // "Choose..." is skipped while the gallery list is the source.
+    EXPECT_EQ(order, (std::vector<std::string>{"cancel", "source", "gallery", "clear_cache",
+                                               "home_website", "show_newver", "show_weather",
+                                               "change_location", "unit", "ok", "cancel"}));
 }
 
 TEST_F(SetupDialogTest, AnXWindowIdMakesTheDialogTransientForIt) {
@@ -218,7 +231,7 @@ TEST_F(SetupDialogTest, ShowsTheIconsAndCutsALongLocationName) {
     GdkPixbuf* shot = SaveScreenshot(window, "setup_dialog.png");
     ASSERT_NE(shot, nullptr);
     // The warning sign is yellow to orange; the program icon shows a blue sky.
-    int warm = CountPixels(shot, {9, 240, 32, 32},
+    int warm = CountPixels(shot, {9, 310, 32, 32},
                            [](int r, int g, int b) { return r > 200 && g > 90 && b < 90; });
     int sky =
         CountPixels(shot, {9, 10, 48, 48}, [](int r, int, int b) { return b > 150 && b > r + 40; });
@@ -232,7 +245,7 @@ TEST_F(SetupDialogTest, ShowsTheIconsAndCutsALongLocationName) {
     Open();
     shot = SaveScreenshot(window, "setup_dialog_plain.png");
     ASSERT_NE(shot, nullptr);
-    EXPECT_EQ(CountPixels(shot, {9, 240, 32, 32},
+    EXPECT_EQ(CountPixels(shot, {9, 310, 32, 32},
                           [](int r, int g, int b) { return r > 200 && g > 90 && b < 90; }),
               0);
     g_object_unref(shot);

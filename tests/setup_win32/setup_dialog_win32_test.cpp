@@ -16,6 +16,7 @@
 #include <condition_variable>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -30,6 +31,7 @@
 #include "setup/location_search.h"
 #include "setup/settings_combinations.h"
 #include "setup/setup_dialog.h"
+#include "setup/setup_dialog_logic.h"
 #include "support/png_writer.h"
 #include "support/temp_dir.h"
 
@@ -38,6 +40,8 @@ namespace fs = std::filesystem;
 namespace {
 const wchar_t kSetupTitle[] = L"Skyreel - Screensaver Setup";
 const wchar_t kLocationTitle[] = L"Weather Location";
+const wchar_t* const kMessageCaption = reinterpret_cast<const wchar_t*>(kSetupMessageCaption);
+const wchar_t* const kPickerTitle = reinterpret_cast<const wchar_t*>(kFolderPickerTitle);
 const std::string kTwoPlaces =
     "<?xml version=\"1.0\"?><search ver=\"3.0\">"
     "<loc id=\"USNY0996\" type=\"1\">New York, NY</loc>"
@@ -329,7 +333,8 @@ class SetupDialogWin32 : public ::testing::Test {
         std::atomic<bool> done{false};
         std::thread t([&] {
             driver();
-            for (const wchar_t* title : {L"Cannot search", kLocationTitle})
+            for (const wchar_t* title :
+                 {L"Cannot search", kLocationTitle, kMessageCaption, kPickerTitle})
                 if (HWND w = FindWindowW(nullptr, title)) {
                     PostMessageW(w, WM_CLOSE, 0, 0);
                     WaitUntil([&] { return !IsWindow(w); });
@@ -471,7 +476,7 @@ TEST_F(SetupDialogWin32, AnExistingWindowBecomesTheOwner) {
 TEST_F(SetupDialogWin32, TheTemplateHoldsEveryControlInItsPlace) {
     HWND dialog = Open();
     Drive([&] {
-        ExpectFrame(dialog, kSetupTitle, 262, 202,
+        ExpectFrame(dialog, kSetupTitle, 262, 246,
                     WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER | DS_SYSMODAL |
                         DS_3DLOOK | DS_FIXEDSYS | DS_SETFONT);
         EXPECT_NE(GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_APPWINDOW, 0);
@@ -479,11 +484,29 @@ TEST_F(SetupDialogWin32, TheTemplateHoldsEveryControlInItsPlace) {
         ExpectLayout(
             dialog,
             {
-                {1, L"Button", u"OK", {150, 180, 50, 14}, kButton, BS_DEFPUSHBUTTON},
-                {2, L"Button", u"Cancel", {204, 180, 50, 14}, kButton, BS_PUSHBUTTON},
-                {1001, L"ComboBox", nullptr, {6, 60, 246, 30}, 0xF, CBS_DROPDOWNLIST},
-                {1002, L"Button", u"Home Website", {6, 180, 57, 14}, kButton, BS_PUSHBUTTON},
-                {-1, L"Static", u"Please, choose the gallery:", {6, 48, 88, 8}, kStatic, SS_LEFT},
+                {1, L"Button", u"OK", {150, 224, 50, 14}, kButton, BS_DEFPUSHBUTTON},
+                {2, L"Button", u"Cancel", {204, 224, 50, 14}, kButton, BS_PUSHBUTTON},
+                {1021,
+                 L"Button",
+                 u"Photos from the gallery:",
+                 {6, 44, 120, 10},
+                 kButton | WS_GROUP | WS_TABSTOP,
+                 BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP},
+                {1022,
+                 L"Button",
+                 u"Photos from my folder:",
+                 {6, 76, 120, 10},
+                 kButton | WS_GROUP,
+                 BS_AUTORADIOBUTTON},
+                {1001,
+                 L"ComboBox",
+                 nullptr,
+                 {18, 56, 234, 30},
+                 0xF | WS_GROUP | WS_TABSTOP,
+                 CBS_DROPDOWNLIST | WS_GROUP | WS_TABSTOP},
+                {1024, L"Button", u"Choose...", {202, 88, 50, 14}, kButton, BS_PUSHBUTTON},
+                {1026, L"Button", u"Clear cache", {202, 110, 50, 14}, kButton, BS_PUSHBUTTON},
+                {1002, L"Button", u"Home Website", {6, 224, 57, 14}, kButton, BS_PUSHBUTTON},
                 {1000, L"Static", u"", {6, 6, 20, 20}, kStatic, SS_ICON},
                 {-1,
                  L"Static",
@@ -492,30 +515,42 @@ TEST_F(SetupDialogWin32, TheTemplateHoldsEveryControlInItsPlace) {
                  {48, 6, 168, 30},
                  kStatic,
                  SS_LEFT},
-                {1004, L"Static", u"", {6, 150, 20, 20}, kStatic, SS_ICON},
-                {1005, L"Static", u"", {36, 150, 186, 18}, kStatic, SS_LEFT},
+                {1004, L"Static", u"", {6, 194, 20, 20}, kStatic, SS_ICON},
+                {1005, L"Static", u"", {36, 194, 186, 18}, kStatic, SS_LEFT},
                 {1013,
                  L"Button",
                  u"Show notifications about new versions in the screensaver.",
-                 {6, 132, 204, 12},
+                 {6, 176, 204, 12},
                  kButton | BS_MULTILINE | BS_TOP,
                  BS_AUTOCHECKBOX | BS_MULTILINE | BS_TOP},
                 {1010,
                  L"Button",
                  u"Show current weather and forecast in the screensaver.",
-                 {6, 90, 192, 12},
+                 {6, 134, 192, 12},
                  kButton,
                  BS_AUTOCHECKBOX},
-                {1014, L"Static", u"Location:", {18, 108, 30, 8}, kStatic, SS_LEFT},
-                {1012, L"Button", u"Change", {156, 106, 42, 14}, kButton, BS_PUSHBUTTON},
+                {1014, L"Static", u"Location:", {18, 152, 30, 8}, kStatic, SS_LEFT},
+                {1012, L"Button", u"Change", {156, 150, 42, 14}, kButton, BS_PUSHBUTTON},
                 {1015,
                  L"Static",
                  u"Saint-Petersburg, Russia",
-                 {60, 108, 90, 8},
+                 {60, 152, 90, 8},
                  kStatic | SS_ELLIPSISMASK,
                  SS_LEFT | SS_ENDELLIPSIS},
-                {1019, L"Button", u"\u00B0C", {206, 108, 22, 10}, kButton, BS_AUTORADIOBUTTON},
-                {1020, L"Button", u"\u00B0F", {230, 108, 22, 10}, kButton, BS_AUTORADIOBUTTON},
+                {1019, L"Button", u"\u00B0C", {206, 152, 22, 10}, kButton, BS_AUTORADIOBUTTON},
+                {1020, L"Button", u"\u00B0F", {230, 152, 22, 10}, kButton, BS_AUTORADIOBUTTON},
+                {1023,
+                 L"Static",
+                 kNoFolderChosenText,
+                 {18, 91, 176, 8},
+                 kStatic | SS_ELLIPSISMASK | SS_NOPREFIX,
+                 SS_LEFT | SS_PATHELLIPSIS | SS_NOPREFIX},
+                {1025,
+                 L"Static",
+                 u"Cache: empty",
+                 {6, 113, 190, 8},
+                 kStatic | SS_NOPREFIX,
+                 SS_LEFT | SS_NOPREFIX},
             });
         Command(dialog, IDCANCEL);
     });
@@ -837,5 +872,248 @@ TEST(SetupModeProgram, SlashCShowsTheDialogOwnedByTheGivenWindow) {
         CloseHandle(pi.hProcess);
     }
     DestroyWindow(host);
+}
+}  // namespace
+
+namespace {
+// The setup dialog's photo source and cache controls.
+class PhotoSourceWin32 : public SetupDialogWin32 {
+  protected:
+    // The message box the dialog opened (driver thread), or null.
+    static HWND MessageBox() {
+        HWND box = nullptr;
+        WaitUntil([&] {
+            box = FindWindowW(nullptr, kMessageCaption);
+            return box && IsWindowVisible(box);
+        });
+        return box;
+    }
+    // The text of a message box: its one static with text.
+    static std::u16string MessageText(HWND box) {
+        for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+            wchar_t cls[32] = {};
+            GetClassNameW(c, cls, 32);
+            if (lstrcmpiW(cls, L"Static") == 0 && !Text(c).empty()) return Text(c);
+        }
+        return u"";
+    }
+    static void Answer(HWND box, int button) {
+        PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); }));
+    }
+    // Opens the folder picker with "Choose..." (driver thread).
+    HWND OpenPicker(HWND dialog) const {
+        PostCommand(dialog, 1024);
+        HWND picker = nullptr;
+        WaitUntil([&] {
+            picker = FindWindowW(nullptr, kPickerTitle);
+            return picker && IsWindowVisible(picker);
+        });
+        return picker;
+    }
+
+    TempDir photos;
+};
+
+// Every file and link under `root` with its bytes; a link reads as "link".
+std::map<std::string, std::string> Contents(const fs::path& root) {
+    std::map<std::string, std::string> out;
+    for (const auto& e : fs::recursive_directory_iterator(root)) {
+        const std::string name = fs::relative(e.path(), root).generic_string();
+        if (e.is_symlink())
+            out[name] = "link";
+        else if (e.is_regular_file())
+            out[name] = ReadFileBytes(e.path());
+    }
+    return out;
+}
+
+TEST_F(PhotoSourceWin32, EachSourceGreysTheOther) {
+    HWND dialog = Open();
+    Drive([&] {
+        EXPECT_TRUE(Checked(dialog, 1021));
+        EXPECT_EQ(Text(dialog, 1023), kNoFolderChosenText);
+        auto expectFolderSide = [&](bool folder) {
+            EXPECT_EQ(Enabled(dialog, 1001), !folder);
+            for (int id : {1023, 1024}) EXPECT_EQ(Enabled(dialog, id), folder) << id;
+        };
+        expectFolderSide(false);
+        Click(dialog, 1022);
+        EXPECT_FALSE(Checked(dialog, 1021));
+        expectFolderSide(true);
+        Click(dialog, 1021);
+        expectFolderSide(false);
+        Command(dialog, IDCANCEL);
+    });
+    Settings.photo_folder.Assign(FromPath(photos.path()).value());
+    dialog = Open();
+    Drive([&] {
+        EXPECT_TRUE(Checked(dialog, 1022));
+        EXPECT_EQ(Text(dialog, 1023), Settings.photo_folder.view());
+        EXPECT_FALSE(Enabled(dialog, 1001));
+        Command(dialog, IDCANCEL);
+    });
+}
+
+TEST_F(PhotoSourceWin32, TheCommonItemDialogPicksTheFolderThatOkStores) {
+    const std::u16string folder = FromPath(photos.path()).value();
+    HWND dialog = Open();
+    Drive([&] {
+        SendDlgItemMessageW(dialog, 1001, CB_SETCURSEL, 2, 0);
+        Click(dialog, 1022);
+        HWND picker = OpenPicker(dialog);
+        ASSERT_NE(picker, nullptr);
+        Screenshot(picker, "folder_picker.png");
+        // The folder typed as its path into the picker's name field, then Open.
+        SetDlgItemTextW(picker, 1152, reinterpret_cast<const wchar_t*>(folder.c_str()));
+        PostMessageW(picker, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(picker, IDOK)));
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(picker); }));
+        EXPECT_TRUE(WaitUntil([&] { return Text(dialog, 1023) == folder; }));
+        Command(dialog, IDOK);
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
+    });
+    EXPECT_NE(SettingsFile().find(u"\nphoto_folder=" + folder), std::u16string::npos);
+    EXPECT_NE(SettingsFile().find(u"dloption=2\n"), std::u16string::npos);
+
+    // The gallery list chosen again forgets the folder.
+    dialog = Open();
+    Drive([&] {
+        EXPECT_EQ(Text(dialog, 1023), folder);
+        Click(dialog, 1021);
+        Command(dialog, IDOK);
+    });
+    EXPECT_EQ(SettingsFile().find(u"photo_folder"), std::u16string::npos);
+}
+
+TEST_F(PhotoSourceWin32, TheCacheFolderIsRefusedAndOkWithoutAFolderAsksForOne) {
+    fs::create_directory(dir / "inner");
+    const std::u16string inner = FromPath(dir / "inner").value();
+    HWND dialog = Open();
+    Drive([&] {
+        Click(dialog, 1022);
+        HWND picker = OpenPicker(dialog);
+        ASSERT_NE(picker, nullptr);
+        SetDlgItemTextW(picker, 1152, reinterpret_cast<const wchar_t*>(inner.c_str()));
+        PostMessageW(picker, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(picker, IDOK)));
+        HWND box = MessageBox();
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(MessageText(box), kFolderInDataFolderText);
+        Screenshot(box, "folder_refused.png");
+        Answer(box, IDOK);
+        EXPECT_EQ(Text(dialog, 1023), kNoFolderChosenText);
+
+        // OK without a folder asks for one, and the dialog stays.
+        PostCommand(dialog, IDOK);
+        box = MessageBox();
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(MessageText(box), kNoFolderText);
+        Answer(box, IDOK);
+        EXPECT_TRUE(IsWindow(dialog));
+        Command(dialog, IDCANCEL);
+    });
+    EXPECT_FALSE(fs::exists(dir / "settings.cfg"));
+
+    // A folder put into the cache folder by hand is refused on OK as well.
+    Settings.photo_folder.Assign(inner);
+    dialog = Open();
+    Drive([&] {
+        PostCommand(dialog, IDOK);
+        HWND box = MessageBox();
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(MessageText(box), kFolderInDataFolderText);
+        Answer(box, IDOK);
+        EXPECT_TRUE(IsWindow(dialog));
+        Command(dialog, IDCANCEL);
+    });
+    EXPECT_FALSE(fs::exists(dir / "settings.cfg"));
+}
+
+TEST_F(PhotoSourceWin32, ClearAsksFirstThenDeletesOnlyTheSaversPhotos) {
+    WriteFileBytes(dir / "1.jpg", std::string(1536, 'a'));
+    WriteFileBytes(dir / "2.JPG", std::string(1000, 'b'));
+    WriteFileBytes(dir / "3.jpg.tmp", "partial");
+    for (const char* kept : {"weather.xml", "index.htm", "notes.txt"})
+        WriteFileBytes(dir / kept, kept);
+    WriteFileBytes(photos / "mine.jpg", "the user's own photo");
+    // A link, where this system makes one (Wine makes none though it says
+    // so), stays with its target: Contents lists it among the files kept.
+    CreateSymbolicLinkW((dir / "link.jpg").c_str(), (photos / "mine.jpg").c_str(), 0);
+    auto kept = Contents(dir.path());
+    for (const char* gone : {"1.jpg", "2.JPG", "3.jpg.tmp"}) kept.erase(gone);
+    const auto photosBefore = Contents(photos.path());
+    HWND dialog = Open();
+    Drive([&] {
+        EXPECT_EQ(Text(dialog, 1025), u"Cache: 2 photos, 3 KB");
+        EXPECT_TRUE(Enabled(dialog, 1026));
+        PostCommand(dialog, 1026);
+        HWND box = MessageBox();
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(MessageText(box), kClearCacheQuestion);
+        Screenshot(box, "clear_cache_question.png");
+        Answer(box, IDNO);
+        EXPECT_TRUE(fs::exists(dir / "1.jpg"));
+        EXPECT_EQ(Text(dialog, 1025), u"Cache: 2 photos, 3 KB");
+
+        PostCommand(dialog, 1026);
+        box = MessageBox();
+        ASSERT_NE(box, nullptr);
+        Answer(box, IDYES);
+        EXPECT_TRUE(WaitUntil([&] { return Text(dialog, 1025) == u"Cache: empty"; }));
+        EXPECT_FALSE(Enabled(dialog, 1026));
+        Command(dialog, IDCANCEL);
+    });
+    EXPECT_EQ(Contents(dir.path()), kept);
+    EXPECT_EQ(Contents(photos.path()), photosBefore);
+    EXPECT_FALSE(fs::exists(dir / "settings.cfg"));
+}
+
+TEST_F(PhotoSourceWin32, TheLayoutKeepsEveryControlWholeAndApart) {
+    WriteFileBytes(dir / "1.jpg", std::string(1536, 'a'));
+    Settings.photo_folder.Assign(u"C:\\Users\\someone\\Pictures\\" + std::u16string(120, u'p') +
+                                 u"\\planes");
+    Settings.newver.Assign(u"1.1");
+    HWND dialog = Open();
+    Drive([&] {
+        RECT client{};
+        GetClientRect(dialog, &client);
+        HDC dc = GetDC(dialog);
+        HGDIOBJ old =
+            SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0)));
+        std::vector<std::pair<int, RECT>> shown;
+        for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+            if (!IsWindowVisible(c)) continue;
+            const int id = GetDlgCtrlID(c);
+            RECT r = PlaceIn(dialog, c);
+            wchar_t cls[32] = {};
+            GetClassNameW(c, cls, 32);
+            EXPECT_GE(r.left, 0) << id;
+            EXPECT_GE(r.top, 0) << id;
+            EXPECT_LE(r.right, client.right) << id;
+            EXPECT_LE(r.bottom, client.bottom) << id;
+            // One-line texts without an ellipsis fit their control.
+            const DWORD style = static_cast<DWORD>(GetWindowLongW(c, GWL_STYLE));
+            const std::u16string text = Text(c);
+            if (lstrcmpiW(cls, L"Static") == 0 && !(style & SS_ELLIPSISMASK) &&
+                text.find(u'\n') == std::u16string::npos && !text.empty()) {
+                SIZE extent{};
+                GetTextExtentPoint32W(dc, reinterpret_cast<const wchar_t*>(text.c_str()),
+                                      static_cast<int>(text.size()), &extent);
+                EXPECT_LE(extent.cx, r.right - r.left) << id;
+            }
+            // A drop-down list's rectangle is that of its closed part.
+            for (const auto& [other, o] : shown) {
+                RECT overlap{};
+                EXPECT_FALSE(IntersectRect(&overlap, &r, &o)) << id << " and " << other;
+            }
+            shown.emplace_back(id, r);
+        }
+        SelectObject(dc, old);
+        ReleaseDC(dialog, dc);
+        Screenshot(dialog, "setup_dialog_folder.png");
+        Command(dialog, IDCANCEL);
+    });
 }
 }  // namespace
