@@ -9,6 +9,7 @@
 //   [x]/[x] FileLastWriteTime  [x]/[x] SetFileLastWriteTime
 //   [x]/[x] OsVersionText      [x]/[x] kOsName
 //   [x]/[x] SyncFileToDisk     [x]/[x] ReturnFreedBuffersToSystem
+//   [x]/[x] IsLinkOrJunction
 // Missing: nothing.
 #pragma once
 
@@ -38,6 +39,11 @@ bool SetFileLastWriteTime(const std::filesystem::path& p, int64_t fileTime);
 // territory of LC_ALL, else LC_MEASUREMENT, else LANG; on Windows the
 // user's LOCALE_IMEASURE.
 bool SystemUsesUsUnits();
+
+// True when `p` itself is a symbolic link, or on Windows any reparse point
+// (a junction too), which the standard library there reports as what it
+// points to.
+bool IsLinkOrJunction(const std::filesystem::path& p);
 
 // Makes the written bytes of a closed file durable; false on failure.
 bool SyncFileToDisk(const std::filesystem::path& p);
