@@ -32,6 +32,11 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::size_t kMaxBatch = 512;
+#ifdef _WIN32
+constexpr std::u16string_view kPathSeparators = u"\\/";
+#else
+constexpr std::u16string_view kPathSeparators = u"/";
+#endif
 
 // Written once at start-up, before any other thread; read-only afterwards.
 PathText g_folder;
@@ -86,8 +91,9 @@ bool AppendBatch(std::vector<PhotoEntry*>& batch, uint32_t serial) {
 PhotoEntry* MakeFolderEntry(const PathText& path) {
     auto* e = new PhotoEntry;
     e->Path = path;
-    if (std::optional<std::u16string> name = FromPath(ToPath(path.view()).filename()))
-        e->Data.name = std::move(*name);
+    const std::u16string_view text = path.view();
+    const std::size_t slash = text.find_last_of(kPathSeparators);
+    e->Data.name = text.substr(slash == std::u16string_view::npos ? 0 : slash + 1);
     return e;
 }
 
@@ -134,10 +140,11 @@ FolderWalkCounts WalkPhotoFolder(const fs::path& root, const FolderVisitor& visi
              !ec && it != end; it.increment(ec)) {
             if (StopRequested.load() || ++counts.entries > kFolderWalkEntries) return counts;
             const fs::path& p = it->path();
+            // The entry's own kind, as the listing gave it where it can: no
+            // system call per file.
             std::error_code kind;
-            const fs::file_status status = it->symlink_status(kind);
-            if (kind || fs::is_symlink(status)) continue;
-            if (fs::is_directory(status)) {
+            if (it->is_symlink(kind) || kind) continue;
+            if (it->is_directory(kind)) {
                 if (folder.depth < kFolderWalkDepth && !IsLinkOrJunction(p)) {
                     // The data folder's own photos are the saver's, not the user's.
                     const std::optional<std::u16string> text = FromPath(p);
@@ -145,7 +152,7 @@ FolderWalkCounts WalkPhotoFolder(const fs::path& root, const FolderVisitor& visi
                 }
                 continue;
             }
-            if (!fs::is_regular_file(status) || !IsPhotoName(p)) continue;
+            if (kind || !it->is_regular_file(kind) || !IsPhotoName(p)) continue;
             // A name that is no valid text, or a path too long for the list,
             // could only name some other file: passed over.
             const std::optional<std::u16string> text = FromPath(p);
