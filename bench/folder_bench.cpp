@@ -146,15 +146,18 @@ int main() {
     }
     std::printf("folder of %d photos in 100 subfolders, %d files seen by the plain walk\n",
                 PhotoCount(), files);
-    std::printf("time to the first photo on screen %8.1f ms   vs plain walk of the folder %6.1f ms"
-                "  ratio %5.2f\n",
-                Median(first), Median(plain), Median(first) / Median(plain));
-    std::printf("time to the first photo on screen %8.1f ms   vs a folder of two photos   %6.1f ms"
-                "  ratio %5.2f\n",
-                Median(first), Median(firstSmall), Median(first) / Median(firstSmall));
-    std::printf("walk into the photo list %10.0f photos/s   vs plain walk %10.0f files/s"
-                "  ratio %5.2f\n",
-                Median(walkRate), Median(plainRate), Median(walkRate) / Median(plainRate));
+    std::printf(
+        "time to the first photo on screen %8.1f ms   vs plain walk of the folder %6.1f ms"
+        "  ratio %5.2f\n",
+        Median(first), Median(plain), Median(first) / Median(plain));
+    std::printf(
+        "time to the first photo on screen %8.1f ms   vs a folder of two photos   %6.1f ms"
+        "  ratio %5.2f\n",
+        Median(first), Median(firstSmall), Median(first) / Median(firstSmall));
+    std::printf(
+        "walk into the photo list %10.0f photos/s   vs plain walk %10.0f files/s"
+        "  ratio %5.2f\n",
+        Median(walkRate), Median(plainRate), Median(walkRate) / Median(plainRate));
     StopRequested = true;
     WaitBackgroundThreads(2000);
     DestroySaverWindow();

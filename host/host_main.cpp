@@ -74,6 +74,33 @@ void ChoosePhotoFolder(const std::u16string& option) {
     LogEvent("photos from the folder " + Utf16ToUtf8(folder));
 }
 
+// --site, --photos, --weather and --slide-ms; false (with the message
+// printed) when they do not go together.
+bool ApplyServiceOptions(const HostOptions& options) {
+    if (!options.site.empty() && !SetSiteOverride(options.site)) {
+        std::fprintf(stderr, "skyreel: --site needs http://host[:port] or https://host[:port]\n");
+        return false;
+    }
+    // The photo site has no public server: without --site it would only
+    // ask a made-up host.
+    if (options.photos == "site" && options.site.empty()) {
+        std::fprintf(stderr, "skyreel: --photos site needs --site URL\n");
+        return false;
+    }
+    const bool commons =
+        options.photos.empty() ? options.site.empty() : options.photos == "commons";
+    ChosenPhotoSource = commons ? PhotoSource::Commons : PhotoSource::Site;
+    if (options.weather == "site" && options.site.empty()) {
+        std::fprintf(stderr, "skyreel: --weather site needs --site URL\n");
+        return false;
+    }
+    const bool openMeteo =
+        options.weather.empty() ? options.site.empty() : options.weather == "open-meteo";
+    ChosenWeatherProvider = openMeteo ? WeatherProvider::OpenMeteo : WeatherProvider::Site;
+    if (options.slideMillis > 0) SaverApp.SlideMillis = options.slideMillis;
+    return true;
+}
+
 void RunSetupLoop() {
     while (!QuitPosted()) {
         if (!PumpSetupDialog()) SleepMillis(10);
@@ -105,27 +132,7 @@ int SaverMain(const std::vector<std::string>& args) {
                     Utf16ToUtf8(SaverApp.Version).c_str());
         return 0;
     }
-    if (!options.site.empty() && !SetSiteOverride(options.site)) {
-        std::fprintf(stderr, "skyreel: --site needs http://host[:port] or https://host[:port]\n");
-        return 1;
-    }
-    // The photo site has no public server: without --site it would only
-    // ask a made-up host.
-    if (options.photos == "site" && options.site.empty()) {
-        std::fprintf(stderr, "skyreel: --photos site needs --site URL\n");
-        return 1;
-    }
-    const bool commons =
-        options.photos.empty() ? options.site.empty() : options.photos == "commons";
-    ChosenPhotoSource = commons ? PhotoSource::Commons : PhotoSource::Site;
-    if (options.weather == "site" && options.site.empty()) {
-        std::fprintf(stderr, "skyreel: --weather site needs --site URL\n");
-        return 1;
-    }
-    const bool openMeteo =
-        options.weather.empty() ? options.site.empty() : options.weather == "open-meteo";
-    ChosenWeatherProvider = openMeteo ? WeatherProvider::OpenMeteo : WeatherProvider::Site;
-    if (options.slideMillis > 0) SaverApp.SlideMillis = options.slideMillis;
+    if (!ApplyServiceOptions(options)) return 1;
     EventLogEnabled = options.verbose;
 
     RunMode = options.mode.runMode;

@@ -101,15 +101,16 @@ void WalkThread(uint32_t serial) {
     std::vector<PhotoEntry*> batch;
     std::size_t appended = 0;
     bool listed = true;
-    const FolderWalkCounts counts = WalkPhotoFolder(ToPath(g_folder.view()), [&](const PathText& p) {
-        batch.push_back(MakeFolderEntry(p));
-        // Each batch as large as all before it: the first photo alone.
-        if (batch.size() > appended || batch.size() >= kMaxBatch) {
-            appended += batch.size();
-            listed = AppendBatch(batch, serial);
-        }
-        return listed;
-    });
+    const FolderWalkCounts counts =
+        WalkPhotoFolder(ToPath(g_folder.view()), [&](const PathText& p) {
+            batch.push_back(MakeFolderEntry(p));
+            // Each batch as large as all before it: the first photo alone.
+            if (batch.size() > appended || batch.size() >= kMaxBatch) {
+                appended += batch.size();
+                listed = AppendBatch(batch, serial);
+            }
+            return listed;
+        });
     if (listed) AppendBatch(batch, serial);
     for (PhotoEntry* e : batch) delete e;
     LogEvent("photo folder walk: " + std::to_string(counts.photos) + " photos in " +
@@ -134,8 +135,8 @@ FolderWalkCounts WalkPhotoFolder(const fs::path& root, const FolderVisitor& visi
         const PendingFolder folder = std::move(pending.back());
         pending.pop_back();
         std::error_code ec;
-        for (fs::directory_iterator it(folder.path, fs::directory_options::skip_permission_denied,
-                                       ec),
+        for (fs::directory_iterator
+                 it(folder.path, fs::directory_options::skip_permission_denied, ec),
              end;
              !ec && it != end; it.increment(ec)) {
             if (StopRequested.load() || ++counts.entries > kFolderWalkEntries) return counts;

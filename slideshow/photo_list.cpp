@@ -23,7 +23,7 @@ constexpr int32_t kInitialCapacity = 200;
 constexpr int32_t kCapacityStep = 1000;
 constexpr int kMaxSortDepth = 100;
 
-int g_sortDepth = 0;  // main thread only, like every sort
+int g_sortDepth = 0;        // main thread only, like every sort
 uint32_t g_listSerial = 0;  // main thread only, like every ScanCache
 void (*g_closingSteps)() = nullptr;
 

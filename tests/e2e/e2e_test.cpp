@@ -343,9 +343,9 @@ TEST_F(EndToEnd, AFolderOfTheUsersIsShownAndLeftAsItWas) {
     const fs::path inside = DataFolderOf(home.path()) / "sub";
     fs::create_directories(inside);
     for (const fs::path& refused : {DataFolderOf(home.path()), inside}) {
-        const std::string command = "HOME='" + home.path().string() + "' XDG_CONFIG_HOME='" +
-                                    (home / ".config").string() + "' '" SKYREEL_BINARY
-                                    "' --folder '" + refused.string() + "' /S 2>&1";
+        const std::string command =
+            "HOME='" + home.path().string() + "' XDG_CONFIG_HOME='" + (home / ".config").string() +
+            "' '" SKYREEL_BINARY "' --folder '" + refused.string() + "' /S 2>&1";
         std::string out;
         FILE* f = popen(command.c_str(), "r");
         ASSERT_NE(f, nullptr);

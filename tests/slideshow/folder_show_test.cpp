@@ -78,9 +78,9 @@ void RecordInterlude(Interlude, int slot) {
     SlideSlots[slot].contentHeight = 480.0f;
 }
 
-const SlideshowOps kRecordingOps = {RecordRenew, RecordDelete, RecordLoad,
-                                    RecordPrefetch, RecordSize, Nothing,
-                                    NoViewport,  NoQuad,       NoPause};
+const SlideshowOps kRecordingOps = {RecordRenew,    RecordDelete, RecordLoad,
+                                    RecordPrefetch, RecordSize,   Nothing,
+                                    NoViewport,     NoQuad,       NoPause};
 const SlideshowHooks kRecordingHooks = [] {
     SlideshowHooks hooks = kTriggerHooks;
     hooks.paintInterlude = RecordInterlude;

@@ -64,9 +64,8 @@ TEST(PhotoFolderWalk, FollowsNoLinkSurvivesLoopsAndOddNamesAndChangesNothing) {
     fs::create_directories(cut.parent_path());
 
     const FolderSnapshot before = SnapshotFolder(user.path());
-    EXPECT_EQ(Walked(user.path()),
-              (std::set<std::u16string>{Text(user / "trip" / "day1" / "a.jpg"),
-                                        Text(user / "caf\xc3\xa9.jpg")}));
+    EXPECT_EQ(Walked(user.path()), (std::set<std::u16string>{Text(user / "trip" / "day1" / "a.jpg"),
+                                                             Text(user / "caf\xc3\xa9.jpg")}));
     EXPECT_EQ(SnapshotDifference(before, SnapshotFolder(user.path())), "");
     EXPECT_EQ(ReadFileBytes(outside / "secret.jpg"), "not the user's show");
 }

@@ -94,10 +94,10 @@ TEST_F(PhotoFolder, TheWalkFindsJpegsOfAnyCaseInEveryFolderAndNothingElse) {
     WriteFileBytes(user / "folder.jpg" / "g.jpg", "j");
     FolderWalkCounts counts;
     EXPECT_EQ(Walked(user.path(), &counts),
-              (std::set<std::u16string>{
-                  Text(user / "a.jpg"), Text(user / "B.JPG"), Text(user / "c.Jpeg"),
-                  Text(user / "2024" / "e.JPEG"), Text(user / "2024" / "summer" / "f.jpg"),
-                  Text(user / "folder.jpg" / "g.jpg")}));
+              (std::set<std::u16string>{Text(user / "a.jpg"), Text(user / "B.JPG"),
+                                        Text(user / "c.Jpeg"), Text(user / "2024" / "e.JPEG"),
+                                        Text(user / "2024" / "summer" / "f.jpg"),
+                                        Text(user / "folder.jpg" / "g.jpg")}));
     EXPECT_EQ(counts.photos, 6);
     EXPECT_EQ(counts.entries, 12);
 

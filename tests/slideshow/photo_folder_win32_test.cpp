@@ -1,9 +1,8 @@
 // The walk of the user's folder over Windows links: a folder link back into
 // the folder and one out of it are not followed (the standard library
 // there reports a link as the folder it points to).
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <filesystem>
 #include <set>

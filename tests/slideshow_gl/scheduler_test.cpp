@@ -726,7 +726,8 @@ TEST_F(Scheduler, WithAFolderOfTheUsersNothingIsHarvestedButTheUpdateIsAsked) {
         EXPECT_EQ(r.path.find("/aviation-photos/"), std::string::npos) << r.path;
     }
     EXPECT_GE(server.RequestCount("/weather/local/RSXX0091"), 1);
-    for (const std::string& load : rec.loads) EXPECT_EQ(load.find(":p0"), std::string::npos) << load;
+    for (const std::string& load : rec.loads)
+        EXPECT_EQ(load.find(":p0"), std::string::npos) << load;
     EXPECT_EQ(PhotoCount(), 3);
     EXPECT_FALSE(NewPhotosFlag);
 }

@@ -9,8 +9,8 @@ namespace fs = std::filesystem;
 FolderSnapshot SnapshotFolder(const fs::path& folder) {
     FolderSnapshot snapshot;
     std::error_code ec;
-    for (fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied,
-                                             ec),
+    for (fs::recursive_directory_iterator
+             it(folder, fs::directory_options::skip_permission_denied, ec),
          end;
          !ec && it != end; it.increment(ec)) {
         SnapshotEntry e;
