@@ -155,8 +155,8 @@ int ScanCache() {
     if (PhotoFolderInUse()) {
         // The walk fills the list on its own thread; the show starts with
         // whatever it has found and takes the rest as it comes.
-        StartFolderWalk();
         LogEvent("photo folder walk started");
+        StartFolderWalk();
         if (g_closingSteps) g_closingSteps();
         return 1;
     }
