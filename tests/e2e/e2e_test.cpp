@@ -287,7 +287,9 @@ TEST_F(EndToEnd, SigtermDuringADownloadEndsTheSaverWithinASecond) {
 
 // A folder of the user's own: its photos are shown, nothing is harvested,
 // and the folder is left exactly as it was, although it holds more photos
-// than the cache limit (a cache that large would lose one per change).
+// than the cache limit (a cache that large would lose one per change),
+// links out of it and back into it, a name that is no UTF-8, a corrupt
+// photo and one whose header claims 60000 x 60000 pixels.
 TEST_F(EndToEnd, AFolderOfTheUsersIsShownAndLeftAsItWas) {
     TempDir home, user;
     const Rgb colour{200, 40, 160};
@@ -299,6 +301,19 @@ TEST_F(EndToEnd, AFolderOfTheUsersIsShownAndLeftAsItWas) {
         WriteFileBytes(folder / ("IMG_" + std::to_string(i) + (i % 2 ? ".JPG" : ".jpeg")), jpeg);
     }
     WriteFileBytes(user / "corrupt.jpg", "\xFF\xD8 broken");
+    std::string huge = jpeg;  // claims 60000 x 60000
+    const size_t sof = huge.find("\xFF\xC0");
+    ASSERT_NE(sof, std::string::npos);
+    huge.replace(sof + 5, 4, "\xEA\x60\xEA\x60");
+    WriteFileBytes(user / "huge.jpg", huge);
+    // A photo of another colour behind a link out of the folder, one behind
+    // a name that is no UTF-8, and a link that loops: none is shown.
+    TempDir outside;
+    const Rgb other{40, 200, 60};
+    WriteTestJpeg(outside / "other.jpg", 640, 480, other, other);
+    fs::create_directory_symlink(outside.path(), user / "elsewhere");
+    fs::create_directory_symlink(user.path(), user / "loop");
+    WriteFileBytes(user / "bad\xff.jpg", ReadFileBytes(outside / "other.jpg"));
     const FolderSnapshot before = SnapshotFolder(user.path());
 
     HttpTestServer server;
@@ -311,7 +326,7 @@ TEST_F(EndToEnd, AFolderOfTheUsersIsShownAndLeftAsItWas) {
     ASSERT_TRUE(screen.connected());
     // Photos change about every second and a half: several changes, each
     // of which would trim a cache of 150.
-    int photoFrames = 0;
+    int photoFrames = 0, otherFrames = 0;
     const auto start = Clock::now();
     while (Clock::now() - start < std::chrono::seconds(12)) {
         ASSERT_TRUE(saver.Running()) << ReadFileBytes(home / "folder.log");
@@ -320,6 +335,7 @@ TEST_F(EndToEnd, AFolderOfTheUsersIsShownAndLeftAsItWas) {
             const uint32_t c = frame.At(kScreenWidth / 2, kScreenHeight / 2);
             const Rgb centre{int(c >> 16), int((c >> 8) & 0xFF), int(c & 0xFF)};
             if (Near(centre, colour, 12)) ++photoFrames;
+            if (Near(centre, other, 40)) ++otherFrames;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
@@ -328,10 +344,11 @@ TEST_F(EndToEnd, AFolderOfTheUsersIsShownAndLeftAsItWas) {
     EXPECT_EQ(end.exitCode, 0) << log;
     EXPECT_LE(end.millis, kStopMillis);
     EXPECT_GT(photoFrames, 10) << log;
+    EXPECT_EQ(otherFrames, 0) << log;
 
     EXPECT_EQ(SnapshotDifference(before, SnapshotFolder(user.path())), "");
     const std::vector<std::string> events = EventLines(log);
-    EXPECT_TRUE(HasLineStarting(events, "photo folder walk: 152 photos in 156 entries")) << log;
+    EXPECT_TRUE(HasLineStarting(events, "photo folder walk: 153 photos in 160 entries")) << log;
     EXPECT_FALSE(HasLineStarting(events, "harvest pass")) << log;
     for (const auto& r : server.Requests()) {
         EXPECT_EQ(r.path.find("/search/"), std::string::npos) << r.path;
