@@ -61,10 +61,15 @@ inline constexpr std::size_t kOsVersionChars = 19;
 // kOsVersionChars.
 std::u16string DottedOsVersion(const uint32_t (&numbers)[4]);
 
+// kListingShowsLinks: whether std::filesystem's directory listing tells a
+// link from what it points to (MinGW's library on Windows does not: there
+// only IsLinkOrJunction does).
 #ifdef _WIN32
 inline constexpr char16_t kOsName[] = u"win";
 inline constexpr char16_t kPathSeparator = u'\\';
+inline constexpr bool kListingShowsLinks = false;
 #else
 inline constexpr char16_t kOsName[] = u"linux";
 inline constexpr char16_t kPathSeparator = u'/';
+inline constexpr bool kListingShowsLinks = true;
 #endif

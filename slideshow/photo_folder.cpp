@@ -6,8 +6,10 @@
 // denied, gone mid-walk) is passed over and the walk goes on with the next.
 // Links are never followed, neither to files nor to folders, so the walk
 // cannot leave the folder or loop; the depth and entry bounds hold
-// whatever the file system does. Only names are looked at: no file is
-// opened or even sized here, which keeps the walk close to a bare listing.
+// whatever the file system does. Only names and the kinds the listing
+// gives are looked at (where the listing cannot tell a link, each folder
+// and photo is asked once more); no file is opened or sized here, which
+// keeps the walk close to a bare listing.
 //
 // The walk thread hands photos to the PhotoList in batches under
 // PhotoListLock: the first one alone, so the show can begin at once, then
@@ -154,6 +156,7 @@ FolderWalkCounts WalkPhotoFolder(const fs::path& root, const FolderVisitor& visi
                 continue;
             }
             if (kind || !it->is_regular_file(kind) || !IsPhotoName(p)) continue;
+            if (!kListingShowsLinks && IsLinkOrJunction(p)) continue;
             // A name that is no valid text, or a path too long for the list,
             // could only name some other file: passed over.
             const std::optional<std::u16string> text = FromPath(p);

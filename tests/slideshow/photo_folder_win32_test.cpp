@@ -1,6 +1,6 @@
 // The walk of the user's folder over Windows links: a folder link back into
-// the folder and one out of it are not followed (the standard library
-// there reports a link as the folder it points to).
+// the folder, one out of it and a photo's link out of it are not followed
+// (the standard library there reports a link as what it points to).
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -15,11 +15,10 @@
 namespace fs = std::filesystem;
 
 namespace {
-bool FolderLink(const fs::path& link, const fs::path& target) {
+bool Link(const fs::path& link, const fs::path& target, DWORD kind) {
     constexpr DWORD kUnprivileged = 0x2;  // SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
-    return CreateSymbolicLinkW(link.c_str(), target.c_str(),
-                               SYMBOLIC_LINK_FLAG_DIRECTORY | kUnprivileged) ||
-           CreateSymbolicLinkW(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY);
+    return CreateSymbolicLinkW(link.c_str(), target.c_str(), kind | kUnprivileged) ||
+           CreateSymbolicLinkW(link.c_str(), target.c_str(), kind);
 }
 }  // namespace
 
@@ -27,12 +26,14 @@ TEST(PhotoFolderWalk, FolderLinksAreNotFollowed) {
     TempDir user, outside;
     WriteFileBytes(user / "a.jpg", "j");
     WriteFileBytes(outside / "secret.jpg", "j");
-    if (!FolderLink(user / "loop", user.path()) || !FolderLink(user / "out", outside.path()))
-        GTEST_SKIP() << "the system made no folder link (error " << GetLastError() << ")";
+    if (!Link(user / "loop", user.path(), SYMBOLIC_LINK_FLAG_DIRECTORY) ||
+        !Link(user / "out", outside.path(), SYMBOLIC_LINK_FLAG_DIRECTORY) ||
+        !Link(user / "linked.jpg", outside / "secret.jpg", 0))
+        GTEST_SKIP() << "the system made no link (error " << GetLastError() << ")";
     // Wine 8 reports the link made but leaves nothing there.
     std::error_code ec;
-    if (!fs::exists(user / "loop" / "a.jpg", ec))
-        GTEST_SKIP() << "the system reported a folder link made, but it leads nowhere";
+    if (!fs::exists(user / "loop" / "a.jpg", ec) || !fs::exists(user / "linked.jpg", ec))
+        GTEST_SKIP() << "the system reported the links made, but they lead nowhere";
     std::set<std::u16string> found;
     WalkPhotoFolder(user.path(), [&](const PathText& p) {
         found.insert(p.str());
@@ -41,4 +42,5 @@ TEST(PhotoFolderWalk, FolderLinksAreNotFollowed) {
     EXPECT_EQ(found, std::set<std::u16string>{FromPath(user / "a.jpg").value()});
     RemoveDirectoryW((user / "loop").c_str());
     RemoveDirectoryW((user / "out").c_str());
+    DeleteFileW((user / "linked.jpg").c_str());
 }
