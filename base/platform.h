@@ -9,6 +9,7 @@
 //   [x]/[x] FileLastWriteTime  [x]/[x] SetFileLastWriteTime
 //   [x]/[x] OsVersionText      [x]/[x] kOsName
 //   [x]/[x] SyncFileToDisk     [x]/[x] ReturnFreedBuffersToSystem
+//   [x]/[x] IsLinkOrJunction
 // Missing: nothing.
 #pragma once
 
@@ -39,6 +40,11 @@ bool SetFileLastWriteTime(const std::filesystem::path& p, int64_t fileTime);
 // user's LOCALE_IMEASURE.
 bool SystemUsesUsUnits();
 
+// True when `p` itself is a symbolic link, or on Windows any reparse point
+// (a junction too), which the standard library there reports as what it
+// points to.
+bool IsLinkOrJunction(const std::filesystem::path& p);
+
 // Makes the written bytes of a closed file durable; false on failure.
 bool SyncFileToDisk(const std::filesystem::path& p);
 
@@ -55,10 +61,15 @@ inline constexpr std::size_t kOsVersionChars = 19;
 // kOsVersionChars.
 std::u16string DottedOsVersion(const uint32_t (&numbers)[4]);
 
+// kListingShowsLinks: whether std::filesystem's directory listing tells a
+// link from what it points to (MinGW's library on Windows does not: there
+// only IsLinkOrJunction does).
 #ifdef _WIN32
 inline constexpr char16_t kOsName[] = u"win";
 inline constexpr char16_t kPathSeparator = u'\\';
+inline constexpr bool kListingShowsLinks = false;
 #else
 inline constexpr char16_t kOsName[] = u"linux";
 inline constexpr char16_t kPathSeparator = u'/';
+inline constexpr bool kListingShowsLinks = true;
 #endif

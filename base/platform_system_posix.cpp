@@ -3,6 +3,7 @@
 // Implemented / Missing (base/platform.h, system, on Linux):
 //   [x] NewGuidBytes (getrandom)  [x] FileLastWriteTime, SetFileLastWriteTime
 //   [x] OsVersionText (uname release)  [x] SyncFileToDisk (fsync)
+//   [x] IsLinkOrJunction (lstat)
 //   [x] ReturnFreedBuffersToSystem (glibc's mmap threshold; other C
 //       libraries keep their own rule)
 #include <fcntl.h>
@@ -31,6 +32,11 @@ bool NewGuidBytes(uint8_t (&out)[16]) {
         n -= static_cast<std::size_t>(got);
     }
     return true;
+}
+
+bool IsLinkOrJunction(const std::filesystem::path& p) {
+    struct stat st {};
+    return lstat(p.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
 bool FileLastWriteTime(const std::filesystem::path& p, int64_t& fileTime) {

@@ -3,6 +3,7 @@
 // Implemented / Missing (base/platform.h, system, on Win32):
 //   [x] NewGuidBytes (CoCreateGuid)  [x] FileLastWriteTime, SetFileLastWriteTime
 //   [x] OsVersionText  [x] SyncFileToDisk (FlushFileBuffers)
+//   [x] IsLinkOrJunction (FILE_ATTRIBUTE_REPARSE_POINT)
 //   [x] ReturnFreedBuffersToSystem (nothing to do: the process heap gives
 //       blocks this large back on free)
 #include <windows.h>
@@ -22,6 +23,11 @@ bool NewGuidBytes(uint8_t (&out)[16]) {
     out[7] = static_cast<uint8_t>(g.Data3);
     for (int i = 0; i < 8; ++i) out[8 + i] = g.Data4[i];
     return true;
+}
+
+bool IsLinkOrJunction(const std::filesystem::path& p) {
+    const DWORD attributes = GetFileAttributesW(p.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 bool FileLastWriteTime(const std::filesystem::path& p, int64_t& fileTime) {

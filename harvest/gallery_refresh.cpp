@@ -17,6 +17,7 @@
 #include "net/http_fetcher.h"
 #include "settings/gallery_table.h"
 #include "settings/settings.h"
+#include "slideshow/photo_folder.h"
 #include "update/update_query.h"
 
 std::atomic<int64_t> LastRefreshTime{0};
@@ -50,7 +51,11 @@ const char16_t* SavedListingName() {
 
 void HarvestThread() {
     if (UpdateServiceConfigured()) QueryUpdate();
-    RefreshGallery();
+    if (PhotoFolderInUse()) {
+        LastRefreshTime = FileTimeNow();
+    } else {
+        RefreshGallery();
+    }
     g_harvestRunning = false;
 }
 }  // namespace

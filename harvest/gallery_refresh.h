@@ -2,7 +2,9 @@
 // and calls StartHarvest on the drawing thread; HarvestThread runs the update
 // query (where an update service is configured), then one RefreshGallery
 // pass over the chosen photo source: list the gallery, store up to 20 new
-// photos, stamp the refresh time.
+// photos, stamp the refresh time. With the user's own photo folder in use
+// (slideshow/photo_folder.h) nothing is harvested: the pass is the update
+// query and the stamp alone.
 //
 // Back-off, for every source: a pass that fails or stores nothing holds
 // StartHarvest back for 5 s, then twice as long after each such pass up to

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include "base/fixed_text.h"
 #include "base/text.h"
 #include "host/run_mode.h"
 
@@ -78,6 +79,17 @@ bool StoreWeather(HostOptions& o, const std::string& value) {
     return true;
 }
 
+// The folder must name itself exactly: argv bytes that are no UTF-8 would
+// come back as another path, and a path longer than the saver's paths would
+// be cut into another folder's name.
+bool StoreFolder(HostOptions& o, const std::string& value) {
+    std::u16string folder = Utf8ToUtf16(value);
+    if (value.empty() || Utf16ToUtf8(folder) != value || folder.size() > PathText::kCapacity)
+        return false;
+    o.folder = std::move(folder);
+    return true;
+}
+
 bool StoreCredits(HostOptions& o, const std::string&) {
     o.credits = true;
     return true;
@@ -132,6 +144,11 @@ constexpr OptionRow kOptions[] = {
      "where the weather comes from: open-meteo (Open-Meteo, the default\n"
      "without --site) or site (the weather site, the default with --site)",
      StoreWeather, "--weather needs open-meteo or site"},
+    {"folder", nullptr, "DIR",
+     "show the JPEG photos in DIR and its subfolders instead of\n"
+     "harvested ones, for this run; DIR is only read, and nothing\n"
+     "is harvested",
+     StoreFolder, "--folder needs a folder path of at most 259 characters"},
     {"credits", nullptr, nullptr,
      "print the credit of each cached photo that has one:\n"
      "file name, author, licence, page address, title (tab-separated)",

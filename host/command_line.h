@@ -21,6 +21,7 @@ struct HostOptions {
     std::u16string site;       // --site URL, empty when not given
     std::string photos;        // --photos commons|site, empty when not given
     std::string weather;       // --weather open-meteo|site, empty when not given
+    std::u16string folder;     // --folder DIR, empty when not given
     bool credits = false;      // --credits
     int32_t slideMillis = -1;  // --slide-ms N, -1 when not given
     bool hasWindowId = false;  // --window-id ID

@@ -8,7 +8,11 @@
 
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
+#include <mutex>
+#include <optional>
 #include <string>
+#include <system_error>
 
 #include "base/clock.h"
 #include "base/event_log.h"
@@ -24,6 +28,7 @@
 #include "settings/gallery_table.h"
 #include "settings/settings.h"
 #include "setup/setup_dialog.h"
+#include "slideshow/photo_folder.h"
 #include "slideshow/slideshow.h"
 #include "weather/weather_feed.h"
 
@@ -43,6 +48,57 @@ void MakeDataFolder() {
     DataFolder.Append(SaverApp.DataSubfolder);
     // An existing folder does no harm; a failure shows at the first write.
     CreateFolderTree(DataFolder.view());
+}
+
+// --folder as an absolute path; empty when it cannot be one of the saver's
+// paths, or names the data folder or a folder inside it (where the saver
+// deletes and renames).
+std::u16string ChosenFolderOption(const std::u16string& folder) {
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(ToPath(folder), ec);
+    std::optional<std::u16string> text = FromPath(absolute);
+    if (ec || !text || text->size() > PathText::kCapacity || LiesInDataFolder(*text)) return {};
+    return *text;
+}
+
+// The user's own photos: --folder for this run, else the stored folder
+// unless it lies in the data folder.
+void ChoosePhotoFolder(const std::u16string& option) {
+    std::u16string folder = option;
+    if (folder.empty()) {
+        std::lock_guard<std::mutex> lock(SettingsLock);
+        folder = Settings.photo_folder.str();
+    }
+    if (folder.empty() || LiesInDataFolder(folder)) return;
+    UsePhotoFolder(folder);
+    LogEvent("photos from the folder " + Utf16ToUtf8(folder));
+}
+
+// --site, --photos, --weather and --slide-ms; false (with the message
+// printed) when they do not go together.
+bool ApplyServiceOptions(const HostOptions& options) {
+    if (!options.site.empty() && !SetSiteOverride(options.site)) {
+        std::fprintf(stderr, "skyreel: --site needs http://host[:port] or https://host[:port]\n");
+        return false;
+    }
+    // The photo site has no public server: without --site it would only
+    // ask a made-up host.
+    if (options.photos == "site" && options.site.empty()) {
+        std::fprintf(stderr, "skyreel: --photos site needs --site URL\n");
+        return false;
+    }
+    const bool commons =
+        options.photos.empty() ? options.site.empty() : options.photos == "commons";
+    ChosenPhotoSource = commons ? PhotoSource::Commons : PhotoSource::Site;
+    if (options.weather == "site" && options.site.empty()) {
+        std::fprintf(stderr, "skyreel: --weather site needs --site URL\n");
+        return false;
+    }
+    const bool openMeteo =
+        options.weather.empty() ? options.site.empty() : options.weather == "open-meteo";
+    ChosenWeatherProvider = openMeteo ? WeatherProvider::OpenMeteo : WeatherProvider::Site;
+    if (options.slideMillis > 0) SaverApp.SlideMillis = options.slideMillis;
+    return true;
 }
 
 void RunSetupLoop() {
@@ -76,27 +132,7 @@ int SaverMain(const std::vector<std::string>& args) {
                     Utf16ToUtf8(SaverApp.Version).c_str());
         return 0;
     }
-    if (!options.site.empty() && !SetSiteOverride(options.site)) {
-        std::fprintf(stderr, "skyreel: --site needs http://host[:port] or https://host[:port]\n");
-        return 1;
-    }
-    // The photo site has no public server: without --site it would only
-    // ask a made-up host.
-    if (options.photos == "site" && options.site.empty()) {
-        std::fprintf(stderr, "skyreel: --photos site needs --site URL\n");
-        return 1;
-    }
-    const bool commons =
-        options.photos.empty() ? options.site.empty() : options.photos == "commons";
-    ChosenPhotoSource = commons ? PhotoSource::Commons : PhotoSource::Site;
-    if (options.weather == "site" && options.site.empty()) {
-        std::fprintf(stderr, "skyreel: --weather site needs --site URL\n");
-        return 1;
-    }
-    const bool openMeteo =
-        options.weather.empty() ? options.site.empty() : options.weather == "open-meteo";
-    ChosenWeatherProvider = openMeteo ? WeatherProvider::OpenMeteo : WeatherProvider::Site;
-    if (options.slideMillis > 0) SaverApp.SlideMillis = options.slideMillis;
+    if (!ApplyServiceOptions(options)) return 1;
     EventLogEnabled = options.verbose;
 
     RunMode = options.mode.runMode;
@@ -108,6 +144,17 @@ int SaverMain(const std::vector<std::string>& args) {
     std::signal(SIGTERM, OnQuitSignal);
 
     MakeDataFolder();
+    std::u16string folder;
+    if (!options.folder.empty()) {
+        folder = ChosenFolderOption(options.folder);
+        if (folder.empty()) {
+            std::fprintf(stderr,
+                         "skyreel: --folder DIR must lie outside the saver's data folder %s "
+                         "and have a path of at most 259 characters\n",
+                         Utf16ToUtf8(DataFolder.view()).c_str());
+            return 1;
+        }
+    }
     if (options.credits) {
         std::fputs(PhotoCreditLines().c_str(), stdout);
         return 0;
@@ -126,6 +173,7 @@ int SaverMain(const std::vector<std::string>& args) {
         return QuitExitCode();
     }
 
+    ChoosePhotoFolder(folder);
     const char* modeName = RunMode == Preview ? "preview mode" : "saver mode";
     LogEvent(std::string(modeName) + " started, data folder " + Utf16ToUtf8(DataFolder.view()));
     if (!CreateSaverWindow(options)) {

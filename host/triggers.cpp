@@ -10,6 +10,7 @@
 #include "host/saver_window.h"
 #include "overlay/overlay_texture.h"
 #include "settings/settings.h"
+#include "slideshow/photo_folder.h"
 #include "slideshow/photo_list.h"
 #include "slideshow/slideshow.h"
 #include "update/version_notice.h"
@@ -83,10 +84,13 @@ void NoteMonitorsForHarvest() {
     SetLargestMonitorExtent(std::max(width, height));
 }
 
+// With the user's folder in use the harvest pass asks only for the update
+// (gallery_refresh.h), when the refresh interval says so; its photos never
+// count as too few.
 void AfterSlideshowStart(int32_t photoCount) {
     ResetTriggersAtStart();
     NoteMonitorsForHarvest();
-    if (HarvestWantedAtStart(photoCount)) StartHarvest();
+    if (PhotoFolderInUse() ? RefreshDue() : HarvestWantedAtStart(photoCount)) StartHarvest();
     WeatherCheck();
 }
 
@@ -98,11 +102,16 @@ void WhileSlideOnShow() {
 
 // Fewer than two photos: a failed harvest (no network yet at the first
 // start) stamped the page as refreshed, so RefreshDue would wait a week;
-// the same check asks for the harvest whatever the page's age.
+// the same check asks for the harvest whatever the page's age. The user's
+// folder is walked again instead while it gave no photo.
 void WhileTooFewPhotos() {
     if (!PeriodicCheckFires(TickCount())) return;
-    LogEvent("periodic check: fewer than two photos, harvest again");
-    StartHarvest();
+    if (PhotoFolderInUse()) {
+        RewalkEmptyFolder();
+    } else {
+        LogEvent("periodic check: fewer than two photos, harvest again");
+        StartHarvest();
+    }
     WeatherCheck();
 }
 

@@ -13,6 +13,7 @@
 #include "base/platform.h"
 #include "base/process_state.h"
 #include "base/text.h"
+#include "slideshow/photo_folder.h"
 
 PhotoListRecord* PhotoList = nullptr;
 std::mutex PhotoListLock;
@@ -22,7 +23,8 @@ constexpr int32_t kInitialCapacity = 200;
 constexpr int32_t kCapacityStep = 1000;
 constexpr int kMaxSortDepth = 100;
 
-int g_sortDepth = 0;  // main thread only, like every sort
+int g_sortDepth = 0;        // main thread only, like every sort
+uint32_t g_listSerial = 0;  // main thread only, like every ScanCache
 void (*g_closingSteps)() = nullptr;
 
 PhotoEntry* EntryAt(const PhotoListRecord* list, int32_t i) {
@@ -128,10 +130,19 @@ int ScanCache() {
     auto* fresh = new PhotoListRecord;
     fresh->Capacity = kInitialCapacity;
     fresh->Items = new PhotoEntry*[kInitialCapacity]();
+    fresh->Serial = ++g_listSerial;
     {
         std::lock_guard<std::mutex> lock(PhotoListLock);
         FreePhotoList(PhotoList);
         PhotoList = fresh;
+    }
+    if (PhotoFolderInUse()) {
+        // The walk fills the list on its own thread; the show starts with
+        // whatever it has found and takes the rest as it comes.
+        LogEvent("photo folder walk started");
+        StartFolderWalk();
+        if (g_closingSteps) g_closingSteps();
+        return 1;
     }
     ForEachDataFile([](const std::u16string& name) {
         FindData data;
@@ -155,7 +166,8 @@ void RemoveOldestPhoto() {
     PhotoListRecord* list = PhotoList;
     if (!list || list->Count == 0) return;
     std::error_code ec;
-    std::filesystem::remove(ToPath(list->Items[0]->Path.view()), ec);
+    if (LiesInDataFolder(list->Items[0]->Path.view()))
+        std::filesystem::remove(ToPath(list->Items[0]->Path.view()), ec);
     delete list->Items[0];
     for (int32_t i = 1; i < list->Count; ++i) list->Items[i - 1] = list->Items[i];
     list->Items[--list->Count] = nullptr;

@@ -34,6 +34,7 @@ struct PhotoListRecord {
     PhotoEntry** Items = nullptr;
     int32_t Count = 0;
     int32_t Capacity = 0;
+    uint32_t Serial = 0;  // new for every ScanCache: a walk appends only to its own list
 };
 
 // The current list, absent until the first ScanCache.
@@ -41,12 +42,16 @@ extern PhotoListRecord* PhotoList;
 // Guards every change of PhotoList and every read that can overlap one.
 extern std::mutex PhotoListLock;
 
+// With the user's folder in use (photo_folder.h) the list fills from the
+// folder walk on its own thread instead of from the data folder.
 int ScanCache();
 PhotoEntry* MakePhotoEntry(const FindData& data);
 void AppendPhoto(PhotoEntry* entry);
 void SortPhotos(PhotoListRecord* list, int32_t first, int32_t last,
                 int (*compare)(const PhotoEntry*, const PhotoEntry*));
 int ComparePhotoTimes(const PhotoEntry* a, const PhotoEntry* b);
+// Only a file of the data folder is deleted: an entry elsewhere leaves the
+// list but never the disk.
 void RemoveOldestPhoto();
 void FreePhotoList(PhotoListRecord* list);
 

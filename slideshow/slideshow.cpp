@@ -6,6 +6,11 @@
 // which count frames (51 per fade). Decoding and uploading happen only in
 // Start, NoPhotos, OnePhoto and Advance, once each.
 //
+// The harvested cache is shown in list order from a random start. The
+// user's own photos (photo_folder.h) are drawn from a shuffled deck
+// instead, are never trimmed, and a photo that does not decode is passed
+// over for the next one rather than shown as a black slide.
+//
 // Static frames: a slide on show without a fade looks the same frame after
 // frame. DrawFrame describes each frame as data (which slots, with which
 // contents and opacities, in which viewport) and skips the clear, the draw
@@ -18,7 +23,9 @@
 #include "base/clock.h"
 #include "base/saver_app.h"
 #include "overlay/slide_slot.h"
+#include "slideshow/photo_folder.h"
 #include "slideshow/photo_list.h"
+#include "slideshow/shuffle_deck.h"
 
 int32_t SlideState = Start;
 int FrontSlot = 0;
@@ -30,10 +37,13 @@ uint32_t ShowStart = 0;
 namespace {
 constexpr int kFramePauseMillis = 20;
 constexpr float kPercent = 100.0f;
+// Photos of the user's folder tried for one slide before it stays black.
+constexpr int kDecodeTries = 8;
 
 // Main thread only, like the rest of the scheduler.
 const SlideshowOps* g_ops = nullptr;
 const SlideshowHooks* g_hooks = nullptr;
+ShuffleDeck g_deck;  // the user's photos still to show
 
 // What one frame shows. Slot contents are told apart by a counter bumped at
 // every fill of the slot.
@@ -84,6 +94,27 @@ void LoadEntry(int32_t k, int s) {
     NoteSlotFilled(s);
 }
 
+// The next of the user's photos into slot s: drawn from the deck, and
+// drawn again while what was drawn does not decode (a few times at most).
+void LoadShuffled(int s) {
+    for (int tries = 0; tries < kDecodeTries; ++tries) {
+        PhotoIndex = DrawDeck(g_deck, PhotoCount());
+        LoadEntry(PhotoIndex, s);
+        if (PhotoIndex < 0 || SlideSlots[s].contentWidth > 0) return;
+    }
+}
+
+// Loads the next slide's photo into slot s: list entry `index` of the
+// harvested cache, or the next of the user's photos.
+void LoadPhotoInto(int s, int32_t index) {
+    if (PhotoFolderInUse()) {
+        LoadShuffled(s);
+        return;
+    }
+    PhotoIndex = index;
+    LoadEntry(index, s);
+}
+
 int OtherSlot() {
     return 1 - FrontSlot;
 }
@@ -106,17 +137,16 @@ void StepStart() {
     FrontSlot = 0;
     PhotoIndex = 0;
     IntroFade = true;
+    ResetDeck(g_deck, TickCount());
     int32_t n = PhotoCount();
     if (n == 0) {
         SlideState = NoPhotos;
     } else if (n == 1) {
-        LoadEntry(0, 0);
+        LoadPhotoInto(0, 0);
         SlideState = OnePhoto;
     } else {
-        PhotoIndex = static_cast<int32_t>(TickCount() % static_cast<uint32_t>(n));
-        LoadEntry(PhotoIndex, 0);
-        PhotoIndex = (PhotoIndex + 1) % n;
-        LoadEntry(PhotoIndex, 1);
+        LoadPhotoInto(0, static_cast<int32_t>(TickCount() % static_cast<uint32_t>(n)));
+        LoadPhotoInto(1, (PhotoIndex + 1) % n);
         SlideState = Showing;
     }
     g_hooks->afterStart(n);
@@ -125,12 +155,11 @@ void StepStart() {
 void StepNoPhotos() {
     int32_t n = PhotoCount();
     if (n >= 2) {
-        LoadEntry(0, 0);
-        LoadEntry(1, 1);
-        PhotoIndex = 1;
+        LoadPhotoInto(0, 0);
+        LoadPhotoInto(1, 1);
         SlideState = Showing;
     } else if (n == 1) {
-        LoadEntry(0, 0);
+        LoadPhotoInto(0, 0);
         SlideState = OnePhoto;
     } else {
         g_hooks->whileTooFewPhotos();
@@ -139,8 +168,7 @@ void StepNoPhotos() {
 
 void StepOnePhoto() {
     if (PhotoCount() >= 2) {
-        LoadEntry(1, 1);
-        PhotoIndex = 1;
+        LoadPhotoInto(1, 1);
         SlideState = Showing;
     } else {
         g_hooks->whileTooFewPhotos();
@@ -149,12 +177,14 @@ void StepOnePhoto() {
 
 // The entry the next change loads, as LoadNextPhoto will choose it while
 // the list stays as it is: above the cache limit the oldest goes first and
-// the list moves down under PhotoIndex.
+// the list moves down under PhotoIndex. The user's photos: the deck's next.
 bool PredictNextPhoto(PathText& path) {
     const int32_t n = PhotoCount();
     if (n <= 0) return false;
     int32_t next = 0;
-    if (n > SaverApp.CacheLimit && PhotoIndex > 0) {
+    if (PhotoFolderInUse()) {
+        next = PeekDeck(g_deck, n);
+    } else if (n > SaverApp.CacheLimit && PhotoIndex > 0) {
         next = PhotoIndex % (n - 1) + 1;
     } else {
         next = (PhotoIndex + 1) % n;
@@ -185,8 +215,13 @@ void StepShowing() {
 
 // The next photo goes into the slot that has just faded out. Above the
 // cache limit each change deletes the oldest photo; the list then moves
-// down by one under PhotoIndex, which therefore stays.
+// down by one under PhotoIndex, which therefore stays. The user's photos
+// are never the cache: nothing of them is trimmed.
 void LoadNextPhoto(int slot) {
+    if (PhotoFolderInUse()) {
+        LoadShuffled(slot);
+        return;
+    }
     int32_t n = PhotoCount();
     if (n > SaverApp.CacheLimit && PhotoIndex > 0) {
         RemoveOldestPhoto();

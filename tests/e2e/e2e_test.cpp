@@ -9,6 +9,7 @@
 // the one read before, so a cross-fade in progress is not classified.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/wait.h>
 
 #include <algorithm>
 #include <chrono>
@@ -26,8 +27,10 @@
 #include "e2e/screen_frames.h"
 #include "overlay/resource_images.h"
 #include "slideshow/photo_credit.h"
+#include "support/folder_snapshot.h"
 #include "support/http_test_server.h"
 #include "support/temp_dir.h"
+#include "support/test_photos.h"
 #include "support/xvfb.h"
 #include "update/version_notice_layout.h"
 #include "weather/weather_feed.h"
@@ -280,6 +283,97 @@ TEST_F(EndToEnd, SigtermDuringADownloadEndsTheSaverWithinASecond) {
                l.find(": abandoned: stop requested") != std::string::npos;
     });
     EXPECT_TRUE(pageAbandoned) << log;
+}
+
+// A folder of the user's own: its photos are shown, nothing is harvested,
+// and the folder is left exactly as it was, although it holds more photos
+// than the cache limit (a cache that large would lose one per change),
+// links out of it and back into it, a name that is no UTF-8, a corrupt
+// photo and one whose header claims 60000 x 60000 pixels.
+TEST_F(EndToEnd, AFolderOfTheUsersIsShownAndLeftAsItWas) {
+    TempDir home, user;
+    const Rgb colour{200, 40, 160};
+    WriteTestJpeg(user / "first.jpg", 640, 480, colour, colour);
+    const std::string jpeg = ReadFileBytes(user / "first.jpg");
+    for (int i = 0; i < 150; ++i) {
+        const fs::path folder = user / ("roll" + std::to_string(i % 4));
+        fs::create_directories(folder);
+        WriteFileBytes(folder / ("IMG_" + std::to_string(i) + (i % 2 ? ".JPG" : ".jpeg")), jpeg);
+    }
+    WriteFileBytes(user / "corrupt.jpg", "\xFF\xD8 broken");
+    std::string huge = jpeg;  // claims 60000 x 60000
+    const size_t sof = huge.find("\xFF\xC0");
+    ASSERT_NE(sof, std::string::npos);
+    huge.replace(sof + 5, 4, "\xEA\x60\xEA\x60");
+    WriteFileBytes(user / "huge.jpg", huge);
+    // A photo of another colour behind a link out of the folder, one behind
+    // a name that is no UTF-8, and a link that loops: none is shown.
+    TempDir outside;
+    const Rgb other{40, 200, 60};
+    WriteTestJpeg(outside / "other.jpg", 640, 480, other, other);
+    fs::create_directory_symlink(outside.path(), user / "elsewhere");
+    fs::create_directory_symlink(user.path(), user / "loop");
+    WriteFileBytes(user / "bad\xff.jpg", ReadFileBytes(outside / "other.jpg"));
+    const FolderSnapshot before = SnapshotFolder(user.path());
+
+    HttpTestServer server;
+    SaverProcess saver(SKYREEL_BINARY, home.path(), xvfb_->display(),
+                       {"--site", Utf16ToUtf8(server.BaseUrl()), "--slide-ms", kSlideMillis,
+                        "--folder", user.path().string(), "--verbose", "/S"},
+                       home / "folder.log");
+    ASSERT_TRUE(saver.started());
+    ScreenReader screen(xvfb_->display());
+    ASSERT_TRUE(screen.connected());
+    // Photos change about every second and a half: several changes, each
+    // of which would trim a cache of 150.
+    int photoFrames = 0, otherFrames = 0;
+    const auto start = Clock::now();
+    while (Clock::now() - start < std::chrono::seconds(12)) {
+        ASSERT_TRUE(saver.Running()) << ReadFileBytes(home / "folder.log");
+        ScreenFrame frame = screen.Read();
+        if (!frame.rgb.empty()) {
+            const uint32_t c = frame.At(kScreenWidth / 2, kScreenHeight / 2);
+            const Rgb centre{int(c >> 16), int((c >> 8) & 0xFF), int(c & 0xFF)};
+            if (Near(centre, colour, 12)) ++photoFrames;
+            if (Near(centre, other, 40)) ++otherFrames;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    SaverProcess::Ending end = saver.Stop(SIGTERM, 10000);
+    const std::string log = ReadFileBytes(home / "folder.log");
+    EXPECT_EQ(end.exitCode, 0) << log;
+    EXPECT_LE(end.millis, kStopMillis);
+    EXPECT_GT(photoFrames, 10) << log;
+    EXPECT_EQ(otherFrames, 0) << log;
+
+    EXPECT_EQ(SnapshotDifference(before, SnapshotFolder(user.path())), "");
+    const std::vector<std::string> events = EventLines(log);
+    EXPECT_TRUE(HasLineStarting(events, "photo folder walk: 153 photos in 160 entries")) << log;
+    EXPECT_FALSE(HasLineStarting(events, "harvest pass")) << log;
+    for (const auto& r : server.Requests()) {
+        EXPECT_EQ(r.path.find("/search/"), std::string::npos) << r.path;
+        EXPECT_EQ(r.path.find("/aviation-photos/"), std::string::npos) << r.path;
+    }
+    EXPECT_TRUE(FilesEndingIn(DataFolderOf(home.path()), ".jpg").empty());
+
+    // The data folder, or a folder in it, is refused like a bad option.
+    const fs::path inside = DataFolderOf(home.path()) / "sub";
+    fs::create_directories(inside);
+    for (const fs::path& refused : {DataFolderOf(home.path()), inside}) {
+        const std::string command =
+            "HOME='" + home.path().string() + "' XDG_CONFIG_HOME='" + (home / ".config").string() +
+            "' '" SKYREEL_BINARY "' --folder '" + refused.string() + "' /S 2>&1";
+        std::string out;
+        FILE* f = popen(command.c_str(), "r");
+        ASSERT_NE(f, nullptr);
+        char buf[512];
+        while (fgets(buf, sizeof buf, f)) out += buf;
+        const int status = pclose(f);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << out;
+        EXPECT_NE(out.find("skyreel: --folder DIR must lie outside the saver's data folder"),
+                  std::string::npos)
+            << out;
+    }
 }
 
 // --credits prints the credit inside each cached photo, one line each, and

@@ -3,7 +3,8 @@
 // demo site. It harvests the cache into the prefix's My Pictures folder,
 // learns the new version, caches the weather, shows a photo, both panels
 // and the notice in order (read back from the screen), and a key press
-// ends it with exit code 0.
+// ends it with exit code 0. A second run shows a folder of the user's own
+// given as a Windows path, harvests nothing and leaves the folder as it was.
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -23,7 +24,10 @@
 #include "e2e/saver_process.h"
 #include "e2e/screen_frames.h"
 #include "overlay/resource_images.h"
+#include "support/folder_snapshot.h"
+#include "support/http_test_server.h"
 #include "support/temp_dir.h"
+#include "support/test_photos.h"
 #include "support/wine_prefix.h"
 #include "support/xvfb.h"
 #include "update/version_notice_layout.h"
@@ -118,6 +122,67 @@ TEST(WineEndToEnd, SaverHarvestsShowsPanelsAndNoticeAndEndsOnAKey) {
     EXPECT_EQ(saver.Stop(SIGKILL, 0).exitCode, 0) << ReadFileBytes(home / "saver.log");
     // The prefix's server writes its registry when it ends; let it, before
     // the folder goes.
+    const std::string waitServer = "WINEPREFIX='" + prefix.string() + "' wineserver -w";
+    EXPECT_EQ(std::system(waitServer.c_str()), 0);
+}
+
+// More photos than the cache limit, so that trimming them would show.
+TEST(WineEndToEnd, AFolderOfTheUsersIsShownAndLeftAsItWas) {
+    XvfbServer xvfb(kScreenWidth, kScreenHeight);
+    ASSERT_TRUE(xvfb.running());
+    TempDir home, user;
+    const fs::path prefix = home / ".wine";
+    ASSERT_TRUE(MakeWinePrefix(SKYREEL_WINE_PREFIX_TOOL, prefix, xvfb.display()));
+    const Rgb colour{200, 40, 160};
+    WriteTestJpeg(user / "first.jpg", 320, 240, colour, colour);
+    const std::string jpeg = ReadFileBytes(user / "first.jpg");
+    for (int i = 0; i < 150; ++i) {
+        const fs::path folder = user / ("roll" + std::to_string(i % 3));
+        fs::create_directories(folder);
+        WriteFileBytes(folder / ("IMG_" + std::to_string(i) + (i % 2 ? ".JPG" : ".jpeg")), jpeg);
+    }
+    WriteFileBytes(user / "corrupt.jpg", "\xFF\xD8 broken");
+    const FolderSnapshot before = SnapshotFolder(user.path());
+    // Wine's drive Z: is the Linux root.
+    std::string windowsPath = "Z:" + user.path().string();
+    std::replace(windowsPath.begin(), windowsPath.end(), '/', '\\');
+
+    HttpTestServer server;
+    SaverProcess saver(SKYREEL_BINARY, home.path(), xvfb.display(),
+                       {SKYREEL_WIN32_SCR, "/S", "--site", Utf16ToUtf8(server.BaseUrl()),
+                        "--slide-ms", "500", "--folder", windowsPath},
+                       home / "folder.log");
+    ASSERT_TRUE(saver.started());
+    ScreenReader screen(xvfb.display());
+    ASSERT_TRUE(screen.connected());
+    int photoFrames = 0;
+    const auto start = Clock::now();
+    while (Clock::now() - start < std::chrono::seconds(25)) {
+        ASSERT_TRUE(saver.Running()) << ReadFileBytes(home / "folder.log");
+        ScreenFrame frame = screen.Read();
+        if (!frame.rgb.empty()) {
+            const uint32_t c = frame.At(kScreenWidth / 2, kScreenHeight / 2);
+            if (Near({int(c >> 16), int((c >> 8) & 0xFF), int(c & 0xFF)}, colour, 12))
+                ++photoFrames;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ASSERT_TRUE(PressKey(xvfb.display()));
+    const auto pressed = Clock::now();
+    while (saver.Running() && Clock::now() - pressed < std::chrono::milliseconds(kKeyEndMillis))
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_FALSE(saver.Running()) << "a key press did not end the saver";
+    EXPECT_EQ(saver.Stop(SIGKILL, 0).exitCode, 0) << ReadFileBytes(home / "folder.log");
+    EXPECT_GT(photoFrames, 10);
+
+    EXPECT_EQ(SnapshotDifference(before, SnapshotFolder(user.path())), "");
+    for (const auto& r : server.Requests()) {
+        EXPECT_EQ(r.path.find("/search/"), std::string::npos) << r.path;
+        EXPECT_EQ(r.path.find("/aviation-photos/"), std::string::npos) << r.path;
+    }
+    const fs::path data = DataFolderIn(prefix);
+    ASSERT_FALSE(data.empty()) << "no My Pictures folder in the prefix";
+    EXPECT_TRUE(FilesEndingIn(data, ".jpg").empty());
     const std::string waitServer = "WINEPREFIX='" + prefix.string() + "' wineserver -w";
     EXPECT_EQ(std::system(waitServer.c_str()), 0);
 }

@@ -124,3 +124,21 @@ TEST(HostOptions, WeatherProvider) {
     EXPECT_NE(UsageText().find("  --weather PROVIDER  where the weather comes from"),
               std::string::npos);
 }
+
+TEST(HostOptions, FolderIsTakenOnlyWhenItNamesItselfExactly) {
+    EXPECT_EQ(ParseHostOptions({"--folder", "/home/ann/Bilder", "/S"}).folder, u"/home/ann/Bilder");
+    EXPECT_EQ(ParseHostOptions({"-folder=caf\xc3\xa9"}).folder, u"caf\u00e9");
+    EXPECT_EQ(ParseHostOptions({"/S"}).folder, u"");
+    const std::string longest(259, 'a');
+    EXPECT_EQ(ParseHostOptions({"--folder", longest}).folder.size(), 259u);
+    // Cut to 259 characters or with bytes turned into U+FFFD, the path
+    // would name another folder.
+    for (const std::string& wrong : {std::string(), longest + "b", std::string("bad\xff")}) {
+        HostOptions o = ParseHostOptions({"--folder", wrong});
+        EXPECT_NE(o.error.find("--folder needs a folder path"), std::string::npos) << wrong;
+        EXPECT_TRUE(o.folder.empty());
+    }
+    EXPECT_FALSE(ParseHostOptions({"--folder"}).error.empty());
+    EXPECT_NE(UsageText().find("  --folder DIR    show the JPEG photos in DIR"), std::string::npos)
+        << UsageText();
+}

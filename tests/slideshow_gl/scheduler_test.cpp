@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "base/clock.h"
@@ -20,6 +21,7 @@
 #include "net/endpoints.h"
 #include "overlay/slide_slot.h"
 #include "settings/settings.h"
+#include "slideshow/photo_folder.h"
 #include "slideshow/photo_list.h"
 #include "slideshow/slideshow.h"
 #include "support/http_test_server.h"
@@ -689,4 +691,43 @@ TEST_F(Scheduler, OnePhotoAloneRetriesTheHarvestToo) {
     ASSERT_TRUE(WaitBackgroundThreads(10000));
     EXPECT_EQ(server.RequestCount(gallery), 2);
     EXPECT_EQ(SlideState, OnePhoto);
+}
+
+TEST_F(Scheduler, WithAFolderOfTheUsersNothingIsHarvestedButTheUpdateIsAsked) {
+    TempDir user;
+    for (int i = 0; i < 3; ++i) WriteFileBytes(user / ("own" + std::to_string(i) + ".jpg"), "jpeg");
+    WritePhotos(2);  // the cache's own photos are not shown meanwhile
+    struct FolderOff {
+        ~FolderOff() { UsePhotoFolder(u""); }
+    } off;
+    UsePhotoFolder(FromPath(user.path()).value());
+    LastRefreshTime = 0;  // never refreshed: the update is due
+    ScanCache();
+    while (FolderWalkRunning()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    UpdateSlideshow();
+    FramesWhileIntroFade();
+    // Slides with periodic checks in their display time, and changes.
+    int checks = 0;
+    for (int i = 0; i < 30; ++i) {
+        SetTick(tick + 6000);
+        const uint32_t before = Triggers.LastRefreshCheck;
+        UpdateSlideshow();
+        if (Triggers.LastRefreshCheck != before) ++checks;
+        if (SlideState == Fading) {
+            FramesWhile(Fading);
+            UpdateSlideshow();
+        }
+    }
+    EXPECT_GE(checks, 5);
+    ASSERT_TRUE(WaitBackgroundThreads(10000));
+    EXPECT_EQ(server.RequestCount("/screensavers/update.php"), 1);
+    EXPECT_EQ(server.RequestCount("/search/photo.search"), 0);
+    for (const auto& r : server.Requests()) {
+        EXPECT_EQ(r.path.find("/aviation-photos/"), std::string::npos) << r.path;
+    }
+    EXPECT_GE(server.RequestCount("/weather/local/RSXX0091"), 1);
+    for (const std::string& load : rec.loads)
+        EXPECT_EQ(load.find(":p0"), std::string::npos) << load;
+    EXPECT_EQ(PhotoCount(), 3);
+    EXPECT_FALSE(NewPhotosFlag);
 }
