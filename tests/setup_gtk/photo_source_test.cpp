@@ -15,6 +15,7 @@
 #include "settings/settings.h"
 #include "setup/setup_dialog_logic.h"
 #include "setup_fixture.h"
+#include "support/folder_snapshot.h"
 #include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
@@ -88,18 +89,6 @@ class PhotoSourceTest : public SetupDialogTest {
     TempDir photos;
 };
 
-// Every regular file and link under `root` with its bytes or target.
-std::map<std::string, std::string> Contents(const fs::path& root) {
-    std::map<std::string, std::string> out;
-    for (const auto& e : fs::recursive_directory_iterator(root)) {
-        const std::string name = fs::relative(e.path(), root).generic_string();
-        if (e.is_symlink())
-            out[name] = "-> " + fs::read_symlink(e.path()).generic_string();
-        else if (e.is_regular_file())
-            out[name] = ReadFileBytes(e.path());
-    }
-    return out;
-}
 }  // namespace
 
 TEST_F(PhotoSourceTest, EachSourceGreysTheOther) {
@@ -198,9 +187,9 @@ TEST_F(PhotoSourceTest, ClearAsksFirstThenDeletesOnlyTheSaversPhotos) {
     std::error_code ec;
     fs::create_symlink(photos / "mine.jpg", dir / "link.jpg", ec);
     ASSERT_FALSE(ec);
-    auto kept = Contents(dir.path());
-    for (const char* gone : {"1.jpg", "2.JPG", "3.jpg.tmp"}) kept.erase(gone);
-    const auto photosBefore = Contents(photos.path());
+    auto kept = SnapshotFolder(dir.path());
+    for (const char* gone : {"1.jpg", "2.JPG", "3.jpg.tmp"}) kept.erase(fs::path(gone).native());
+    const auto photosBefore = SnapshotFolder(photos.path());
 
     Open();
     EXPECT_EQ(LabelText(Find("cache_line")), "Cache: 2 photos, 3 KB");
@@ -219,8 +208,8 @@ TEST_F(PhotoSourceTest, ClearAsksFirstThenDeletesOnlyTheSaversPhotos) {
     Answer(GTK_RESPONSE_YES);
     EXPECT_EQ(LabelText(Find("cache_line")), "Cache: empty");
     EXPECT_FALSE(gtk_widget_get_sensitive(Find("clear_cache")));
-    EXPECT_EQ(Contents(dir.path()), kept);
-    EXPECT_EQ(Contents(photos.path()), photosBefore);
+    EXPECT_EQ(SnapshotDifference(kept, SnapshotFolder(dir.path())), "");
+    EXPECT_EQ(SnapshotDifference(photosBefore, SnapshotFolder(photos.path())), "");
     // Clear is no choice to store: Cancel still stores nothing.
     Click("cancel");
     EXPECT_FALSE(fs::exists(dir / "settings.cfg"));

@@ -5,6 +5,7 @@
 // weather service is a loopback server; settings.cfg and weather.xml are
 // real files in a temporary data folder.
 // winsock2.h (of the loopback server) must come before windows.h.
+#include "support/folder_snapshot.h"
 #include "support/loopback_http_server_win32.h"
 // Then the system's and the test framework's headers.
 #include <gtest/gtest.h>
@@ -916,19 +917,6 @@ class PhotoSourceWin32 : public SetupDialogWin32 {
     TempDir photos;
 };
 
-// Every file and link under `root` with its bytes; a link reads as "link".
-std::map<std::string, std::string> Contents(const fs::path& root) {
-    std::map<std::string, std::string> out;
-    for (const auto& e : fs::recursive_directory_iterator(root)) {
-        const std::string name = fs::relative(e.path(), root).generic_string();
-        if (e.is_symlink())
-            out[name] = "link";
-        else if (e.is_regular_file())
-            out[name] = ReadFileBytes(e.path());
-    }
-    return out;
-}
-
 TEST_F(PhotoSourceWin32, EachSourceGreysTheOther) {
     HWND dialog = Open();
     Drive([&] {
@@ -1039,11 +1027,11 @@ TEST_F(PhotoSourceWin32, ClearAsksFirstThenDeletesOnlyTheSaversPhotos) {
         WriteFileBytes(dir / kept, kept);
     WriteFileBytes(photos / "mine.jpg", "the user's own photo");
     // A link, where this system makes one (Wine makes none though it says
-    // so), stays with its target: Contents lists it among the files kept.
+    // so), stays with its target: the snapshot lists it among the files kept.
     CreateSymbolicLinkW((dir / "link.jpg").c_str(), (photos / "mine.jpg").c_str(), 0);
-    auto kept = Contents(dir.path());
-    for (const char* gone : {"1.jpg", "2.JPG", "3.jpg.tmp"}) kept.erase(gone);
-    const auto photosBefore = Contents(photos.path());
+    auto kept = SnapshotFolder(dir.path());
+    for (const char* gone : {"1.jpg", "2.JPG", "3.jpg.tmp"}) kept.erase(fs::path(gone).native());
+    const auto photosBefore = SnapshotFolder(photos.path());
     HWND dialog = Open();
     Drive([&] {
         EXPECT_EQ(Text(dialog, 1025), u"Cache: 2 photos, 3 KB");
@@ -1065,8 +1053,8 @@ TEST_F(PhotoSourceWin32, ClearAsksFirstThenDeletesOnlyTheSaversPhotos) {
         EXPECT_FALSE(Enabled(dialog, 1026));
         Command(dialog, IDCANCEL);
     });
-    EXPECT_EQ(Contents(dir.path()), kept);
-    EXPECT_EQ(Contents(photos.path()), photosBefore);
+    EXPECT_EQ(SnapshotDifference(kept, SnapshotFolder(dir.path())), "");
+    EXPECT_EQ(SnapshotDifference(photosBefore, SnapshotFolder(photos.path())), "");
     EXPECT_FALSE(fs::exists(dir / "settings.cfg"));
 }
 

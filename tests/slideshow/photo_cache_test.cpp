@@ -15,6 +15,7 @@
 
 #include "base/process_state.h"
 #include "slideshow/photo_list.h"
+#include "support/folder_snapshot.h"
 #include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
@@ -55,18 +56,6 @@ class PhotoCacheUsage : public ::testing::Test {
         FreePhotoList(PhotoList);
         PhotoList = nullptr;
     }
-    // Every file under `root` with its bytes, links as "-> target".
-    static std::map<std::string, std::string> Contents(const fs::path& root) {
-        std::map<std::string, std::string> out;
-        for (const auto& e : fs::recursive_directory_iterator(root)) {
-            const std::string name = fs::relative(e.path(), root).generic_string();
-            if (e.is_symlink())
-                out[name] = "-> " + fs::read_symlink(e.path()).generic_string();
-            else if (e.is_regular_file())
-                out[name] = ReadFileBytes(e.path());
-        }
-        return out;
-    }
     // The saver's files and a few a user or another program may leave.
     void FillFolder() {
         WriteFileBytes(dir / "a.jpg", std::string(1000, 'a'));
@@ -99,13 +88,13 @@ TEST_F(PhotoCacheUsage, MeasureCountsThePhotosTheScanLists) {
 
 TEST_F(PhotoCacheUsage, ClearDeletesOnlyPhotosAndLeftovers) {
     FillFolder();
-    auto before = Contents(dir.path());
-    const auto outsideBefore = Contents(outside.path());
+    auto before = SnapshotFolder(dir.path());
+    const auto outsideBefore = SnapshotFolder(outside.path());
     EXPECT_EQ(ClearPhotoCache(), 5);
     for (const char* gone : {"a.jpg", "B.JPG", "empty.jpg", "c.jpg.tmp", "D.JPG.TMP"})
         EXPECT_EQ(before.erase(gone), 1u) << gone;
-    EXPECT_EQ(Contents(dir.path()), before);
-    EXPECT_EQ(Contents(outside.path()), outsideBefore);
+    EXPECT_EQ(SnapshotDifference(before, SnapshotFolder(dir.path())), "");
+    EXPECT_EQ(SnapshotDifference(outsideBefore, SnapshotFolder(outside.path())), "");
     EXPECT_EQ(MeasurePhotoCache().photos, 0);
     EXPECT_EQ(ClearPhotoCache(), 0);
 }
@@ -122,10 +111,10 @@ TEST_F(PhotoCacheUsage, LinksAreNeitherCountedNorFollowed) {
         GTEST_SKIP() << "this system makes no links";
     ASSERT_TRUE(MakeLink(outside.path(), dir / "elsewhere.jpg", true));
     ASSERT_TRUE(MakeLink(outside / "nothing.jpg", dir / "dangling.jpg.tmp", false));
-    const auto outsideBefore = Contents(outside.path());
+    const auto outsideBefore = SnapshotFolder(outside.path());
     EXPECT_EQ(MeasurePhotoCache().photos, 2);
     EXPECT_EQ(ClearPhotoCache(), 5);
-    EXPECT_EQ(Contents(outside.path()), outsideBefore);
+    EXPECT_EQ(SnapshotDifference(outsideBefore, SnapshotFolder(outside.path())), "");
     for (const char* link : {"link.jpg", "elsewhere.jpg", "dangling.jpg.tmp"})
         EXPECT_TRUE(IsLink(dir / link)) << link;
 }
