@@ -67,9 +67,11 @@ std::u16string DottedOsVersion(const uint32_t (&numbers)[4]);
 #ifdef _WIN32
 inline constexpr char16_t kOsName[] = u"win";
 inline constexpr char16_t kPathSeparator = u'\\';
+inline constexpr std::u16string_view kPathSeparators = u"\\/";  // every one a path may hold
 inline constexpr bool kListingShowsLinks = false;
 #else
 inline constexpr char16_t kOsName[] = u"linux";
 inline constexpr char16_t kPathSeparator = u'/';
+inline constexpr std::u16string_view kPathSeparators = u"/";
 inline constexpr bool kListingShowsLinks = true;
 #endif

@@ -31,6 +31,24 @@ char16_t ToUpperAscii(char16_t c);
 std::u16string ToUpperAscii(std::u16string_view s);
 // Comparison without regard to case (ASCII letters fold; others compare as they are).
 bool EqualsNoCase(std::u16string_view a, std::u16string_view b);
+// True when `s` ends in the ASCII `tail`, ASCII letters folded. Any
+// character type, so that a file system's native names need no conversion
+// ("C.JPG" is a photo, "A.JPG.TMP" a leftover, as on the saver's first
+// platform).
+template <typename Char>
+bool EndsWithNoCase(std::basic_string_view<Char> s, std::string_view tail) {
+    if (s.size() < tail.size()) return false;
+    s = s.substr(s.size() - tail.size());
+    for (std::size_t i = 0; i < tail.size(); ++i) {
+        Char c = s[i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<Char>(c - 'A' + 'a');
+        if (c != static_cast<Char>(tail[i])) return false;
+    }
+    return true;
+}
+inline bool EndsWithNoCase(std::u16string_view s, std::string_view tail) {
+    return EndsWithNoCase<char16_t>(s, tail);
+}
 
 // The C library's decimal text-to-long rule: leading white space, optional
 // sign, digits up to the first other character; no digits give 0. Results

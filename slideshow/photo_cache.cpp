@@ -23,7 +23,7 @@ CacheUsage MeasurePhotoCache() {
 int32_t ClearPhotoCache() {
     int32_t deleted = 0;
     ForEachDataFile([&deleted](const std::u16string& name) {
-        if (!EndsWithNoCase(name, u".jpg") && !EndsWithNoCase(name, u".jpg.tmp")) return;
+        if (!EndsWithNoCase(name, ".jpg") && !EndsWithNoCase(name, ".jpg.tmp")) return;
         PathText path;
         std::error_code ec;
         // Removing a name removes the link itself should one have taken the

@@ -34,29 +34,12 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::size_t kMaxBatch = 512;
-#ifdef _WIN32
-constexpr std::u16string_view kPathSeparators = u"\\/";
-#else
-constexpr std::u16string_view kPathSeparators = u"/";
-#endif
 
 // Written once at start-up, before any other thread; read-only afterwards.
 PathText g_folder;
 // Walk threads still running, and the tick count when the last one ended.
 std::atomic<int> g_walksRunning{0};
 std::atomic<uint32_t> g_lastWalkEnded{0};
-
-template <typename Char>
-bool EndsWithNoCase(std::basic_string_view<Char> s, std::string_view tail) {
-    if (s.size() < tail.size()) return false;
-    s = s.substr(s.size() - tail.size());
-    for (std::size_t i = 0; i < tail.size(); ++i) {
-        Char c = s[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<Char>(c - 'A' + 'a');
-        if (c != static_cast<Char>(tail[i])) return false;
-    }
-    return true;
-}
 
 // ".jpg" and ".jpeg", any case, told from the native name before any
 // conversion.

@@ -53,7 +53,7 @@ bool ReadFindData(const std::u16string& name, FindData& out) {
 
 bool ReadCachedPhoto(const std::u16string& name, FindData& out) {
     // An empty file is no photo: it would only show as a black slide.
-    return EndsWithNoCase(name, u".jpg") && ReadFindData(name, out) && out.size > 0;
+    return EndsWithNoCase(name, ".jpg") && ReadFindData(name, out) && out.size > 0;
 }
 
 PhotoEntry* MakePhotoEntry(const FindData& data) {
@@ -121,7 +121,7 @@ void FreePhotoList(PhotoListRecord* list) {
 int ScanCache() {
     // Leftovers of interrupted downloads never carry a photo's final name.
     ForEachDataFile([](const std::u16string& name) {
-        if (!EndsWithNoCase(name, u".jpg.tmp")) return;
+        if (!EndsWithNoCase(name, ".jpg.tmp")) return;
         PathText path;
         std::error_code ec;
         if (DataFilePath(name, path)) std::filesystem::remove(ToPath(path.view()), ec);

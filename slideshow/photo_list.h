@@ -61,12 +61,6 @@ bool ReadFindData(const std::u16string& name, FindData& out);
 // ReadFindData for a photo the scan lists: a non-empty "*.jpg" file.
 bool ReadCachedPhoto(const std::u16string& name, FindData& out);
 
-// File patterns match without regard to case, as the file system of the
-// saver's first platform does: "C.JPG" is a photo, "A.JPG.TMP" a leftover.
-inline bool EndsWithNoCase(std::u16string_view s, std::u16string_view tail) {
-    return s.size() >= tail.size() && EqualsNoCase(s.substr(s.size() - tail.size()), tail);
-}
-
 // Calls `visit` with the name of every regular file directly in the data
 // folder. Links, folders and names that are no valid text are passed over,
 // and nothing the folder holds can throw out of the walk.
