@@ -49,6 +49,34 @@ bool IsPhotoName(const fs::path& p) {
     return EndsWithNoCase(name, ".jpg") || EndsWithNoCase(name, ".jpeg");
 }
 
+// A link the listing did not tell apart (MinGW's lists links as their
+// targets); where the listing does, it was passed over already.
+bool HiddenLink(const fs::path& p) {
+    return !kListingShowsLinks && IsLinkOrJunction(p);
+}
+
+// The last name of the data folder as the walk would meet it. The walk
+// follows no link, so it can only reach the data folder under that name:
+// only folders so named need the full check (LiesInDataFolder), which
+// resolves both paths on the disk.
+std::u16string DataFolderName() {
+    std::error_code ec;
+    fs::path data = fs::weakly_canonical(ToPath(DataFolder.view()), ec);
+    if (!data.has_filename()) data = data.parent_path();  // a trailing separator
+    return FromPath(data.filename()).value_or(u"");
+}
+
+// Whether the walk goes into folder `p`: not when its name is no valid text
+// (nothing below it could be named), nor into the data folder, whose
+// photos are the saver's, not the user's.
+bool Enterable(const fs::path& p, std::u16string_view dataName) {
+    const std::optional<std::u16string> name = FromPath(p.filename());
+    if (!name) return false;
+    if (!EqualsNoCase(*name, dataName)) return true;
+    const std::optional<std::u16string> path = FromPath(p);
+    return path && !LiesInDataFolder(*path);
+}
+
 struct PendingFolder {
     fs::path path;
     int depth = 0;
@@ -115,6 +143,7 @@ bool PhotoFolderInUse() {
 
 FolderWalkCounts WalkPhotoFolder(const fs::path& root, const FolderVisitor& visit) {
     FolderWalkCounts counts;
+    const std::u16string dataName = DataFolderName();
     std::vector<PendingFolder> pending{{root, 0}};
     while (!pending.empty()) {
         const PendingFolder folder = std::move(pending.back());
@@ -131,15 +160,11 @@ FolderWalkCounts WalkPhotoFolder(const fs::path& root, const FolderVisitor& visi
             std::error_code kind;
             if (it->is_symlink(kind) || kind) continue;
             if (it->is_directory(kind)) {
-                if (folder.depth < kFolderWalkDepth && !IsLinkOrJunction(p)) {
-                    // The data folder's own photos are the saver's, not the user's.
-                    const std::optional<std::u16string> text = FromPath(p);
-                    if (text && !LiesInDataFolder(*text)) pending.push_back({p, folder.depth + 1});
-                }
+                if (folder.depth < kFolderWalkDepth && !HiddenLink(p) && Enterable(p, dataName))
+                    pending.push_back({p, folder.depth + 1});
                 continue;
             }
-            if (kind || !it->is_regular_file(kind) || !IsPhotoName(p)) continue;
-            if (!kListingShowsLinks && IsLinkOrJunction(p)) continue;
+            if (kind || !it->is_regular_file(kind) || !IsPhotoName(p) || HiddenLink(p)) continue;
             // A name that is no valid text, or a path too long for the list,
             // could only name some other file: passed over.
             const std::optional<std::u16string> text = FromPath(p);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "base/clock.h"
+#include "base/platform.h"
 #include "base/process_state.h"
 #include "base/text.h"
 #include "slideshow/photo_list.h"
@@ -129,6 +130,14 @@ TEST_F(PhotoFolder, TheWalkGoesSixteenLevelsDownAndLeavesTheDataFolderOut) {
     WriteFileBytes(cache / "12_345.jpg", "j");
     WriteFileBytes(pictures / "mine.jpg", "j");
     EXPECT_EQ(Walked(pictures.path()), std::set<std::u16string>{Text(pictures / "mine.jpg")});
+    // Named with a final separator it is still left out; a folder that only
+    // shares its name is the user's.
+    DataFolder.Assign(Text(cache) + kPathSeparator);
+    fs::create_directories(pictures / "Other" / "SkyreelSaver");
+    WriteFileBytes(pictures / "Other" / "SkyreelSaver" / "theirs.jpg", "j");
+    EXPECT_EQ(Walked(pictures.path()),
+              (std::set<std::u16string>{Text(pictures / "mine.jpg"),
+                                        Text(pictures / "Other" / "SkyreelSaver" / "theirs.jpg")}));
 }
 
 TEST_F(PhotoFolder, StopRequestedEndsTheWalkAtOnce) {
