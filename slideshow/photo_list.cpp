@@ -4,6 +4,7 @@
 // rather than exhausting the stack.
 #include "slideshow/photo_list.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -118,14 +119,24 @@ void FreePhotoList(PhotoListRecord* list) {
     delete list;
 }
 
-int ScanCache() {
-    // Leftovers of interrupted downloads never carry a photo's final name.
-    ForEachDataFile([](const std::u16string& name) {
-        if (!EndsWithNoCase(name, ".jpg.tmp")) return;
+int32_t DeleteDataFiles(std::initializer_list<std::string_view> tails) {
+    int32_t deleted = 0;
+    ForEachDataFile([&](const std::u16string& name) {
+        if (std::none_of(tails.begin(), tails.end(),
+                         [&](std::string_view tail) { return EndsWithNoCase(name, tail); }))
+            return;
         PathText path;
         std::error_code ec;
-        if (DataFilePath(name, path)) std::filesystem::remove(ToPath(path.view()), ec);
+        // Removing a name removes the link itself should one have taken the
+        // file's place since the walk looked at it: never what it names.
+        if (DataFilePath(name, path) && std::filesystem::remove(ToPath(path.view()), ec)) ++deleted;
     });
+    return deleted;
+}
+
+int ScanCache() {
+    // Leftovers of interrupted downloads never carry a photo's final name.
+    DeleteDataFiles({".jpg.tmp"});
 
     auto* fresh = new PhotoListRecord;
     fresh->Capacity = kInitialCapacity;

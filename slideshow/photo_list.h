@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <initializer_list>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -75,6 +76,11 @@ void ForEachDataFile(Visit visit) {
         if (std::optional<std::u16string> name = FromPath(it->path().filename())) visit(*name);
     }
 }
+
+// Deletes every regular file directly in the data folder whose name ends in
+// one of `tails` (any case); links are passed over, their targets never
+// touched. Returns how many went.
+int32_t DeleteDataFiles(std::initializer_list<std::string_view> tails);
 
 // Locked reads for the slideshow: the count, and a copy of entry i's path
 // (false when i is outside the list).
