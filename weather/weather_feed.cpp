@@ -42,7 +42,7 @@ constexpr char16_t kOpenMeteoCacheFileName[] = u"open-meteo.json";
 // Request path of the feed; the location id takes the place of "%s".
 constexpr std::u16string_view kFeedRequest =
     u"/weather/local/%s?cc=*&prod=xoap&par=4827163905&key=b7e2049a1c5d38f6&dayf=5&unit=m";
-constexpr int64_t kFreshFileTime = 900 * kFileTimeTicksPerSecond;
+constexpr int64_t kFreshFileTime = kWeatherFreshSeconds * kFileTimeTicksPerSecond;
 constexpr std::size_t kReadChunk = 65536;
 
 // Feed downloads begun plus ended: odd while the weather thread writes the
@@ -77,7 +77,7 @@ std::atomic<int32_t> g_backoffSeconds{0};
 
 bool RefreshGateHolds(uint32_t now) {
     if (!g_attempted.load()) return false;
-    const int64_t wait = std::max(kOpenMeteoRefreshSeconds, g_backoffSeconds.load());
+    const int64_t wait = std::max(kWeatherFreshSeconds, g_backoffSeconds.load());
     return static_cast<int64_t>(now - g_attemptTick.load()) < wait * 1000;
 }
 

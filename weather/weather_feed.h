@@ -21,11 +21,12 @@
 enum class WeatherProvider { Site, OpenMeteo };
 extern WeatherProvider ChosenWeatherProvider;
 
-// Open-Meteo is asked at most once per 15 minutes, whatever fails, and
-// after failures no sooner than the back-off (base/backoff.h) or a longer
-// Retry-After allows. A reply is stored only when it reads as a forecast
-// with current conditions, so a refusal keeps the last good cache.
-inline constexpr int32_t kOpenMeteoRefreshSeconds = 15 * 60;
+// How long a cached reply stays fresh. Open-Meteo is also asked at most
+// once per this long, whatever fails, and after failures no sooner than
+// the back-off (base/backoff.h) or a longer Retry-After allows. A reply is
+// stored only when it reads as a forecast with current conditions, so a
+// refusal keeps the last good cache.
+inline constexpr int32_t kWeatherFreshSeconds = 15 * 60;
 // The back-off the last Open-Meteo refresh left, in seconds; 0 when none.
 int32_t WeatherBackoffSeconds();
 // Tests start each case with no refresh made and no back-off.
