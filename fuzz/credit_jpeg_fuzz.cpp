@@ -6,7 +6,7 @@
 
 #include "base/text.h"
 #include "fuzz_support.h"
-#include "slideshow/photo_credit.h"
+#include "photos/photo_credit.h"
 
 namespace {
 bool IsPlain(const std::string& s, std::size_t limit) {

@@ -6,7 +6,7 @@
 
 #include "base/text.h"
 #include "fuzz_support.h"
-#include "slideshow/photo_credit.h"
+#include "photos/photo_credit.h"
 
 namespace {
 // The smallest JPEG head the packet can go into.

@@ -6,7 +6,7 @@
 
 #include "fuzz_support.h"
 #include "overlay/canvas.h"
-#include "slideshow/photo_decode.h"
+#include "photos/photo_decode.h"
 
 namespace {
 std::filesystem::path g_folder;

@@ -24,7 +24,7 @@
 #include <utility>
 #include <vector>
 
-#include "slideshow/photo_credit.h"
+#include "photos/photo_credit.h"
 
 // The standard thumbnail widths Wikimedia serves that suit a screen.
 inline constexpr int kCommonsThumbWidths[] = {1280, 1920, 3840};

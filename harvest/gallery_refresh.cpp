@@ -15,9 +15,9 @@
 #include "harvest/photo_source_commons.h"
 #include "net/endpoints.h"
 #include "net/http_fetcher.h"
+#include "photos/photo_folder.h"
 #include "settings/gallery_table.h"
 #include "settings/settings.h"
-#include "slideshow/photo_folder.h"
 #include "update/update_query.h"
 
 std::atomic<int64_t> LastRefreshTime{0};

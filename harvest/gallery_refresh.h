@@ -3,7 +3,7 @@
 // query (where an update service is configured), then one RefreshGallery
 // pass over the chosen photo source: list the gallery, store up to 20 new
 // photos, stamp the refresh time. With the user's own photo folder in use
-// (slideshow/photo_folder.h) nothing is harvested: the pass is the update
+// (photos/photo_folder.h) nothing is harvested: the pass is the update
 // query and the stamp alone.
 //
 // Back-off, for every source: a pass that fails or stores nothing holds

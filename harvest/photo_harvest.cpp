@@ -21,9 +21,9 @@
 #include "base/text.h"
 #include "net/endpoints.h"
 #include "net/http_fetcher.h"
+#include "photos/photo_list.h"
 #include "settings/gallery_table.h"
 #include "settings/settings.h"
-#include "slideshow/photo_list.h"
 
 std::atomic<int32_t> NewPhotoCount{0};
 

@@ -26,9 +26,9 @@
 #include "harvest/photo_harvest.h"
 #include "net/endpoints.h"
 #include "net/http_fetcher.h"
+#include "photos/photo_credit.h"
 #include "settings/gallery_table.h"
 #include "settings/settings.h"
-#include "slideshow/photo_credit.h"
 
 namespace {
 using Steady = std::chrono::steady_clock;

@@ -25,10 +25,10 @@
 #include "host/run_mode.h"
 #include "host/saver_host.h"
 #include "net/endpoints.h"
+#include "photos/photo_folder.h"
 #include "settings/gallery_table.h"
 #include "settings/settings.h"
 #include "setup/setup_dialog.h"
-#include "slideshow/photo_folder.h"
 #include "slideshow/slideshow.h"
 #include "weather/weather_feed.h"
 

@@ -6,7 +6,7 @@
 #include "host/triggers.h"
 #include "overlay/gl_renderer.h"
 #include "overlay/slide_slot.h"
-#include "slideshow/photo_list.h"
+#include "photos/photo_list.h"
 #include "slideshow/slideshow.h"
 
 int InitGlState() {

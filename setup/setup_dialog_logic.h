@@ -10,9 +10,9 @@
 #include <string_view>
 #include <vector>
 
+#include "photos/photo_cache.h"
 #include "setup/location_dialog_logic.h"
 #include "setup/location_search.h"
-#include "slideshow/photo_cache.h"
 
 // Everything the dialog shows when it opens.
 struct SetupDialogFill {

@@ -10,7 +10,7 @@
 
 #include "overlay/canvas.h"
 #include "overlay/overlay_texture.h"
-#include "slideshow/photo_credit.h"
+#include "photos/photo_credit.h"
 
 // The caption's two lines joined by "\n"; parts the credit lacks are left
 // out, and a credit with no part gives nothing.

@@ -16,7 +16,7 @@
 
 #include "base/process_state.h"
 #include "base/text.h"
-#include "slideshow/photo_decode.h"
+#include "photos/photo_decode.h"
 
 namespace {
 constexpr auto kIdleWait = std::chrono::milliseconds(100);  // StopRequested poll

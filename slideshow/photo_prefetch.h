@@ -8,7 +8,7 @@
 
 #include "base/fixed_text.h"
 #include "overlay/canvas.h"
-#include "slideshow/photo_credit.h"
+#include "photos/photo_credit.h"
 
 // Starts decoding `path` for a screen of screenWidth x screenHeight on the
 // background decoder. A new request replaces one not yet taken; the same

@@ -8,20 +8,6 @@
 
 #include "base/fixed_text.h"
 
-// The size a photo of width x height occupies on the canvas: its own size,
-// or reduced (never enlarged) so that its longer side is the canvas side.
-struct PhotoFit {
-    float width = 0;
-    float height = 0;
-};
-PhotoFit FitPhotoToCanvas(uint32_t width, uint32_t height);
-
-// The size the photo needs to be decoded at: its size on a screen of
-// screenWidth x screenHeight (each capped at the canvas side, filled in one
-// direction like the slideshow draws it), never more than FitPhotoToCanvas.
-// A screen of 0 x 0 (unknown) gives FitPhotoToCanvas.
-PhotoFit PhotoShownSize(uint32_t width, uint32_t height, int screenWidth, int screenHeight);
-
 // Loads the photo at `path` (null for none) into `texture` and records its
 // content size and the upload's description in SlideSlots[slot]. A photo
 // that carries a credit gets its caption (photo_caption.h) on it. Anything

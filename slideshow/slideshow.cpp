@@ -23,8 +23,8 @@
 #include "base/clock.h"
 #include "base/saver_app.h"
 #include "overlay/slide_slot.h"
-#include "slideshow/photo_folder.h"
-#include "slideshow/photo_list.h"
+#include "photos/photo_folder.h"
+#include "photos/photo_list.h"
 #include "slideshow/shuffle_deck.h"
 
 int32_t SlideState = Start;

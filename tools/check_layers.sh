@@ -11,11 +11,12 @@ declare -A layer=(
   [base]=0 [resources]=0
   [net]=1 [overlay]=1
   [settings]=2
-  [slideshow]=3
-  [update]=4 [weather]=4
-  [harvest]=5
-  [setup]=6
-  [host]=7
+  [photos]=3
+  [slideshow]=4
+  [update]=5 [weather]=5
+  [harvest]=6
+  [setup]=7
+  [host]=8
 )
 # A backend file is named for its platform; the GL renderer is the one
 # portable file that may include the GL headers.

@@ -26,7 +26,7 @@
 #include "e2e/saver_process.h"
 #include "e2e/screen_frames.h"
 #include "overlay/resource_images.h"
-#include "slideshow/photo_credit.h"
+#include "photos/photo_credit.h"
 #include "support/folder_snapshot.h"
 #include "support/http_test_server.h"
 #include "support/temp_dir.h"

@@ -18,7 +18,7 @@
 #include "e2e/data_folder.h"
 #include "e2e/saver_process.h"
 #include "harvest/commons_reply.h"
-#include "slideshow/photo_credit.h"
+#include "photos/photo_credit.h"
 #include "support/http_test_server.h"
 #include "support/temp_dir.h"
 #include "support/test_photos.h"

@@ -16,9 +16,9 @@
 #include "harvest_fixture.h"
 #include "net/http_fetcher.h"
 #include "net/transport.h"
+#include "photos/photo_credit.h"
 #include "settings/gallery_table.h"
 #include "settings/settings.h"
-#include "slideshow/photo_credit.h"
 #include "support/test_photos.h"
 
 namespace fs = std::filesystem;

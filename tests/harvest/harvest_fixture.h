@@ -18,7 +18,7 @@
 #include "harvest/gallery_refresh.h"
 #include "harvest/photo_harvest.h"
 #include "net/endpoints.h"
-#include "slideshow/photo_list.h"
+#include "photos/photo_list.h"
 #include "support/http_test_server.h"
 #include "support/temp_dir.h"
 

@@ -13,12 +13,12 @@
 #include "base/saver_app.h"
 #include "base/text.h"
 #include "host/triggers.h"
+#include "photos/photo_list.h"
 #include "settings/gallery_table.h"
 #include "settings/settings.h"
 #include "setup/location_dialog_logic.h"
 #include "setup/location_search.h"
 #include "setup/settings_combinations.h"
-#include "slideshow/photo_list.h"
 #include "support/temp_dir.h"
 #include "weather/weather_feed.h"
 

@@ -1,7 +1,7 @@
 // Photo decoding on hostile and ordinary files, without a display. One
 // source for both decoders (TurboJPEG and gdk-pixbuf on Linux, GDI+ on
 // Win32); only the size a large JPEG is decoded at differs.
-#include "slideshow/photo_decode.h"
+#include "photos/photo_decode.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "overlay/canvas.h"
-#include "slideshow/photo_texture.h"
+#include "photos/photo_fit.h"
 #include "support/png_writer.h"
 #include "support/temp_dir.h"
 #include "support/test_photos.h"

@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "base/text.h"
-#include "slideshow/photo_decode.h"
+#include "photos/photo_decode.h"
 #include "support/temp_dir.h"
 #include "support/test_photos.h"
 

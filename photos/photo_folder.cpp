@@ -14,7 +14,7 @@
 // The walk thread hands photos to the PhotoList in batches under
 // PhotoListLock: the first one alone, so the show can begin at once, then
 // growing batches, so a large folder takes the lock a few hundred times.
-#include "slideshow/photo_folder.h"
+#include "photos/photo_folder.h"
 
 #include <atomic>
 #include <mutex>
@@ -28,7 +28,7 @@
 #include "base/platform.h"
 #include "base/process_state.h"
 #include "base/text.h"
-#include "slideshow/photo_list.h"
+#include "photos/photo_list.h"
 
 namespace {
 namespace fs = std::filesystem;

@@ -11,7 +11,7 @@
 #include <filesystem>
 
 #include "overlay/canvas.h"
-#include "slideshow/photo_credit.h"
+#include "photos/photo_credit.h"
 
 // A photo whose header claims more pixels is treated as undecodable: it
 // could only be a decompression bomb.

@@ -1,7 +1,7 @@
 // The cache as the setup dialog measures and clears it, over real files:
 // only the saver's own photos and leftovers go, whatever else the data
 // folder holds, and nothing a link names is touched.
-#include "slideshow/photo_cache.h"
+#include "photos/photo_cache.h"
 
 #include <gtest/gtest.h>
 #ifdef _WIN32
@@ -14,7 +14,7 @@
 #include <system_error>
 
 #include "base/process_state.h"
-#include "slideshow/photo_list.h"
+#include "photos/photo_list.h"
 #include "support/folder_snapshot.h"
 #include "support/temp_dir.h"
 

@@ -1,9 +1,9 @@
 // Implemented / Missing: see photo_cache.h.
-#include "slideshow/photo_cache.h"
+#include "photos/photo_cache.h"
 
 #include <string>
 
-#include "slideshow/photo_list.h"
+#include "photos/photo_list.h"
 
 CacheUsage MeasurePhotoCache() {
     CacheUsage usage;

@@ -1,6 +1,6 @@
 // Photo credits: cleaning outside text, and the packet inside real JPEG
 // files (written, read back, replaced, damaged), on both photo decoders.
-#include "slideshow/photo_credit.h"
+#include "photos/photo_credit.h"
 
 #include <gtest/gtest.h>
 #ifndef _WIN32
@@ -11,7 +11,7 @@
 
 #include "base/text.h"
 #include "overlay/canvas.h"
-#include "slideshow/photo_decode.h"
+#include "photos/photo_decode.h"
 #include "support/temp_dir.h"
 #include "support/test_photos.h"
 

@@ -10,7 +10,7 @@
 
 #include "base/process_state.h"
 #include "base/text.h"
-#include "slideshow/photo_list.h"
+#include "photos/photo_list.h"
 #include "support/temp_dir.h"
 
 namespace fs = std::filesystem;

@@ -2,7 +2,7 @@
 // of entry pointers that grows by 1000, oldest photo first. Sorting is the
 // guarded quicksort below; an adversarial order leaves deep ranges unsorted
 // rather than exhausting the stack.
-#include "slideshow/photo_list.h"
+#include "photos/photo_list.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -14,7 +14,7 @@
 #include "base/platform.h"
 #include "base/process_state.h"
 #include "base/text.h"
-#include "slideshow/photo_folder.h"
+#include "photos/photo_folder.h"
 
 PhotoListRecord* PhotoList = nullptr;
 std::mutex PhotoListLock;

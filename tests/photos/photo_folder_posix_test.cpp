@@ -11,7 +11,7 @@
 #include <string>
 
 #include "base/text.h"
-#include "slideshow/photo_folder.h"
+#include "photos/photo_folder.h"
 #include "support/folder_snapshot.h"
 #include "support/temp_dir.h"
 

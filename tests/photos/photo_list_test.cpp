@@ -1,4 +1,4 @@
-#include "slideshow/photo_list.h"
+#include "photos/photo_list.h"
 
 #include <gtest/gtest.h>
 

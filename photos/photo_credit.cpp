@@ -8,7 +8,7 @@
 // The XMP packet is written in one fixed shape and read back by that shape
 // alone. It carries our own namespace as a mark, so a camera's or another
 // tool's XMP in a photo from elsewhere never passes for a credit.
-#include "slideshow/photo_credit.h"
+#include "photos/photo_credit.h"
 
 #include <array>
 #include <filesystem>

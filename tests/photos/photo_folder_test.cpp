@@ -1,7 +1,7 @@
 // The walk of the user's photo folder over real folders, the walk thread
 // filling the photo list, the trimming that never reaches the folder, and
 // the shuffled deck the photos are shown from.
-#include "slideshow/photo_folder.h"
+#include "photos/photo_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@
 #include "base/platform.h"
 #include "base/process_state.h"
 #include "base/text.h"
-#include "slideshow/photo_list.h"
+#include "photos/photo_list.h"
 #include "slideshow/shuffle_deck.h"
 #include "support/folder_snapshot.h"
 #include "support/temp_dir.h"

@@ -4,7 +4,7 @@
 // claims more than kMaxPhotoPixels never reaches GDI+. GDI+ then reduces
 // the photo to its fitted size while drawing it into the result.
 //
-// Implemented / Missing (slideshow/photo_decode.h on GDI+):
+// Implemented / Missing (photos/photo_decode.h on GDI+):
 //   [x] JPEG, PNG, GIF and BMP, sized from their headers before decoding
 //   [ ] other formats GDI+ knows (TIFF, icons, metafiles): refused, as their
 //       size cannot be checked before decoding
@@ -18,8 +18,8 @@
 
 #include "base/file_io.h"
 #include "overlay/memory_stream_win32.h"
-#include "slideshow/photo_decode.h"
-#include "slideshow/photo_texture.h"
+#include "photos/photo_decode.h"
+#include "photos/photo_fit.h"
 
 namespace {
 uint32_t Be16(const uint8_t* p) {

@@ -4,7 +4,7 @@
 // Whatever else a ".jpg" holds goes through gdk-pixbuf, flattened on black.
 // Both run on any thread: each thread keeps its own decoder and file buffer.
 //
-// Implemented / Missing (slideshow/photo_decode.h on TurboJPEG + gdk-pixbuf):
+// Implemented / Missing (photos/photo_decode.h on TurboJPEG + gdk-pixbuf):
 //   [x] DecodePhoto with DCT scaling to the size shown, any other format
 //       through gdk-pixbuf; [x] on any thread
 #include <gdk-pixbuf/gdk-pixbuf.h>
@@ -13,8 +13,8 @@
 #include <string>
 
 #include "base/file_io.h"
-#include "slideshow/photo_decode.h"
-#include "slideshow/photo_texture.h"
+#include "photos/photo_decode.h"
+#include "photos/photo_fit.h"
 
 namespace {
 bool TooLarge(uint64_t width, uint64_t height) {

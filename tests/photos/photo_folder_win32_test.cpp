@@ -9,7 +9,7 @@
 #include <string>
 
 #include "base/text.h"
-#include "slideshow/photo_folder.h"
+#include "photos/photo_folder.h"
 #include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
