@@ -31,6 +31,7 @@
 #include "net/endpoints.h"
 #include "photos/photo_folder.h"
 #include "photos/photo_list.h"
+#include "photos/photo_source.h"
 #include "settings/settings.h"
 #include "slideshow/slideshow.h"
 #include "support/temp_dir.h"

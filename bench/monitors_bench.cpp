@@ -20,6 +20,7 @@
 #include "host/triggers.h"
 #include "net/endpoints.h"
 #include "settings/settings.h"
+#include "slideshow/gl_slideshow_ops.h"
 #include "slideshow/slideshow.h"
 #include "support/temp_dir.h"
 #include "support/test_photos.h"

@@ -21,6 +21,7 @@
 #include "base/text.h"
 #include "net/endpoints.h"
 #include "net/http_fetcher.h"
+#include "photos/photo_cache.h"
 #include "photos/photo_list.h"
 #include "settings/gallery_table.h"
 #include "settings/settings.h"

@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <string>
 
-#include "harvest/gallery_refresh.h"
+#include "base/backoff.h"
 
 // The listing of the last call, kept in the data folder: its last-write
 // time is the refresh time a later start finds.

@@ -7,6 +7,8 @@
 #include "overlay/gl_renderer.h"
 #include "overlay/slide_slot.h"
 #include "photos/photo_list.h"
+#include "photos/photo_source.h"
+#include "slideshow/gl_slideshow_ops.h"
 #include "slideshow/slideshow.h"
 
 int InitGlState() {

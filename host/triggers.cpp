@@ -11,6 +11,7 @@
 #include "overlay/overlay_texture.h"
 #include "photos/photo_folder.h"
 #include "photos/photo_list.h"
+#include "photos/photo_source.h"
 #include "settings/settings.h"
 #include "slideshow/slideshow.h"
 #include "update/version_notice.h"

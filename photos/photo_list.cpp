@@ -14,7 +14,6 @@
 #include "base/platform.h"
 #include "base/process_state.h"
 #include "base/text.h"
-#include "photos/photo_folder.h"
 
 PhotoListRecord* PhotoList = nullptr;
 std::mutex PhotoListLock;
@@ -25,36 +24,21 @@ constexpr int32_t kCapacityStep = 1000;
 constexpr int kMaxSortDepth = 100;
 
 int g_sortDepth = 0;        // main thread only, like every sort
-uint32_t g_listSerial = 0;  // main thread only, like every ScanCache
-void (*g_closingSteps)() = nullptr;
+uint32_t g_listSerial = 0;  // main thread only, like every new list
 
 PhotoEntry* EntryAt(const PhotoListRecord* list, int32_t i) {
     return (i >= 0 && i < list->Count) ? list->Items[i] : nullptr;
 }
 }  // namespace
 
-void SetScanCacheClosingSteps(void (*steps)()) {
-    g_closingSteps = steps;
-}
-
-bool ReadFindData(const std::u16string& name, FindData& out) {
-    PathText path;
-    if (!DataFilePath(name, path)) return false;
-    std::error_code ec;
-    auto p = ToPath(path.view());
-    // Only a file of the folder itself: a link could name anything anywhere.
-    if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(p, ec))) return false;
-    out.name = name;
-    out.size = std::filesystem::file_size(p, ec);
-    if (ec) out.size = 0;
-    out.lastWriteTime = 0;
-    FileLastWriteTime(p, out.lastWriteTime);
-    return true;
-}
-
-bool ReadCachedPhoto(const std::u16string& name, FindData& out) {
-    // An empty file is no photo: it would only show as a black slide.
-    return EndsWithNoCase(name, ".jpg") && ReadFindData(name, out) && out.size > 0;
+void StartNewPhotoList() {
+    auto* fresh = new PhotoListRecord;
+    fresh->Capacity = kInitialCapacity;
+    fresh->Items = new PhotoEntry*[kInitialCapacity]();
+    fresh->Serial = ++g_listSerial;
+    std::lock_guard<std::mutex> lock(PhotoListLock);
+    FreePhotoList(PhotoList);
+    PhotoList = fresh;
 }
 
 PhotoEntry* MakePhotoEntry(const FindData& data) {
@@ -117,59 +101,6 @@ void FreePhotoList(PhotoListRecord* list) {
     for (int32_t i = 0; i < list->Count; ++i) delete list->Items[i];
     delete[] list->Items;
     delete list;
-}
-
-int32_t DeleteDataFiles(std::initializer_list<std::string_view> tails) {
-    int32_t deleted = 0;
-    ForEachDataFile([&](const std::u16string& name) {
-        if (std::none_of(tails.begin(), tails.end(),
-                         [&](std::string_view tail) { return EndsWithNoCase(name, tail); }))
-            return;
-        PathText path;
-        std::error_code ec;
-        // Removing a name removes the link itself should one have taken the
-        // file's place since the walk looked at it: never what it names.
-        if (DataFilePath(name, path) && std::filesystem::remove(ToPath(path.view()), ec)) ++deleted;
-    });
-    return deleted;
-}
-
-int ScanCache() {
-    // Leftovers of interrupted downloads never carry a photo's final name.
-    DeleteDataFiles({".jpg.tmp"});
-
-    auto* fresh = new PhotoListRecord;
-    fresh->Capacity = kInitialCapacity;
-    fresh->Items = new PhotoEntry*[kInitialCapacity]();
-    fresh->Serial = ++g_listSerial;
-    {
-        std::lock_guard<std::mutex> lock(PhotoListLock);
-        FreePhotoList(PhotoList);
-        PhotoList = fresh;
-    }
-    if (PhotoFolderInUse()) {
-        // The walk fills the list on its own thread; the show starts with
-        // whatever it has found and takes the rest as it comes.
-        LogEvent("photo folder walk started");
-        StartFolderWalk();
-        if (g_closingSteps) g_closingSteps();
-        return 1;
-    }
-    ForEachDataFile([](const std::u16string& name) {
-        FindData data;
-        if (!ReadCachedPhoto(name, data)) return;
-        std::lock_guard<std::mutex> lock(PhotoListLock);
-        AppendPhoto(MakePhotoEntry(data));
-    });
-    int32_t count = 0;
-    {
-        std::lock_guard<std::mutex> lock(PhotoListLock);
-        SortPhotos(PhotoList, 0, PhotoList->Count - 1, ComparePhotoTimes);
-        count = PhotoList->Count;
-    }
-    LogEvent("cache scan: " + std::to_string(count) + " photos");
-    if (g_closingSteps) g_closingSteps();
-    return 1;
 }
 
 void RemoveOldestPhoto() {

@@ -25,6 +25,7 @@
 #include "overlay/slide_slot.h"
 #include "photos/photo_folder.h"
 #include "photos/photo_list.h"
+#include "photos/photo_source.h"
 #include "slideshow/shuffle_deck.h"
 
 int32_t SlideState = Start;

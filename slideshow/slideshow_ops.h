@@ -1,7 +1,7 @@
 // The GL work of the slideshow behind a small seam, so that tests can run
 // the real scheduler without a GL context and record what went where.
 //
-// Implemented: kGlSlideshowOps in slideshow_ops.cpp, on the OpenGL 1.1
+// Implemented: kGlSlideshowOps (gl_slideshow_ops.h), on the OpenGL 1.1
 // renderer every window backend shares. Missing: nothing.
 #pragma once
 
@@ -33,5 +33,3 @@ struct SlideshowOps {
     void (*drawQuad)(int slot, float alpha, const SlotGeometry& g);
     void (*pause)(int ms);
 };
-
-extern const SlideshowOps kGlSlideshowOps;

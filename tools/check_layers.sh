@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Keeps the layering of the product code: each folder includes only folders
 # of its own layer or below (docs/porting.md lists the layers), and only
-# backend files include platform headers. Prints each offending include and
-# fails when there is one.
+# backend files include platform headers; no two files include each other,
+# even through others. Prints each offending include or cycle and fails
+# when there is one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -51,6 +52,18 @@ for dir in "${!layer[@]}"; do
     done < <(grep -nE '^[[:space:]]*#[[:space:]]*include' "$file" || true)
   done < <(find "$dir" -name '*.cpp' -o -name '*.h')
 done
+
+# No include cycle anywhere, inside a folder too: a file and its header are
+# one component, and each project include an edge between components.
+folders=$(IFS='|'; echo "${!layer[*]}")
+edges=$(grep -rHE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"('"$folders"')/' \
+          --include='*.cpp' --include='*.h' "${!layer[@]}" 2>/dev/null |
+        sed -E 's/^([^:]+)\.(cpp|h):.*"([^"]+)\.(cpp|h)".*/\3 \1/' | awk '$1 != $2')
+if ! cycle=$(tsort <<<"$edges" 2>&1 >/dev/null) || [ -n "$cycle" ]; then
+  echo "include cycle:" >&2
+  grep -v 'input contains a loop' <<<"$cycle" | sed 's/^tsort: /  /' >&2
+  bad=1
+fi
 
 if [ "$bad" -ne 0 ]; then
   echo "layer check failed" >&2

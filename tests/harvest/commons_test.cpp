@@ -17,6 +17,7 @@
 #include "net/http_fetcher.h"
 #include "net/transport.h"
 #include "photos/photo_credit.h"
+#include "photos/photo_source.h"
 #include "settings/gallery_table.h"
 #include "settings/settings.h"
 #include "support/test_photos.h"

@@ -19,6 +19,7 @@
 #include "harvest/photo_harvest.h"
 #include "net/endpoints.h"
 #include "photos/photo_list.h"
+#include "photos/photo_source.h"
 #include "support/http_test_server.h"
 #include "support/temp_dir.h"
 

@@ -10,7 +10,9 @@
 
 #include "base/process_state.h"
 #include "base/text.h"
+#include "photos/photo_cache.h"
 #include "photos/photo_list.h"
+#include "photos/photo_source.h"
 #include "support/temp_dir.h"
 
 namespace fs = std::filesystem;

@@ -15,6 +15,7 @@
 
 #include "base/process_state.h"
 #include "photos/photo_list.h"
+#include "photos/photo_source.h"
 #include "support/folder_snapshot.h"
 #include "support/temp_dir.h"
 

@@ -17,6 +17,7 @@
 #include "base/process_state.h"
 #include "base/text.h"
 #include "photos/photo_list.h"
+#include "photos/photo_source.h"
 #include "slideshow/shuffle_deck.h"
 #include "support/folder_snapshot.h"
 #include "support/temp_dir.h"

@@ -10,6 +10,7 @@
 #include "base/platform.h"
 #include "base/process_state.h"
 #include "base/text.h"
+#include "photos/photo_source.h"
 #include "support/temp_dir.h"
 
 namespace {

@@ -14,6 +14,7 @@
 #include "base/text.h"
 #include "host/triggers.h"
 #include "photos/photo_list.h"
+#include "photos/photo_source.h"
 #include "settings/gallery_table.h"
 #include "settings/settings.h"
 #include "setup/location_dialog_logic.h"

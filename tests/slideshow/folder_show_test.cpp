@@ -22,6 +22,7 @@
 #include "photos/photo_decode.h"
 #include "photos/photo_folder.h"
 #include "photos/photo_list.h"
+#include "photos/photo_source.h"
 #include "settings/settings.h"
 #include "slideshow/slideshow.h"
 #include "support/folder_snapshot.h"

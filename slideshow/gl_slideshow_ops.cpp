@@ -1,5 +1,4 @@
-// The slideshow's GL work on the shared OpenGL 1.1 renderer.
-#include "slideshow/slideshow_ops.h"
+#include "slideshow/gl_slideshow_ops.h"
 
 #include "base/clock.h"
 #include "overlay/gl_renderer.h"
