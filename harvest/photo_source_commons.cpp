@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "base/clock.h"
+#include "base/event_log.h"
 #include "base/file_io.h"
 #include "base/fixed_text.h"
 #include "base/process_state.h"
@@ -26,6 +27,7 @@
 #include "harvest/photo_harvest.h"
 #include "net/endpoints.h"
 #include "net/http_fetcher.h"
+#include "photos/photo_cache.h"
 #include "photos/photo_credit.h"
 #include "settings/gallery_table.h"
 #include "settings/settings.h"
@@ -99,19 +101,6 @@ CommonsListing CallApi(const std::u16string& url) {
     return {};
 }
 
-bool LooksLikeJpeg(const std::string& bytes) {
-    return bytes.size() > 3 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-           static_cast<unsigned char>(bytes[1]) == 0xD8 &&
-           static_cast<unsigned char>(bytes[2]) == 0xFF;
-}
-
-bool ReplaceBytes(std::u16string_view path, const std::string& bytes) {
-    std::ofstream out(ToPath(path), std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    return !out.fail();
-}
-
 void RemoveQuietly(std::u16string_view path) {
     std::error_code ec;
     std::filesystem::remove(ToPath(path), ec);
@@ -132,8 +121,10 @@ bool Cached(int64_t pageId) {
 void StorePhoto(const CommonsPhoto& photo) {
     const std::u16string name = CacheName(photo.pageId);
     PathText path, temp;
-    if (!DataFilePath(name, path) || !temp.Assign(path.view()) || !temp.Append(kFetchTempSuffix))
+    if (!DataFilePath(name, path) || !temp.Assign(path.view()) || !temp.Append(kFetchTempSuffix)) {
+        LogEvent("commons: photo " + Utf16ToUtf8(name) + " not stored: path too long");
         return;
+    }
     if (!WaitOut(g_mediaNotBefore)) return;
     const uint32_t limit = ServiceBodyLimit(Service::CommonsUpload);
     FetchReply reply;
@@ -142,11 +133,10 @@ void StorePhoto(const CommonsPhoto& photo) {
         if (Busy(reply)) Hold(g_mediaNotBefore, reply.retryAfterSeconds);
         return;
     }
-    std::string bytes;
-    bool ready = ReadWholeFile(ToPath(temp.view()), bytes, limit) && LooksLikeJpeg(bytes) &&
-                 EmbedPhotoCredit(bytes, photo.credit) && ReplaceBytes(temp.view(), bytes) &&
-                 RenameNoReplace(temp.view(), path.view());
-    if (!ready) {
+    const char* failure = WritePhotoCreditFile(temp.view(), photo.credit, limit);
+    if (!failure && !RenameNoReplace(temp.view(), path.view())) failure = "not renamed";
+    if (failure) {
+        LogEvent("commons: photo " + Utf16ToUtf8(name) + " not stored: " + failure);
         RemoveQuietly(temp.view());
         return;
     }
@@ -241,21 +231,19 @@ bool HarvestFromCommons() {
 }
 
 std::string PhotoCreditLines() {
-    std::vector<std::filesystem::path> photos;
-    std::error_code ec;
-    for (std::filesystem::directory_iterator it(ToPath(DataFolder.view()), ec), end;
-         !ec && it != end; it.increment(ec)) {
-        if (it->path().extension() == ".jpg" && it->is_regular_file(ec))
-            photos.push_back(it->path());
-    }
-    std::sort(photos.begin(), photos.end());
+    // The photos the cache scan lists, and no others: any letter case, no links.
+    std::vector<std::u16string> names;
+    ForEachDataFile([&names](const std::u16string& name) {
+        FindData data;
+        if (ReadCachedPhoto(name, data)) names.push_back(name);
+    });
+    std::sort(names.begin(), names.end());
     std::string lines;
-    for (const auto& path : photos) {
+    for (const std::u16string& name : names) {
         PhotoCredit credit;
-        auto wide = FromPath(path);
-        auto name = FromPath(path.filename());
-        if (!wide || !name || !ReadPhotoCreditFile(*wide, credit)) continue;
-        lines += Utf16ToUtf8(*name) + '\t' + credit.author + '\t' + credit.licence + '\t' +
+        PathText path;
+        if (!DataFilePath(name, path) || !ReadPhotoCreditFile(path.view(), credit)) continue;
+        lines += Utf16ToUtf8(name) + '\t' + credit.author + '\t' + credit.licence + '\t' +
                  credit.page + '\t' + credit.title + '\n';
     }
     return lines;

@@ -15,6 +15,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "base/file_io.h"
 #include "base/text.h"
 
 namespace {
@@ -460,4 +461,16 @@ bool ReadPhotoCreditFile(std::u16string_view path, PhotoCredit& credit) {
     in.read(head.data(), static_cast<std::streamsize>(head.size()));
     head.resize(static_cast<std::size_t>(in.gcount()));
     return ReadPhotoCredit(head, credit);
+}
+
+const char* WritePhotoCreditFile(std::u16string_view path, const PhotoCredit& credit,
+                                 std::size_t limit) {
+    std::string bytes;
+    if (!ReadWholeFile(ToPath(path), bytes, limit)) return "unreadable";
+    // FF D8 FF: a JPEG's SOI marker and the start of its first segment.
+    if (bytes.size() < 4 || bytes.compare(0, 3, "\xFF\xD8\xFF") != 0 ||
+        !EmbedPhotoCredit(bytes, credit))
+        return "not a JPEG";
+    if (!WriteWholeFile(ToPath(path), bytes)) return "not written";
+    return nullptr;
 }

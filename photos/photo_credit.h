@@ -9,6 +9,10 @@
 //                        collapsed, cut on a UTF-8 boundary
 //   [x] EmbedPhotoCredit / ReadPhotoCredit  the XMP packet in JPEG bytes
 //   [x] ReadPhotoCreditFile  reads only the head of the file
+//   [x] WritePhotoCreditFile  the credit into a downloaded photo file
+// The credit is read where the photo is decoded (DecodePhoto reads it from
+// the bytes it has read anyway) and by the --credits listing; it is written
+// by the harvest, before the photo takes its final name.
 #pragma once
 
 #include <cstddef>
@@ -51,3 +55,9 @@ bool ReadPhotoCredit(std::string_view jpeg, PhotoCredit& credit);
 // ReadPhotoCredit over the head of a file (the packet lies within its first
 // 64 KiB); false when the file cannot be read.
 bool ReadPhotoCreditFile(std::u16string_view path, PhotoCredit& credit);
+
+// Embeds the credit into the JPEG file at `path` (at most `limit` bytes),
+// replacing the file whole (WriteWholeFile). Null when done, else why not,
+// for the event log; the file is then as it was.
+const char* WritePhotoCreditFile(std::u16string_view path, const PhotoCredit& credit,
+                                 std::size_t limit);

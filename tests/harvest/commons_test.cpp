@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 
+#include "base/event_log.h"
 #include "base/platform.h"
 #include "base/saver_app.h"
 #include "commons_reply.h"
@@ -196,7 +197,12 @@ TEST_F(CommonsHarvest, CreditTravelsInsideThePhotoIsPrintedAndGoesWithIt) {
         res.set_content(Reply({page, notJpeg}, false), "application/json");
     });
     WriteTestJpeg(folder / "old.jpg", 8, 8, {1, 2, 3}, {4, 5, 6});  // no credit: not printed
+    EventLogEnabled = true;
+    testing::internal::CaptureStderr();
     RefreshGallery();
+    EventLogEnabled = false;
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("photo 301.jpg not stored: not a JPEG"),
+              std::string::npos);
     EXPECT_EQ(Files(), (std::vector<std::string>{"300.jpg", "listing.json", "old.jpg"}));
 
     PhotoCredit credit;
@@ -205,6 +211,14 @@ TEST_F(CommonsHarvest, CreditTravelsInsideThePhotoIsPrintedAndGoesWithIt) {
     EXPECT_EQ(PhotoCreditLines(),
               "300.jpg\tPhoto by PtrQs & friends\tCC BY-SA 4.0\t"
               "https://commons.wikimedia.org/w/index.php?curid=300\tPlane 300\n");
+    // The listing shows what the cache scan shows: any letter case, no link.
+    fs::copy_file(folder / "300.jpg", folder / "301.JPG");
+    fs::create_symlink(folder / "300.jpg", folder / "302.jpg");
+    EXPECT_EQ(PhotoCreditLines().substr(0, 12), "300.jpg\tPhot");
+    EXPECT_NE(PhotoCreditLines().find("\n301.JPG\tPhoto by"), std::string::npos);
+    EXPECT_EQ(PhotoCreditLines().find("302.jpg"), std::string::npos);
+    fs::remove(folder / "301.JPG");
+    fs::remove(folder / "302.jpg");
 
     // The oldest photo leaves the cache with its credit.
     SetFileLastWriteTime(folder / "300.jpg", kNow - kFileTimeTicksPerSecond * 100);
