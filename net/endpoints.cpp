@@ -50,6 +50,31 @@ bool ValidHost(std::u16string_view host) {
     }
     return true;
 }
+
+// The file:// URL of an absolute path: "/usr/x" or "C:\x" (also with "/"),
+// everything but unreserved ASCII and the separators percent-encoded as UTF-8.
+std::u16string FileUrl(std::u16string_view absolutePath) {
+    // A drive letter marks a Windows path, whose backslashes are separators;
+    // on POSIX a backslash is part of a name.
+    const bool windows = absolutePath.size() >= 2 && absolutePath[1] == u':';
+    std::u16string url = windows ? u"file:///" : u"file://";
+    constexpr char kHex[] = "0123456789ABCDEF";
+    for (unsigned char c : Utf16ToUtf8(absolutePath)) {
+        const bool keep = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                          (c >= '0' && c <= '9') || c == '-' || c == '.' || c == '_' || c == '~' ||
+                          c == '/' || (windows && c == ':');
+        if (keep) {
+            url += char16_t(c);
+        } else if (windows && c == '\\') {
+            url += u'/';
+        } else {
+            url += u'%';
+            url += char16_t(kHex[c >> 4]);
+            url += char16_t(kHex[c & 15]);
+        }
+    }
+    return url;
+}
 }  // namespace
 
 std::u16string ServiceBase(Service s) {
@@ -122,6 +147,7 @@ std::u16string MakerAddress() {
     return base.substr(base.find(u"://") + 3) + u"/screensavers";
 }
 
-std::u16string MakerHomeUrl() {
-    return ServiceBase(Service::MakerHome) + u"/screensavers";
+std::u16string HomeWebsiteUrl(std::u16string_view installedReadme) {
+    if (SiteOverridden()) return ServiceBase(Service::MakerHome) + u"/screensavers";
+    return FileUrl(installedReadme);
 }

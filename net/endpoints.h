@@ -75,5 +75,8 @@ std::u16string PhotoPrefix();
 // The maker's web address without scheme, as the version notice prints it:
 // host, then "/screensavers".
 std::u16string MakerAddress();
-// The maker's home page opened by the setup dialog.
-std::u16string MakerHomeUrl();
+// What "Home Website" opens: the maker's page where --site names the maker's
+// site, else the README installed with the program (installedReadme, an
+// absolute path) as a file:// URL, since the built-in maker host is a
+// reserved name that leads nowhere.
+std::u16string HomeWebsiteUrl(std::u16string_view installedReadme);

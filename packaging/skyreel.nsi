@@ -2,7 +2,8 @@
 ; look for screensavers (the Windows folder, the same for 32- and 64-bit
 ; systems), offers to make it the current screensaver, and registers an
 ; uninstaller that takes back what it did. Built by tools/package.sh:
-;   makensis -DSCR=<path to skyreel.scr> -DOUT=<installer> skyreel.nsi
+;   makensis -DSCR=<path to skyreel.scr> -DREADME=<path to README.md>
+;            -DICON=<icon> -DOUT=<installer> skyreel.nsi
 Unicode true
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
@@ -32,6 +33,8 @@ BrandingText "${DISPLAY_NAME} ${VERSION}"
 Section "-Screensaver" SecFiles
   SetOutPath "$WINDIR"
   File "/oname=skyreel.scr" "${SCR}"
+  ; "Home Website" opens it beside the saver; as text, Notepad shows it.
+  File "/oname=skyreel-readme.txt" "${README}"
   SetOutPath "$INSTDIR"
   WriteUninstaller "$INSTDIR\uninstall.exe"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${DISPLAY_NAME} screensaver"
@@ -61,6 +64,7 @@ Section "Uninstall"
     WriteRegStr HKCU "${DESKTOP_KEY}" "ScreenSaveActive" "0"
   ${EndIf}
   Delete "$WINDIR\skyreel.scr"
+  Delete "$WINDIR\skyreel-readme.txt"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
   RMDir "$PROGRAMFILES\Velmora"

@@ -232,9 +232,23 @@ void OnCancel(GtkButton*, gpointer) {
     Close();
 }
 
+// The README the package installs: found from the saver's own place, so that
+// an install under another prefix finds its own; else Debian's place.
+std::u16string InstalledReadme() {
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (!error) {
+        const std::filesystem::path readme =
+            (self.parent_path() / SKYREEL_README_FROM_SAVER).lexically_normal();
+        if (std::filesystem::is_regular_file(readme, error)) return Utf8ToUtf16(readme.string());
+    }
+    return u"/usr/share/doc/skyreel/README.md";
+}
+
 void OnHomeWebsite(GtkButton*, gpointer) {
     // A failure to open the page is not reported.
-    g_app_info_launch_default_for_uri(Utf16ToUtf8(MakerHomeUrl()).c_str(), nullptr, nullptr);
+    g_app_info_launch_default_for_uri(Utf16ToUtf8(HomeWebsiteUrl(InstalledReadme())).c_str(),
+                                      nullptr, nullptr);
 }
 
 void OnWeatherToggled(GtkToggleButton* box, gpointer) {

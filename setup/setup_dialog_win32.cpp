@@ -12,7 +12,8 @@
 //       gallery list, weather and new-version check boxes,
 //       location label and "Change" (dialog 132, location_dialog_win32.cpp),
 //       new-version notice with the system's warning icon, "Home Website"
-//       (ShellExecuteW), OK/Cancel/Esc/close box
+//       (ShellExecuteW; the README beside the saver without --site),
+//       OK/Cancel/Esc/close box
 //   [x] owner from /C:HWND when that window exists
 //   [x] messages through IsDialogMessageW, WM_QUIT ends the loop
 #include <windows.h>
@@ -224,6 +225,16 @@ void ChangeLocation(HWND dialog) {
         SetDlgItemTextW(dialog, kLocationNameId, Wide(*name));
 }
 
+// The installer puts the README, as text Notepad opens, beside the saver in
+// the Windows folder; its name keeps it apart from other programs' files.
+std::u16string InstalledReadme() {
+    wchar_t self[MAX_PATH];
+    const DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
+    if (n == 0 || n == MAX_PATH) return {};
+    std::u16string path(reinterpret_cast<const char16_t*>(self), n);
+    return path.substr(0, path.find_last_of(u'\\') + 1) + u"skyreel-readme.txt";
+}
+
 INT_PTR OnCommand(HWND dialog, int id) {
     switch (id) {
         case IDOK:
@@ -234,7 +245,8 @@ INT_PTR OnCommand(HWND dialog, int id) {
             return TRUE;
         case kHomeWebsiteId:
             // A failure to open the page is not reported.
-            ShellExecuteW(nullptr, nullptr, Wide(MakerHomeUrl()), nullptr, nullptr, SW_SHOWNORMAL);
+            ShellExecuteW(nullptr, nullptr, Wide(HomeWebsiteUrl(InstalledReadme())), nullptr,
+                          nullptr, SW_SHOWNORMAL);
             return TRUE;
         case kShowWeatherId:
             EnableLocation(dialog, Ticked(dialog, kShowWeatherId));

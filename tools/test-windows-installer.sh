@@ -21,6 +21,7 @@ value() {
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Skyreel'
 desktop_key='HKCU\Control Panel\Desktop'
 installed="$WINEPREFIX/drive_c/windows/skyreel.scr"
+readme="$WINEPREFIX/drive_c/windows/skyreel-readme.txt"
 
 [ ! -e "$installed" ] || fail "skyreel.scr exists before the install"
 [ -z "$(value "$uninstall_key" DisplayName)" ] || fail "an uninstaller entry exists before"
@@ -28,6 +29,7 @@ wine "$setup" /S
 wineserver -w
 
 cmp -s "$installed" "$scr" || fail "C:\\windows\\skyreel.scr is not the built saver"
+cmp -s "$readme" README.md || fail "no README beside the saver"
 [ "$(value "$uninstall_key" DisplayName)" = "Velmora Skyreel screensaver" ] ||
   fail "no uninstaller entry"
 [ "$(value "$uninstall_key" DisplayVersion)" = "1.0" ] || fail "the entry's version"
@@ -43,6 +45,7 @@ esac
 wine "$uninstaller" /S
 wineserver -w
 [ ! -e "$installed" ] || fail "skyreel.scr left behind"
+[ ! -e "$readme" ] || fail "the README left behind"
 [ -z "$(value "$uninstall_key" DisplayName)" ] || fail "the uninstaller entry left behind"
 [ -z "$(value "$desktop_key" SCRNSAVE.EXE)" ] || fail "still the current screensaver"
 [ ! -e "$(winepath -u "$uninstaller" 2>/dev/null)" ] || fail "the uninstaller left behind"

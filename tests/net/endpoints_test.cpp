@@ -1,7 +1,7 @@
 // The endpoint table as a real install and the demo see it: the hosts asked
-// without --site, the Wikimedia hosts rerouted with it (paths kept), and the
-// media addresses a listing may name. One test, because --site is set once
-// per process.
+// without --site, the Wikimedia hosts rerouted with it (paths kept), the
+// media addresses a listing may name, and what "Home Website" opens. One
+// test, because --site is set once per process.
 #include "net/endpoints.h"
 
 #include <gtest/gtest.h>
@@ -44,6 +44,20 @@ TEST(Endpoints, RealHostsWithoutSiteAndOneSiteForEverythingWithIt) {
     EXPECT_TRUE(agent.starts_with(u"Skyreel/1.0 (")) << Utf16ToUtf8(agent);
     EXPECT_TRUE(agent.ends_with(u")"));
 
+    // "Home Website" without a maker site: the installed README, never the
+    // made-up maker host.
+    const struct {
+        const char16_t* readme;
+        const char16_t* url;
+    } homes[] = {
+        {u"/usr/share/doc/skyreel/README.md", u"file:///usr/share/doc/skyreel/README.md"},
+        {u"/opt/my docs/caf\u00e9#1?\\x.md", u"file:///opt/my%20docs/caf%C3%A9%231%3F%5Cx.md"},
+        {u"C:\\Windows\\skyreel-readme.txt", u"file:///C:/Windows/skyreel-readme.txt"},
+        {u"D:/Program Files/r.txt", u"file:///D:/Program%20Files/r.txt"},
+    };
+    for (const auto& home : homes)
+        EXPECT_EQ(HomeWebsiteUrl(home.readme), home.url) << Utf16ToUtf8(home.readme);
+
     EXPECT_FALSE(SetSiteOverride(u"ftp://127.0.0.1:80"));
     EXPECT_FALSE(SetSiteOverride(u"https://bad_host"));
     ASSERT_FALSE(SiteOverridden());
@@ -62,4 +76,6 @@ TEST(Endpoints, RealHostsWithoutSiteAndOneSiteForEverythingWithIt) {
     EXPECT_TRUE(CommonsMediaUrl("https://127.0.0.1:8444/wikipedia/x.jpg").empty());
     EXPECT_TRUE(CommonsMediaUrl("https://127.0.0.1:8443").empty());
     EXPECT_EQ(MakerAddress(), u"127.0.0.1:8443/screensavers");
+    EXPECT_EQ(HomeWebsiteUrl(u"/usr/share/doc/skyreel/README.md"),
+              u"https://127.0.0.1:8443/screensavers");
 }
