@@ -93,7 +93,8 @@ char16_t TemperatureUnit() {
     return SystemUsesUsUnits() ? u'F' : u'C';
 }
 
-bool WriteSettings(const std::vector<std::pair<std::u16string, std::u16string>>& pairs) {
+bool WriteSettings(const std::vector<std::pair<std::u16string, std::u16string>>& pairs,
+                   std::error_code* why) {
     std::lock_guard<std::mutex> lock(SettingsLock);
     bool passed[kKeys + 1] = {};
     std::u16string text;
@@ -127,18 +128,25 @@ bool WriteSettings(const std::vector<std::pair<std::u16string, std::u16string>>&
     if (!s.photo_folder.empty()) add(kPhotoFolder, s.photo_folder.view());
 
     PathText path;
-    if (!SettingsPath(path)) return false;
+    if (!SettingsPath(path)) {
+        if (why) *why = std::make_error_code(std::errc::filename_too_long);
+        return false;
+    }
     std::string bytes;
     bytes.reserve(text.size() * 2);
     for (char16_t c : text) {
         bytes.push_back(static_cast<char>(c & 0xFF));
         bytes.push_back(static_cast<char>(c >> 8));
     }
-    return WriteWholeFile(ToPath(path.view()), bytes);
+    const std::error_code failed = WriteWholeFile(ToPath(path.view()), bytes);
+    if (why) *why = failed;
+    return !failed;
 }
 
-void SaveSettings() {
-    WriteSettings({{std::u16string(kGalleryKey), DecimalText(Settings.dloption)}});
+std::error_code SaveSettings() {
+    std::error_code why;
+    WriteSettings({{std::u16string(kGalleryKey), DecimalText(Settings.dloption)}}, &why);
+    return why;
 }
 
 bool ApplySettingsText(std::u16string_view text) {
@@ -209,7 +217,8 @@ void LoadSettings() {
     const SettingsRecord& s = Settings;
     if (guidSeen && !s.newver.empty() && !s.weather_loc.empty() && !s.weather_loc_id.empty())
         return;
-    SaveSettings();
+    // A file that cannot be written now is tried again at the next save.
+    static_cast<void>(SaveSettings());
 }
 
 std::u16string NewVersionText() {

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -43,15 +44,19 @@ char16_t TemperatureUnit();
 char16_t TemperatureUnitFrom(std::u16string_view value);
 
 void LoadSettings();
-void SaveSettings();
+// Writes the settings file (WriteSettings with the gallery). Empty when it
+// was written, else why not.
+std::error_code SaveSettings();
 
 // The reader's scan of a whole file's text into Settings (the text ends at
 // its first zero code unit); true when a "guid" entry was seen.
 bool ApplySettingsText(std::u16string_view text);
 
 // The writer: the passed pairs first, then every standard key not passed.
-// Returns false when the file could not be created (no caller examines it).
-bool WriteSettings(const std::vector<std::pair<std::u16string, std::u16string>>& pairs);
+// Returns false when the file could not be written, and `why` (when given)
+// says why.
+bool WriteSettings(const std::vector<std::pair<std::u16string, std::u16string>>& pairs,
+                   std::error_code* why = nullptr);
 
 // If `key` is "dloption" (any case): parse `value`, replace a result outside
 // 0..4 by 0, store it and copy the gallery's refresh interval into SaverApp.

@@ -105,11 +105,11 @@ SetupDialogFill FillSetupDialog() {
     return fill;
 }
 
-std::u16string_view ApplySetupDialogOk(const SetupDialogChoices& choices,
-                                       const PendingLocationRecord& pending) {
+std::u16string ApplySetupDialogOk(const SetupDialogChoices& choices,
+                                  const PendingLocationRecord& pending) {
     if (choices.useFolder) {
         if (std::u16string_view refusal = FolderRefusal(choices.folder); !refusal.empty())
-            return refusal;
+            return std::u16string(refusal);
         Settings.photo_folder.Assign(choices.folder);
     } else {
         Settings.photo_folder.Clear();
@@ -127,7 +127,8 @@ std::u16string_view ApplySetupDialogOk(const SetupDialogChoices& choices,
     } else if (unitChanged) {
         DiscardWeatherCache();
     }
-    SaveSettings();
+    if (const std::error_code failed = SaveSettings())
+        return kSettingsNotSavedText + (u": " + Utf8ToUtf16(failed.message()));
     return {};
 }
 
