@@ -1,6 +1,7 @@
 #include "base/text.h"
 
 #include <algorithm>
+#include <charconv>
 #include <limits>
 
 char32_t NextUtf8(std::string_view s, std::size_t& i) {
@@ -189,4 +190,35 @@ int64_t ParseDecimal64(std::u16string_view s) {
 
 std::u16string DecimalText(int64_t v) {
     return AsciiToUtf16(std::to_string(v));
+}
+
+std::u16string FixedPointText(double v, int decimals) {
+    // Room for the largest double's 309 digits, its sign, the point and the decimals.
+    std::string text(320 + static_cast<std::size_t>(std::max(decimals, 0)), '\0');
+    const auto [end, ec] = std::to_chars(text.data(), text.data() + text.size(), v,
+                                         std::chars_format::fixed, decimals);
+    text.resize(ec == std::errc() ? static_cast<std::size_t>(end - text.data()) : 0);
+    return AsciiToUtf16(text);
+}
+
+std::optional<double> ParsePointNumber(std::u16string_view s) {
+    std::string ascii;
+    bool point = false, digit = false;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const char16_t c = s[i];
+        if (c == u'.' && !point) {
+            point = true;
+        } else if (c >= u'0' && c <= u'9') {
+            digit = true;
+        } else if (c != u'-' || i != 0) {
+            return std::nullopt;
+        }
+        ascii.push_back(static_cast<char>(c));
+    }
+    if (!digit) return std::nullopt;
+    double v = 0;
+    const auto [end, ec] =
+        std::from_chars(ascii.data(), ascii.data() + ascii.size(), v, std::chars_format::fixed);
+    if (ec != std::errc() || end != ascii.data() + ascii.size()) return std::nullopt;
+    return v;
 }

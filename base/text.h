@@ -1,5 +1,7 @@
 // Text helpers at the edges: UTF-8 <-> UTF-16, the 8-bit widening rules of
-// downloaded text, ASCII case folding and C-library style number reading.
+// downloaded text, ASCII case folding and number reading and writing.
+// Numbers never follow the process locale: the GTK dialog sets it from the
+// environment, and a comma for a point would change what is stored and sent.
 #pragma once
 
 #include <cstdint>
@@ -59,6 +61,12 @@ int32_t ParseDecimal(std::string_view s);
 int64_t ParseDecimal64(std::u16string_view s);
 
 std::u16string DecimalText(int64_t v);
+// `v` with `decimals` digits after a point, rounded: "52.5200".
+std::u16string FixedPointText(double v, int decimals);
+// A number written the way FixedPointText writes it: an optional leading
+// "-", digits and at most one point, with a digit somewhere; nothing for
+// any other text ("", "-", ".", "1e5", " 1", "1,5").
+std::optional<double> ParsePointNumber(std::u16string_view s);
 // `s` as UTF-8 with every byte but the unreserved ones of a URL (letters,
 // digits, "-", "_", ".", "~") written as %XX, for a query value.
 std::u16string PercentEncodeUtf8(std::u16string_view s);

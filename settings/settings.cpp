@@ -4,6 +4,7 @@
 // verbatim), so a file written by any earlier version reads the same way.
 #include "settings/settings.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <iterator>
 
@@ -93,6 +94,25 @@ char16_t TemperatureUnit() {
     return SystemUsesUsUnits() ? u'F' : u'C';
 }
 
+std::u16string StoredLocationId(std::u16string_view id) {
+    std::u16string out(id);
+    constexpr std::size_t kDecimals = 4;
+    const std::size_t first = out.find(u','), last = out.rfind(u',');
+    auto decimals = [&](std::size_t comma) {
+        const std::u16string_view digits = id.substr(comma + 1, kDecimals);
+        return digits.size() == kDecimals &&
+               std::all_of(digits.begin(), digits.end(),
+                           [](char16_t c) { return c >= u'0' && c <= u'9'; });
+    };
+    if (std::count(out.begin(), out.end(), u',') == 3 &&
+        out.find(u',', first + 1) == first + 1 + kDecimals && last + 1 + kDecimals == out.size() &&
+        decimals(first) && decimals(last)) {
+        out[first] = u'.';
+        out[last] = u'.';
+    }
+    return out;
+}
+
 bool WriteSettings(const std::vector<std::pair<std::u16string, std::u16string>>& pairs,
                    std::error_code* why) {
     std::lock_guard<std::mutex> lock(SettingsLock);
@@ -174,7 +194,7 @@ bool ApplySettingsText(std::u16string_view text) {
                 s.show_weather = ParseDecimal(value);
                 break;
             case kLocationId:
-                s.weather_loc_id.Assign(value);
+                s.weather_loc_id.Assign(StoredLocationId(value));
                 break;
             case kLocationName:
                 s.weather_loc.Assign(value);

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -36,6 +37,11 @@ inline constexpr char16_t kGalleryKey[] = u"dloption";
 
 inline constexpr char16_t kDefaultLocationId[] = u"RSXX0091";
 inline constexpr char16_t kDefaultLocationName[] = u"Saint-Petersburg, Russia";
+// A location id as it is kept. Versions that wrote numbers in the user's
+// locale stored a place as "52,5244,13,4105" under a comma locale; with
+// four decimals on both sides it reads one way only, and comes back as
+// "52.5244,13.4105". Any other id stays as it is.
+std::u16string StoredLocationId(std::u16string_view id);
 
 // The temperature unit of the weather, 'C' or 'F': the chosen one, else
 // the system's (SystemUsesUsUnits).
