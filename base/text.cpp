@@ -108,6 +108,35 @@ std::u16string PercentEncodeUtf8(std::u16string_view s) {
     return encoded;
 }
 
+bool IsControlCharacter(char32_t c) {
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F);
+}
+
+bool IsBidiControl(char32_t c) {
+    return c == 0x061C || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) ||
+           (c >= 0x2066 && c <= 0x2069);
+}
+
+std::u16string PrintableText(std::u16string_view s, std::size_t limit) {
+    std::u16string out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const char16_t c = s[i];
+        const bool pair = c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
+                          s[i + 1] <= 0xDFFF;
+        if (out.size() + (pair ? 2 : 1) > limit) break;
+        if (pair) {
+            out.append(s.substr(i++, 2));
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            out.push_back(u'\uFFFD');
+        } else if (IsControlCharacter(c)) {
+            out.push_back(u' ');
+        } else if (!IsBidiControl(c)) {
+            out.push_back(c);
+        }
+    }
+    return out;
+}
+
 std::u16string AsciiToUtf16(std::string_view s) {
     return WidenLatin1(s);
 }

@@ -1,5 +1,6 @@
 // Text helpers at the edges: UTF-8 <-> UTF-16, the 8-bit widening rules of
-// downloaded text, ASCII case folding and number reading and writing.
+// downloaded text, printable text, ASCII case folding and number reading and
+// writing.
 // Numbers never follow the process locale: the GTK dialog sets it from the
 // environment, and a comma for a point would change what is stored and sent.
 #pragma once
@@ -28,6 +29,17 @@ std::u16string WidenLatin1(std::string_view s);
 // Linux) gives nothing, so callers skip it.
 std::filesystem::path ToPath(std::u16string_view s);
 std::optional<std::u16string> FromPath(const std::filesystem::path& p);
+
+// C0 and C1 control characters and DEL.
+bool IsControlCharacter(char32_t c);
+// The bidirectional marks, embeddings, overrides and isolates: invisible,
+// and able to reorder the text around them.
+bool IsBidiControl(char32_t c);
+// `s` fit for a label, a list line or a settings value: control characters
+// become blanks (a line break would start another entry), bidirectional
+// controls are dropped and a lone surrogate becomes U+FFFD; then cut at
+// `limit` UTF-16 units, never between the halves of a surrogate pair.
+std::u16string PrintableText(std::u16string_view s, std::size_t limit = std::u16string_view::npos);
 
 char16_t ToUpperAscii(char16_t c);
 std::u16string ToUpperAscii(std::u16string_view s);

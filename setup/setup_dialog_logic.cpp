@@ -20,14 +20,6 @@ bool LocationChanged(const PendingLocationRecord& pending) {
             !EqualsNoCase(pending.id.view(), Settings.weather_loc_id.view()));
 }
 
-// A control character would be stored as a blank (the settings file is one
-// entry a line): another folder than the one chosen.
-bool HasControlCharacter(std::u16string_view s) {
-    for (char16_t c : s)
-        if (c < 0x20 || c == 0x7F) return true;
-    return false;
-}
-
 // `bytes` in whole `unit`s, rounded to the nearest.
 uint64_t Nearest(uint64_t bytes, uint64_t unit) {
     return bytes / unit + (bytes % unit >= unit / 2);
@@ -62,7 +54,10 @@ std::u16string FolderLabel(std::u16string_view folder) {
 
 std::u16string_view FolderRefusal(std::u16string_view folder) {
     if (folder.empty()) return kNoFolderText;
-    if (folder.size() > PathText::kCapacity || HasControlCharacter(folder)) return kFolderUnfitText;
+    // A control character would be stored as a blank (the settings file is
+    // one entry a line): another folder than the one chosen.
+    if (folder.size() > PathText::kCapacity || PrintableText(folder) != folder)
+        return kFolderUnfitText;
     if (LiesInDataFolder(folder)) return kFolderInDataFolderText;
     return {};
 }

@@ -35,14 +35,15 @@ static_assert(2 + 4 + kXmpSignature.size() + 1024 + (3 * kCreditTextLimit + kCre
               kCreditHeadBytes);
 
 bool IsBlank(char32_t c) {
-    return c <= 0x20 || (c >= 0x7F && c <= 0xA0) || c == 0x1680 || (c >= 0x2000 && c <= 0x200A) ||
-           c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F || c == 0x3000;
+    return IsControlCharacter(c) || c == 0x20 || c == 0xA0 || c == 0x1680 ||
+           (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F ||
+           c == 0x205F || c == 0x3000;
 }
 
 // Zero-width characters and bidirectional controls: invisible, or worse.
 bool IsInvisibleFormat(char32_t c) {
-    return (c >= 0x200B && c <= 0x200F) || (c >= 0x202A && c <= 0x202E) ||
-           (c >= 0x2060 && c <= 0x206F) || c == 0xFEFF;
+    return IsBidiControl(c) || (c >= 0x200B && c <= 0x200D) || (c >= 0x2060 && c <= 0x206F) ||
+           c == 0xFEFF;
 }
 
 class PlainText {

@@ -313,13 +313,9 @@ bool ParseObject(std::string_view reply, json& root) {
     return !(error && error->is_boolean() && error->get<bool>());
 }
 
-// Control characters would break the list line and the settings file.
 std::u16string Printable(const json& value) {
     if (!value.is_string()) return {};
-    std::u16string text = Utf8ToUtf16(value.get_ref<const std::string&>());
-    for (auto& c : text)
-        if (c < 0x20 || c == 0x7F) c = u' ';
-    return text;
+    return PrintableText(Utf8ToUtf16(value.get_ref<const std::string&>()));
 }
 
 bool Coordinate(const json* value, double limit, double& out) {
@@ -445,7 +441,7 @@ int ReadOpenMeteoPlaces(std::string_view reply, std::vector<FoundPlace>& places)
         listed.push_back(found.label);
         if (repeated) found.label += u" (" + found.code.str() + u")";
         // What the stored name holds.
-        if (found.label.size() > kLabelLimit) found.label.resize(kLabelLimit);
+        found.label = PrintableText(found.label, kLabelLimit);
         places.push_back(std::move(found));
         ++count;
     }
