@@ -90,10 +90,11 @@ std::u16string WidenLatin1(std::string_view s) {
     return out;
 }
 
-std::u16string PercentEncodeUtf8(std::u16string_view s) {
+std::u16string PercentEncode(std::string_view bytes) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::u16string encoded;
-    for (unsigned char c : Utf16ToUtf8(s)) {
+    for (const char byte : bytes) {
+        const auto c = static_cast<unsigned char>(byte);
         const bool unreserved = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
                                 (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.' ||
                                 c == '~';
@@ -106,6 +107,10 @@ std::u16string PercentEncodeUtf8(std::u16string_view s) {
         }
     }
     return encoded;
+}
+
+std::u16string PercentEncodeUtf8(std::u16string_view s) {
+    return PercentEncode(Utf16ToUtf8(s));
 }
 
 bool IsControlCharacter(char32_t c) {
@@ -162,6 +167,12 @@ std::optional<std::u16string> FromPath(const std::filesystem::path& p) {
     if (Utf16ToUtf8(text) != native) return std::nullopt;
     return text;
 #endif
+}
+
+std::string ToLowerAscii(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) c = ToLowerAscii(c);
+    return out;
 }
 
 char16_t ToUpperAscii(char16_t c) {

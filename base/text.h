@@ -1,8 +1,8 @@
 // Text helpers at the edges: UTF-8 <-> UTF-16, the 8-bit widening rules of
-// downloaded text, printable text, ASCII case folding and number reading and
-// writing.
-// Numbers never follow the process locale: the GTK dialog sets it from the
-// environment, and a comma for a point would change what is stored and sent.
+// downloaded text, printable text, ASCII case folding, percent-encoding and
+// number reading and writing. Numbers never follow the process locale: the
+// GTK dialog sets it from the environment, and a comma for a point would
+// change what is stored and sent.
 #pragma once
 
 #include <cstdint>
@@ -41,6 +41,11 @@ bool IsBidiControl(char32_t c);
 // `limit` UTF-16 units, never between the halves of a surrogate pair.
 std::u16string PrintableText(std::u16string_view s, std::size_t limit = std::u16string_view::npos);
 
+template <typename Char>
+constexpr Char ToLowerAscii(Char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<Char>(c - 'A' + 'a') : c;
+}
+std::string ToLowerAscii(std::string_view s);
 char16_t ToUpperAscii(char16_t c);
 std::u16string ToUpperAscii(std::u16string_view s);
 // Comparison without regard to case (ASCII letters fold; others compare as they are).
@@ -53,11 +58,8 @@ template <typename Char>
 bool EndsWithNoCase(std::basic_string_view<Char> s, std::string_view tail) {
     if (s.size() < tail.size()) return false;
     s = s.substr(s.size() - tail.size());
-    for (std::size_t i = 0; i < tail.size(); ++i) {
-        Char c = s[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<Char>(c - 'A' + 'a');
-        if (c != static_cast<Char>(tail[i])) return false;
-    }
+    for (std::size_t i = 0; i < tail.size(); ++i)
+        if (ToLowerAscii(s[i]) != static_cast<Char>(tail[i])) return false;
     return true;
 }
 inline bool EndsWithNoCase(std::u16string_view s, std::string_view tail) {
@@ -79,7 +81,10 @@ std::u16string FixedPointText(double v, int decimals);
 // "-", digits and at most one point, with a digit somewhere; nothing for
 // any other text ("", "-", ".", "1e5", " 1", "1,5").
 std::optional<double> ParsePointNumber(std::u16string_view s);
-// `s` as UTF-8 with every byte but the unreserved ones of a URL (letters,
-// digits, "-", "_", ".", "~") written as %XX, for a query value.
+
+// Every byte but the unreserved ones of a URL (letters, digits, "-", "_",
+// ".", "~") written as %XX, for a query value.
+std::u16string PercentEncode(std::string_view bytes);
+// `s` as UTF-8, percent-encoded.
 std::u16string PercentEncodeUtf8(std::u16string_view s);
 std::u16string AsciiToUtf16(std::string_view s);

@@ -170,10 +170,9 @@ void AddText(PlainText& text, std::string_view s) {
 }
 
 std::size_t FindNoCase(std::string_view hay, std::string_view needle, std::size_t from) {
-    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
     for (std::size_t i = from; i + needle.size() <= hay.size(); ++i) {
         std::size_t k = 0;
-        while (k < needle.size() && lower(hay[i + k]) == needle[k]) ++k;
+        while (k < needle.size() && ToLowerAscii(hay[i + k]) == needle[k]) ++k;
         if (k == needle.size()) return i;
     }
     return std::string_view::npos;
@@ -225,7 +224,7 @@ std::size_t SkipMarkup(std::string_view html, std::size_t lt, PlainText& text) {
     }
     std::string name;
     while (i < html.size() && (IsAsciiAlpha(html[i]) || IsAsciiDigit(html[i])))
-        name.push_back(static_cast<char>(html[i++] | 0x20));
+        name.push_back(ToLowerAscii(html[i++]));
     const std::size_t gt = TagEnd(html, lt);
     if (gt == std::string_view::npos) return gt;
     if (IsOneOf(name, kBreakingElements)) text.Break();
