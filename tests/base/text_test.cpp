@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "base/fixed_text.h"
 #include "base/platform.h"
 
@@ -37,11 +39,7 @@ TEST(Text, Utf8RoundTripsAndRepairsGarbage) {
 
 TEST(Text, PrintableTextBlanksControlsDropsBidiControlsAndCutsBetweenCharacters) {
     const std::u16string lone = {u'a', 0xD800, u'b', 0xDC00};
-    struct Row {
-        std::u16string in;
-        std::size_t limit;
-        std::u16string out;
-    } rows[] = {
+    const std::tuple<std::u16string, std::size_t, std::u16string> rows[] = {
         {u"a\tb\nc\rd\u007Fe\u0085f\u00A0g", 99, u"a b c d e f\u00A0g"},
         {u"a\u061C\u200E\u200F\u202A\u202B\u202C\u202D\u202E\u2066\u2067\u2068\u2069b", 99, u"ab"},
         {u"\u202Eabc", 2, u"ab"},
@@ -50,7 +48,7 @@ TEST(Text, PrintableTextBlanksControlsDropsBidiControlsAndCutsBetweenCharacters)
         {lone, 99, u"a\uFFFDb\uFFFD"},
         {u"\U0001F6E9\U0001F6E9", 3, u"\U0001F6E9"},
     };
-    for (const Row& row : rows) EXPECT_EQ(PrintableText(row.in, row.limit), row.out);
+    for (const auto& [in, limit, out] : rows) EXPECT_EQ(PrintableText(in, limit), out);
 }
 
 TEST(Text, DecimalFollowsTheCLibraryRuleAndSaturates) {

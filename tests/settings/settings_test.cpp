@@ -129,16 +129,6 @@ TEST_F(SettingsFile, LongValuesAreCutAndGapsFilledOnSave) {
     EXPECT_LE(Read().size(), 259u);
 }
 
-TEST_F(SettingsFile, APlaceStoredWithDecimalCommasIsStoredWithPointsNextTime) {
-    Write(
-        u"guid=0123456789ABCDEF0123456789ABCDEF\nnewver=1.1\nweather_loc_id=52,5244,13,4105\n"
-        u"weather_loc=Berlin");
-    LoadSettings();
-    EXPECT_EQ(Settings.weather_loc_id.view(), u"52.5244,13.4105");
-    SaveSettings();
-    EXPECT_NE(Read().find(u"\nweather_loc_id=52.5244,13.4105\n"), std::u16string::npos);
-}
-
 TEST_F(SettingsFile, IncompleteFilesAreRewrittenWithDefaults) {
     Write(u"guid=0123456789ABCDEF0123456789ABCDEF\nnewver=\nweather_loc_id=XXXX0001\nweather_loc=");
     LoadSettings();

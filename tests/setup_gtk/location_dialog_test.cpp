@@ -331,9 +331,6 @@ TEST_F(LocationDialogTest, ChangeThenCancelOfTheSetupDialogStoresNothing) {
 }
 TEST_F(LocationDialogTest, UnderADecimalCommaLocaleThePlaceIsStoredAndAskedForWithPoints) {
     const CommaLocale comma;
-    struct Restore {
-        ~Restore() { ChosenWeatherProvider = WeatherProvider::Site; }
-    } restore;
     ChosenWeatherProvider = WeatherProvider::OpenMeteo;
     service.server.Serve("/v1/search", R"({"results": [{"name": "Berlin", "country": "Germany",
                                             "latitude": 52.52437, "longitude": 13.41053}]})");

@@ -1019,20 +1019,6 @@ TEST_F(PhotoSourceWin32, TheCacheFolderIsRefusedAndOkWithoutAFolderAsksForOne) {
     EXPECT_FALSE(fs::exists(dir / "settings.cfg"));
 }
 
-TEST_F(PhotoSourceWin32, OkThatCannotWriteTheSettingsWarnsAndStaysOpen) {
-    fs::create_directory(dir / "settings.cfg");
-    HWND dialog = Open();
-    Drive([&] {
-        PostCommand(dialog, IDOK);
-        HWND box = MessageBox();
-        ASSERT_NE(box, nullptr);
-        EXPECT_EQ(MessageText(box).rfind(kSettingsNotSavedText + std::u16string(u": "), 0), 0u);
-        Answer(box, IDOK);
-        EXPECT_TRUE(IsWindow(dialog));
-        Command(dialog, IDCANCEL);
-    });
-}
-
 TEST_F(PhotoSourceWin32, ClearAsksFirstThenDeletesOnlyTheSaversPhotos) {
     WriteFileBytes(dir / "1.jpg", std::string(1536, 'a'));
     WriteFileBytes(dir / "2.JPG", std::string(1000, 'b'));

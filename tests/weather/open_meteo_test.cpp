@@ -6,6 +6,7 @@
 
 #include "base/text.h"
 #include "net/endpoints.h"
+#include "settings/settings.h"
 #include "support/comma_locale.h"
 #include "weather/open_meteo_replies.h"
 
@@ -240,6 +241,8 @@ TEST(OpenMeteoPlaces, CodesAndTheOldDefault) {
                                 {u"-0,5000,-179,9999", u"-0.5000,-179.9999"}}) {
         ASSERT_TRUE(PlaceFromCode(stored, p));
         EXPECT_EQ(PlaceCode(p), code);
+        ApplySettingsText(u"weather_loc_id=" + std::u16string(stored));  // saved so next time
+        EXPECT_EQ(Settings.weather_loc_id.view(), code);
     }
     for (std::u16string_view foreign :
          {u"USNY0996", u"", u"91,0", u"0,181", u"1e5,3", u"1,2,3", u"0x10,5", u"1,", u",1",
