@@ -1,5 +1,6 @@
 #include "base/file_io.h"
 
+#include <cerrno>
 #include <fstream>
 #include <system_error>
 
@@ -23,22 +24,28 @@ bool ReadWholeFile(const std::filesystem::path& p, std::string& out, std::size_t
     return true;
 }
 
-bool WriteWholeFile(const std::filesystem::path& p, const std::string& bytes) {
+std::error_code WriteWholeFile(const std::filesystem::path& p, const std::string& bytes) {
+    // The C library's reason for a stream that failed; any failure has one.
+    auto lastError = [] {
+        return std::error_code(errno != 0 ? errno : EIO, std::generic_category());
+    };
     std::filesystem::path temp = p;
     temp += kReplacementSuffix;
-    bool written = false;
+    std::error_code failed;
+    errno = 0;
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
+        if (!out) return lastError();
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         out.close();
-        written = !out.fail();
+        if (out.fail()) failed = lastError();
     }
-    std::error_code ec;
     // The rename replaces the old file at once; without the sync a power
     // cut could still leave the new name on blocks never written.
-    if (written && SyncFileToDisk(temp)) std::filesystem::rename(temp, p, ec);
-    if (written && !ec) return true;
-    std::filesystem::remove(temp, ec);
-    return false;
+    if (!failed && !SyncFileToDisk(temp)) failed = lastError();
+    if (!failed) std::filesystem::rename(temp, p, failed);
+    if (!failed) return {};
+    std::error_code ignored;
+    std::filesystem::remove(temp, ignored);
+    return failed;
 }

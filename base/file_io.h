@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <string>
+#include <system_error>
 
 // No page, feed, reply or settings file the saver reads whole is larger.
 inline constexpr std::size_t kWholeFileLimit = 64u << 20;
@@ -17,6 +18,7 @@ bool ReadWholeFile(const std::filesystem::path& p, std::string& out,
 // bytes go to `p` + kReplacementSuffix in the same folder, reach the disk,
 // and only then take the old file's name. A write that fails (a full disk,
 // a size limit, an I/O error) or a crash part-way leaves the old file as it
-// was; false then, and no temporary file stays behind.
-bool WriteWholeFile(const std::filesystem::path& p, const std::string& bytes);
+// was, and no temporary file stays behind. Returns why it failed, in the
+// system's terms; empty when the file was written.
+std::error_code WriteWholeFile(const std::filesystem::path& p, const std::string& bytes);
 inline constexpr char kReplacementSuffix[] = ".new";

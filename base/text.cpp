@@ -1,6 +1,7 @@
 #include "base/text.h"
 
 #include <algorithm>
+#include <charconv>
 #include <limits>
 
 char32_t NextUtf8(std::string_view s, std::size_t& i) {
@@ -89,10 +90,11 @@ std::u16string WidenLatin1(std::string_view s) {
     return out;
 }
 
-std::u16string PercentEncodeUtf8(std::u16string_view s) {
+std::u16string PercentEncode(std::string_view bytes) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::u16string encoded;
-    for (unsigned char c : Utf16ToUtf8(s)) {
+    for (const char byte : bytes) {
+        const auto c = static_cast<unsigned char>(byte);
         const bool unreserved = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
                                 (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.' ||
                                 c == '~';
@@ -105,6 +107,39 @@ std::u16string PercentEncodeUtf8(std::u16string_view s) {
         }
     }
     return encoded;
+}
+
+std::u16string PercentEncodeUtf8(std::u16string_view s) {
+    return PercentEncode(Utf16ToUtf8(s));
+}
+
+bool IsControlCharacter(char32_t c) {
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F);
+}
+
+bool IsBidiControl(char32_t c) {
+    return c == 0x061C || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) ||
+           (c >= 0x2066 && c <= 0x2069);
+}
+
+std::u16string PrintableText(std::u16string_view s, std::size_t limit) {
+    std::u16string out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const char16_t c = s[i];
+        const bool pair = c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
+                          s[i + 1] <= 0xDFFF;
+        if (out.size() + (pair ? 2 : 1) > limit) break;
+        if (pair) {
+            out.append(s.substr(i++, 2));
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            out.push_back(u'\uFFFD');
+        } else if (IsControlCharacter(c)) {
+            out.push_back(u' ');
+        } else if (!IsBidiControl(c)) {
+            out.push_back(c);
+        }
+    }
+    return out;
 }
 
 std::u16string AsciiToUtf16(std::string_view s) {
@@ -132,6 +167,12 @@ std::optional<std::u16string> FromPath(const std::filesystem::path& p) {
     if (Utf16ToUtf8(text) != native) return std::nullopt;
     return text;
 #endif
+}
+
+std::string ToLowerAscii(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) c = ToLowerAscii(c);
+    return out;
 }
 
 char16_t ToUpperAscii(char16_t c) {
@@ -189,4 +230,35 @@ int64_t ParseDecimal64(std::u16string_view s) {
 
 std::u16string DecimalText(int64_t v) {
     return AsciiToUtf16(std::to_string(v));
+}
+
+std::u16string FixedPointText(double v, int decimals) {
+    // Room for the largest double's 309 digits, its sign, the point and the decimals.
+    std::string text(320 + static_cast<std::size_t>(std::max(decimals, 0)), '\0');
+    const auto [end, ec] = std::to_chars(text.data(), text.data() + text.size(), v,
+                                         std::chars_format::fixed, decimals);
+    text.resize(ec == std::errc() ? static_cast<std::size_t>(end - text.data()) : 0);
+    return AsciiToUtf16(text);
+}
+
+std::optional<double> ParsePointNumber(std::u16string_view s) {
+    std::string ascii;
+    bool point = false, digit = false;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const char16_t c = s[i];
+        if (c == u'.' && !point) {
+            point = true;
+        } else if (c >= u'0' && c <= u'9') {
+            digit = true;
+        } else if (c != u'-' || i != 0) {
+            return std::nullopt;
+        }
+        ascii.push_back(static_cast<char>(c));
+    }
+    if (!digit) return std::nullopt;
+    double v = 0;
+    const auto [end, ec] =
+        std::from_chars(ascii.data(), ascii.data() + ascii.size(), v, std::chars_format::fixed);
+    if (ec != std::errc() || end != ascii.data() + ascii.size()) return std::nullopt;
+    return v;
 }

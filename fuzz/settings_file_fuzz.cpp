@@ -32,14 +32,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Settings = SettingsRecord{};
     LoadSettings();
     Require(Settings.dloption >= 0 && Settings.dloption <= 4, "the gallery index is in range");
-    SaveSettings();
+    Require(!SaveSettings(), "the file is written");
     const std::string written = ReadBytes(file);
     Require(!written.empty() && written.size() % 2 == 0, "the saver's file is UTF-16");
 
     Settings = SettingsRecord{};
     LoadSettings();
     Require(ReadBytes(file) == written, "loading the saver's own file writes nothing");
-    SaveSettings();
+    Require(!SaveSettings(), "the file is written again");
     Require(ReadBytes(file) == written, "a file the saver wrote reads back unchanged");
     Require(FolderListing(g_folder) == "settings.cfg\n", "no other file in the data folder");
     return 0;

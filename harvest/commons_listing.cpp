@@ -67,13 +67,6 @@ bool StartsWithDigitAfter(std::string_view text, std::string_view prefix) {
            text[prefix.size()] <= '9';
 }
 
-std::string Lower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
-
 // One page object into a photo; false when a skip rule says no.
 bool ReadPage(const json& page, CommonsPhoto& photo) {
     if (!page.is_object() || !PositiveId(page, photo.pageId) || Missing(page)) return false;
@@ -125,21 +118,6 @@ CommonsContinuation ReadContinuation(const json& root) {
     return keys;
 }
 
-void AppendEncoded(std::u16string& out, std::string_view text) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    for (char c : text) {
-        auto b = static_cast<unsigned char>(c);
-        bool plain = (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') ||
-                     b == '-' || b == '_' || b == '.' || b == '~';
-        if (plain) {
-            out += static_cast<char16_t>(b);
-        } else {
-            out += u'%';
-            out += static_cast<char16_t>(kHex[b >> 4]);
-            out += static_cast<char16_t>(kHex[b & 15]);
-        }
-    }
-}
 }  // namespace
 
 int CommonsThumbWidth(int pixels) {
@@ -150,11 +128,11 @@ int CommonsThumbWidth(int pixels) {
 
 bool FreeLicence(std::string_view license, std::string_view shortName) {
     if (!license.empty()) {
-        const std::string l = Lower(license);
+        const std::string l = ToLowerAscii(license);
         return l == "cc0" || l.starts_with("cc0-") || l == "pd" || l.starts_with("pd-") ||
                StartsWithDigitAfter(l, "cc-by-sa-") || StartsWithDigitAfter(l, "cc-by-");
     }
-    const std::string s = Lower(shortName);
+    const std::string s = ToLowerAscii(shortName);
     return s == "cc0" || s.starts_with("cc0 ") || s == "public domain" ||
            StartsWithDigitAfter(s, "cc by-sa ") || StartsWithDigitAfter(s, "cc by ");
 }
@@ -198,7 +176,7 @@ std::u16string CommonsListingUrl(std::u16string_view selection, std::string_view
         url += u'&';
         url += AsciiToUtf16(key);
         url += u'=';
-        AppendEncoded(url, value);
+        url += PercentEncode(value);
     }
     if (url.size() > kLongUrlLimit) return {};
     return url;

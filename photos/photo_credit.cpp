@@ -36,14 +36,15 @@ static_assert(2 + 4 + kXmpSignature.size() + 1024 + (3 * kCreditTextLimit + kCre
               kCreditHeadBytes);
 
 bool IsBlank(char32_t c) {
-    return c <= 0x20 || (c >= 0x7F && c <= 0xA0) || c == 0x1680 || (c >= 0x2000 && c <= 0x200A) ||
-           c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F || c == 0x3000;
+    return IsControlCharacter(c) || c == 0x20 || c == 0xA0 || c == 0x1680 ||
+           (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F ||
+           c == 0x205F || c == 0x3000;
 }
 
 // Zero-width characters and bidirectional controls: invisible, or worse.
 bool IsInvisibleFormat(char32_t c) {
-    return (c >= 0x200B && c <= 0x200F) || (c >= 0x202A && c <= 0x202E) ||
-           (c >= 0x2060 && c <= 0x206F) || c == 0xFEFF;
+    return IsBidiControl(c) || (c >= 0x200B && c <= 0x200D) || (c >= 0x2060 && c <= 0x206F) ||
+           c == 0xFEFF;
 }
 
 class PlainText {
@@ -170,10 +171,9 @@ void AddText(PlainText& text, std::string_view s) {
 }
 
 std::size_t FindNoCase(std::string_view hay, std::string_view needle, std::size_t from) {
-    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
     for (std::size_t i = from; i + needle.size() <= hay.size(); ++i) {
         std::size_t k = 0;
-        while (k < needle.size() && lower(hay[i + k]) == needle[k]) ++k;
+        while (k < needle.size() && ToLowerAscii(hay[i + k]) == needle[k]) ++k;
         if (k == needle.size()) return i;
     }
     return std::string_view::npos;
@@ -225,7 +225,7 @@ std::size_t SkipMarkup(std::string_view html, std::size_t lt, PlainText& text) {
     }
     std::string name;
     while (i < html.size() && (IsAsciiAlpha(html[i]) || IsAsciiDigit(html[i])))
-        name.push_back(static_cast<char>(html[i++] | 0x20));
+        name.push_back(ToLowerAscii(html[i++]));
     const std::size_t gt = TagEnd(html, lt);
     if (gt == std::string_view::npos) return gt;
     if (IsOneOf(name, kBreakingElements)) text.Break();

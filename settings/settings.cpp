@@ -4,6 +4,7 @@
 // verbatim), so a file written by any earlier version reads the same way.
 #include "settings/settings.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <iterator>
 
@@ -93,7 +94,27 @@ char16_t TemperatureUnit() {
     return SystemUsesUsUnits() ? u'F' : u'C';
 }
 
-bool WriteSettings(const std::vector<std::pair<std::u16string, std::u16string>>& pairs) {
+std::u16string StoredLocationId(std::u16string_view id) {
+    std::u16string out(id);
+    constexpr std::size_t kDecimals = 4;
+    const std::size_t first = out.find(u','), last = out.rfind(u',');
+    auto decimals = [&](std::size_t comma) {
+        const std::u16string_view digits = id.substr(comma + 1, kDecimals);
+        return digits.size() == kDecimals &&
+               std::all_of(digits.begin(), digits.end(),
+                           [](char16_t c) { return c >= u'0' && c <= u'9'; });
+    };
+    if (std::count(out.begin(), out.end(), u',') == 3 &&
+        out.find(u',', first + 1) == first + 1 + kDecimals && last + 1 + kDecimals == out.size() &&
+        decimals(first) && decimals(last)) {
+        out[first] = u'.';
+        out[last] = u'.';
+    }
+    return out;
+}
+
+bool WriteSettings(const std::vector<std::pair<std::u16string, std::u16string>>& pairs,
+                   std::error_code* why) {
     std::lock_guard<std::mutex> lock(SettingsLock);
     bool passed[kKeys + 1] = {};
     std::u16string text;
@@ -127,18 +148,25 @@ bool WriteSettings(const std::vector<std::pair<std::u16string, std::u16string>>&
     if (!s.photo_folder.empty()) add(kPhotoFolder, s.photo_folder.view());
 
     PathText path;
-    if (!SettingsPath(path)) return false;
+    if (!SettingsPath(path)) {
+        if (why) *why = std::make_error_code(std::errc::filename_too_long);
+        return false;
+    }
     std::string bytes;
     bytes.reserve(text.size() * 2);
     for (char16_t c : text) {
         bytes.push_back(static_cast<char>(c & 0xFF));
         bytes.push_back(static_cast<char>(c >> 8));
     }
-    return WriteWholeFile(ToPath(path.view()), bytes);
+    const std::error_code failed = WriteWholeFile(ToPath(path.view()), bytes);
+    if (why) *why = failed;
+    return !failed;
 }
 
-void SaveSettings() {
-    WriteSettings({{std::u16string(kGalleryKey), DecimalText(Settings.dloption)}});
+std::error_code SaveSettings() {
+    std::error_code why;
+    WriteSettings({{std::u16string(kGalleryKey), DecimalText(Settings.dloption)}}, &why);
+    return why;
 }
 
 bool ApplySettingsText(std::u16string_view text) {
@@ -166,7 +194,7 @@ bool ApplySettingsText(std::u16string_view text) {
                 s.show_weather = ParseDecimal(value);
                 break;
             case kLocationId:
-                s.weather_loc_id.Assign(value);
+                s.weather_loc_id.Assign(StoredLocationId(value));
                 break;
             case kLocationName:
                 s.weather_loc.Assign(value);
@@ -209,7 +237,8 @@ void LoadSettings() {
     const SettingsRecord& s = Settings;
     if (guidSeen && !s.newver.empty() && !s.weather_loc.empty() && !s.weather_loc_id.empty())
         return;
-    SaveSettings();
+    // A file that cannot be written now is tried again at the next save.
+    static_cast<void>(SaveSettings());
 }
 
 std::u16string NewVersionText() {

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <string_view>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -35,6 +37,11 @@ inline constexpr char16_t kGalleryKey[] = u"dloption";
 
 inline constexpr char16_t kDefaultLocationId[] = u"RSXX0091";
 inline constexpr char16_t kDefaultLocationName[] = u"Saint-Petersburg, Russia";
+// A location id as it is kept. Versions that wrote numbers in the user's
+// locale stored a place as "52,5244,13,4105" under a comma locale; with
+// four decimals on both sides it reads one way only, and comes back as
+// "52.5244,13.4105". Any other id stays as it is.
+std::u16string StoredLocationId(std::u16string_view id);
 
 // The temperature unit of the weather, 'C' or 'F': the chosen one, else
 // the system's (SystemUsesUsUnits).
@@ -43,15 +50,19 @@ char16_t TemperatureUnit();
 char16_t TemperatureUnitFrom(std::u16string_view value);
 
 void LoadSettings();
-void SaveSettings();
+// Writes the settings file (WriteSettings with the gallery). Empty when it
+// was written, else why not.
+std::error_code SaveSettings();
 
 // The reader's scan of a whole file's text into Settings (the text ends at
 // its first zero code unit); true when a "guid" entry was seen.
 bool ApplySettingsText(std::u16string_view text);
 
 // The writer: the passed pairs first, then every standard key not passed.
-// Returns false when the file could not be created (no caller examines it).
-bool WriteSettings(const std::vector<std::pair<std::u16string, std::u16string>>& pairs);
+// Returns false when the file could not be written, and `why` (when given)
+// says why.
+bool WriteSettings(const std::vector<std::pair<std::u16string, std::u16string>>& pairs,
+                   std::error_code* why = nullptr);
 
 // If `key` is "dloption" (any case): parse `value`, replace a result outside
 // 0..4 by 0, store it and copy the gallery's refresh interval into SaverApp.

@@ -26,10 +26,7 @@ constexpr std::size_t kCodeLimit = decltype(PendingLocationRecord::id)::kCapacit
 
 // Control characters would break the list line and the settings file.
 std::u16string WidenPrintable(std::string_view bytes) {
-    std::u16string out = WidenLatin1(bytes);
-    for (auto& c : out)
-        if (c < 0x20 || c == 0x7F) c = u' ';
-    return out;
+    return PrintableText(WidenLatin1(bytes));
 }
 }  // namespace
 

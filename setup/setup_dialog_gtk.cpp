@@ -165,9 +165,9 @@ void OnOk(GtkButton*, gpointer) {
     choices.tempUnit = Ticked("unit_fahrenheit") ? u'F' : u'C';
     choices.useFolder = Ticked("source_folder");
     choices.folder = g_dialog->folder;
-    if (std::u16string_view refusal = ApplySetupDialogOk(choices, PendingLocation);
+    if (const std::u16string refusal = ApplySetupDialogOk(choices, PendingLocation);
         !refusal.empty()) {
-        Warn(refusal);  // the dialog stays open for another choice
+        Warn(refusal);  // the dialog stays open for another choice or another try
         return;
     }
     Close();

@@ -20,14 +20,6 @@ bool LocationChanged(const PendingLocationRecord& pending) {
             !EqualsNoCase(pending.id.view(), Settings.weather_loc_id.view()));
 }
 
-// A control character would be stored as a blank (the settings file is one
-// entry a line): another folder than the one chosen.
-bool HasControlCharacter(std::u16string_view s) {
-    for (char16_t c : s)
-        if (c < 0x20 || c == 0x7F) return true;
-    return false;
-}
-
 // `bytes` in whole `unit`s, rounded to the nearest.
 uint64_t Nearest(uint64_t bytes, uint64_t unit) {
     return bytes / unit + (bytes % unit >= unit / 2);
@@ -62,7 +54,10 @@ std::u16string FolderLabel(std::u16string_view folder) {
 
 std::u16string_view FolderRefusal(std::u16string_view folder) {
     if (folder.empty()) return kNoFolderText;
-    if (folder.size() > PathText::kCapacity || HasControlCharacter(folder)) return kFolderUnfitText;
+    // A control character would be stored as a blank (the settings file is
+    // one entry a line): another folder than the one chosen.
+    if (folder.size() > PathText::kCapacity || PrintableText(folder) != folder)
+        return kFolderUnfitText;
     if (LiesInDataFolder(folder)) return kFolderInDataFolderText;
     return {};
 }
@@ -105,11 +100,11 @@ SetupDialogFill FillSetupDialog() {
     return fill;
 }
 
-std::u16string_view ApplySetupDialogOk(const SetupDialogChoices& choices,
-                                       const PendingLocationRecord& pending) {
+std::u16string ApplySetupDialogOk(const SetupDialogChoices& choices,
+                                  const PendingLocationRecord& pending) {
     if (choices.useFolder) {
         if (std::u16string_view refusal = FolderRefusal(choices.folder); !refusal.empty())
-            return refusal;
+            return std::u16string(refusal);
         Settings.photo_folder.Assign(choices.folder);
     } else {
         Settings.photo_folder.Clear();
@@ -127,7 +122,8 @@ std::u16string_view ApplySetupDialogOk(const SetupDialogChoices& choices,
     } else if (unitChanged) {
         DiscardWeatherCache();
     }
-    SaveSettings();
+    if (const std::error_code failed = SaveSettings())
+        return kSettingsNotSavedText + (u": " + Utf8ToUtf16(failed.message()));
     return {};
 }
 

@@ -48,6 +48,7 @@ inline constexpr char16_t kFolderUnfitText[] =
     u"characters. Please choose another folder.";
 inline constexpr char16_t kNoFolderText[] =
     u"Please choose the folder of your photos with \"Choose...\", or choose the gallery.";
+inline constexpr char16_t kSettingsNotSavedText[] = u"The settings could not be saved";
 inline constexpr char16_t kClearCacheQuestion[] =
     u"Delete the photos the saver has downloaded? It downloads new ones when it shows the "
     u"gallery again. Your own folders are never touched.";
@@ -92,10 +93,12 @@ struct SetupDialogChoices {
 // chosen and cleared while the gallery list is; the gallery is stored
 // either way. When the chosen folder is refused (FolderRefusal), nothing
 // at all is stored and the refusal is returned: the dialog shows it and
-// stays open. Returns empty when stored. Cancel has no step: it stores
-// nothing.
-std::u16string_view ApplySetupDialogOk(const SetupDialogChoices& choices,
-                                       const PendingLocationRecord& pending);
+// stays open. When the file cannot be written, the choices stay in Settings
+// and "The settings could not be saved: <the system's reason>" is returned:
+// the dialog shows it and stays open, and another OK tries again. Returns
+// empty when stored. Cancel has no step: it stores nothing.
+std::u16string ApplySetupDialogOk(const SetupDialogChoices& choices,
+                                  const PendingLocationRecord& pending);
 
 // "Change" ended: the text the location label shows from now on, or nothing
 // when the location dialog ended without a place.

@@ -214,7 +214,7 @@ bool PressOk(HWND dialog) {
     choices.tempUnit = Ticked(dialog, kFahrenheitId) ? u'F' : u'C';
     choices.useFolder = Ticked(dialog, kSourceFolderId);
     choices.folder = g_setup.folder;
-    std::u16string_view refusal = ApplySetupDialogOk(choices, PendingLocation);
+    const std::u16string refusal = ApplySetupDialogOk(choices, PendingLocation);
     if (refusal.empty()) return true;
     AskUser(dialog, refusal, MB_OK | MB_ICONWARNING);
     return false;

@@ -13,14 +13,19 @@ fi
 if [ "${1:-run}" = test ]; then
   want+=(googletest libgtest-dev libgmock-dev libbenchmark-dev curl
          mingw-w64 wine wine64 clang-format clang-tidy clang libclang-rt-14-dev xscreensaver
-         xserver-xorg-core xserver-xorg-video-dummy)
+         xserver-xorg-core xserver-xorg-video-dummy locales)
 fi
 missing=()
 for p in "${want[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
 sudo=""; [ "$(id -u)" -ne 0 ] && sudo=sudo
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -gt 0 ]; then
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+# Tests write and read numbers under a locale with a decimal comma.
+if [ "${1:-run}" = test ] && ! locale -a | grep -qix 'de_DE\.utf-\?8'; then
+  $sudo localedef -i de_DE -f UTF-8 de_DE.UTF-8
+fi

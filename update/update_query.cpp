@@ -68,7 +68,8 @@ void QueryUpdate() {
     if (BuildQueryUrl(url) && FetchIntoMemory(url.view(), replyPath.view(), reply,
                                               ServiceBodyLimit(Service::UpdateService))) {
         if (std::u16string version; ParseUpdateReply(reply, version)) StoreNewVersion(version);
-        SaveSettings();
+        // A save that fails is tried again after the next reply.
+        static_cast<void>(SaveSettings());
     }
     std::error_code ec;
     std::filesystem::remove(ToPath(replyPath.view()), ec);

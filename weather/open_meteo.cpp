@@ -17,9 +17,11 @@
 #include <cstdio>
 #include <map>
 #include <nlohmann/json.hpp>
+#include <optional>
 
 #include "base/text.h"
 #include "net/endpoints.h"
+#include "settings/settings.h"
 
 using nlohmann::json;
 
@@ -311,13 +313,9 @@ bool ParseObject(std::string_view reply, json& root) {
     return !(error && error->is_boolean() && error->get<bool>());
 }
 
-// Control characters would break the list line and the settings file.
 std::u16string Printable(const json& value) {
     if (!value.is_string()) return {};
-    std::u16string text = Utf8ToUtf16(value.get_ref<const std::string&>());
-    for (auto& c : text)
-        if (c < 0x20 || c == 0x7F) c = u' ';
-    return text;
+    return PrintableText(Utf8ToUtf16(value.get_ref<const std::string&>()));
 }
 
 bool Coordinate(const json* value, double limit, double& out) {
@@ -349,45 +347,36 @@ int32_t WindowWeatherCode(const std::vector<int32_t>& hourlyCodes) {
     return hours.rbegin()->first;
 }
 
-bool PlaceFromCode(std::u16string_view code, PlaceCoordinates& out) {
-    if (code == kOldDefaultCode) {
+bool PlaceFromCode(std::u16string_view stored, PlaceCoordinates& out) {
+    if (stored == kOldDefaultCode) {
         out = kSaintPetersburg;
         return true;
     }
+    const std::u16string code = StoredLocationId(stored);
     const std::size_t comma = code.find(u',');
-    if (comma == std::u16string_view::npos) return false;
+    if (comma == std::u16string::npos) return false;
+    // Digits, one point, an optional leading minus: nothing a reply could
+    // smuggle into the request.
     auto number = [](std::u16string_view text, double limit, double& value) {
-        // Digits, one point, an optional leading minus: nothing a reply could
-        // smuggle into the request.
-        if (text.empty() || text.size() > 12) return false;
-        std::string ascii;
-        bool point = false;
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            const char16_t c = text[i];
-            if (c == u'-' && i == 0) {
-            } else if (c == u'.' && !point) {
-                point = true;
-            } else if (c < u'0' || c > u'9') {
-                return false;
-            }
-            ascii.push_back(static_cast<char>(c));
-        }
-        value = std::strtod(ascii.c_str(), nullptr);
-        return std::fabs(value) <= limit;
+        const std::optional<double> read =
+            text.size() <= 12 ? ParsePointNumber(text) : std::nullopt;
+        if (!read || std::fabs(*read) > limit) return false;
+        value = *read;
+        return true;
     };
     PlaceCoordinates place;
-    if (!number(code.substr(0, comma), 90, place.latitude) ||
-        !number(code.substr(comma + 1), 180, place.longitude))
+    if (!number(std::u16string_view(code).substr(0, comma), 90, place.latitude) ||
+        !number(std::u16string_view(code).substr(comma + 1), 180, place.longitude))
         return false;
     out = place;
     return true;
 }
 
 FixedText<20> PlaceCode(PlaceCoordinates place) {
-    char text[32];
-    // Adding 0.0 turns -0 into 0, which prints without its sign.
-    std::snprintf(text, sizeof text, "%.4f,%.4f", place.latitude + 0.0, place.longitude + 0.0);
-    return FixedText<20>(AsciiToUtf16(text));
+    constexpr int kDecimals = 4;
+    // Adding 0.0 turns -0 into 0, which is written without its sign.
+    return FixedText<20>(FixedPointText(place.latitude + 0.0, kDecimals) + u"," +
+                         FixedPointText(place.longitude + 0.0, kDecimals));
 }
 
 std::u16string OpenMeteoForecastUrl(PlaceCoordinates place, char16_t unit) {
@@ -452,7 +441,7 @@ int ReadOpenMeteoPlaces(std::string_view reply, std::vector<FoundPlace>& places)
         listed.push_back(found.label);
         if (repeated) found.label += u" (" + found.code.str() + u")";
         // What the stored name holds.
-        if (found.label.size() > kLabelLimit) found.label.resize(kLabelLimit);
+        found.label = PrintableText(found.label, kLabelLimit);
         places.push_back(std::move(found));
         ++count;
     }

@@ -22,8 +22,9 @@ struct PlaceCoordinates {
 };
 
 // The place of a stored location code: "latitude,longitude" as the place
-// search stores it, or the old default code, which stands for Saint
-// Petersburg. False for any other code: there is no place to ask about.
+// search stores it (also in the form StoredLocationId repairs), or the old
+// default code, which stands for Saint Petersburg. False for any other
+// code: there is no place to ask about.
 bool PlaceFromCode(std::u16string_view code, PlaceCoordinates& out);
 // The stored code of a place: four decimals each, "59.9386,30.3141"; at most
 // 19 characters for any valid latitude and longitude.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "base/fixed_text.h"
 #include "base/platform.h"
 
@@ -33,6 +35,20 @@ TEST(Text, Utf8RoundTripsAndRepairsGarbage) {
     EXPECT_EQ(Utf8ToUtf16("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");  // encoded surrogate
     EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");
     EXPECT_EQ(WidenLatin1("\xE9\x80"), std::u16string({0xE9, 0x80}));
+}
+
+TEST(Text, PrintableTextBlanksControlsDropsBidiControlsAndCutsBetweenCharacters) {
+    const std::u16string lone = {u'a', 0xD800, u'b', 0xDC00};
+    const std::tuple<std::u16string, std::size_t, std::u16string> rows[] = {
+        {u"a\tb\nc\rd\u007Fe\u0085f\u00A0g", 99, u"a b c d e f\u00A0g"},
+        {u"a\u061C\u200E\u200F\u202A\u202B\u202C\u202D\u202E\u2066\u2067\u2068\u2069b", 99, u"ab"},
+        {u"\u202Eabc", 2, u"ab"},
+        {u"Z\u00FCrich \u2014 \U0001F6E9", 11, u"Z\u00FCrich \u2014 \U0001F6E9"},
+        {u"Z\u00FCrich \u2014 \U0001F6E9", 10, u"Z\u00FCrich \u2014 "},
+        {lone, 99, u"a\uFFFDb\uFFFD"},
+        {u"\U0001F6E9\U0001F6E9", 3, u"\U0001F6E9"},
+    };
+    for (const auto& [in, limit, out] : rows) EXPECT_EQ(PrintableText(in, limit), out);
 }
 
 TEST(Text, DecimalFollowsTheCLibraryRuleAndSaturates) {

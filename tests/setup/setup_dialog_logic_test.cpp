@@ -298,12 +298,12 @@ TEST_F(SetupDialogLogic, OkWithARefusedOrMissingFolderStoresNothing) {
     const std::u16string folders[] = {data, data + kPathSeparator + u"photos", u""};
     for (const auto& folder : folders) {
         SCOPED_TRACE(Utf16ToUtf8(folder));
-        std::u16string_view refusal = ApplySetupDialogOk({.dloption = 4,
-                                                          .show_weather = false,
-                                                          .show_newver = false,
-                                                          .useFolder = true,
-                                                          .folder = folder},
-                                                         Place(u"Oslo, Norway", u"NOXX0029"));
+        std::u16string refusal = ApplySetupDialogOk({.dloption = 4,
+                                                     .show_weather = false,
+                                                     .show_newver = false,
+                                                     .useFolder = true,
+                                                     .folder = folder},
+                                                    Place(u"Oslo, Norway", u"NOXX0029"));
         EXPECT_EQ(refusal, folder.empty() ? kNoFolderText : kFolderInDataFolderText);
         EXPECT_FALSE(std::filesystem::exists(dir / "settings.cfg"));
         EXPECT_EQ(Settings.photo_folder.view(), u"/kept/as/it/was");

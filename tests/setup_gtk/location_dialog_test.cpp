@@ -9,7 +9,10 @@
 #include "base/text.h"
 #include "net/endpoints.h"
 #include "setup_fixture.h"
+#include "support/comma_locale.h"
 #include "support/http_test_server.h"
+#include "weather/open_meteo.h"
+#include "weather/weather_feed.h"
 
 namespace {
 const std::string kTwoPlaces =
@@ -325,5 +328,22 @@ TEST_F(LocationDialogTest, ChangeThenCancelOfTheSetupDialogStoresNothing) {
     EXPECT_TRUE(std::filesystem::exists(dir / "weather.xml"));
     EXPECT_FALSE(std::filesystem::exists(dir / "settings.cfg"));
     EXPECT_EQ(Settings.weather_loc_id.view(), u"RSXX0091");
+}
+TEST_F(LocationDialogTest, UnderADecimalCommaLocaleThePlaceIsStoredAndAskedForWithPoints) {
+    const CommaLocale comma;
+    ChosenWeatherProvider = WeatherProvider::OpenMeteo;
+    service.server.Serve("/v1/search", R"({"results": [{"name": "Berlin", "country": "Germany",
+                                            "latitude": 52.52437, "longitude": 13.41053}]})");
+    GtkWindow* dialog = Change();
+    Search(dialog, "Berlin");
+    ASSERT_TRUE(SearchEnded(dialog));
+    gtk_button_clicked(GTK_BUTTON(In(dialog, "ok")));
+    gtk_button_clicked(GTK_BUTTON(Find("ok")));
+    PumpEvents();
+    EXPECT_NE(SettingsFile().find(u"weather_loc_id=52.5244,13.4105\n"), std::u16string::npos);
+    PlaceCoordinates place;
+    ASSERT_TRUE(PlaceFromCode(Settings.weather_loc_id.view(), place));
+    EXPECT_NE(OpenMeteoForecastUrl(place, u'C').find(u"?latitude=52.5244&longitude=13.4105&"),
+              std::u16string::npos);
 }
 }  // namespace

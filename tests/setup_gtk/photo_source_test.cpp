@@ -256,3 +256,17 @@ TEST_F(PhotoSourceTest, TheLayoutKeepsEveryControlWholeAndApart) {
     ASSERT_NE(shot, nullptr);
     g_object_unref(shot);
 }
+TEST_F(PhotoSourceTest, OkThatCannotWriteTheSettingsWarnsStaysOpenAndKeepsTheChoices) {
+    fs::create_directory(dir / "settings.cfg");  // refused even to root
+    Open();
+    Click("show_newver");
+    Click("ok");
+    EXPECT_EQ(MessageText(), Utf16ToUtf8(kSettingsNotSavedText) + ": " +
+                                 std::make_error_code(std::errc::is_a_directory).message());
+    Answer(GTK_RESPONSE_OK);
+    ASSERT_NE(SetupWindow(), nullptr);
+    fs::remove(dir / "settings.cfg");
+    Click("ok");
+    EXPECT_EQ(SetupWindow(), nullptr);
+    EXPECT_NE(SettingsFile().find(u"\nshow_newver=0"), std::u16string::npos);
+}

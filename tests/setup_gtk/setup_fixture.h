@@ -13,6 +13,7 @@
 #include "setup/settings_combinations.h"
 #include "setup/setup_dialog.h"
 #include "support/temp_dir.h"
+#include "weather/weather_feed.h"
 
 inline constexpr char kSetupTitle[] = "Skyreel - Screensaver Setup";
 inline constexpr char kLocationTitle[] = "Weather Location";
@@ -32,6 +33,7 @@ class SetupDialogTest : public ::testing::Test {
     void SetUp() override {
         SettingsFromDefaults();
         PendingLocation = PendingLocationRecord{};
+        ChosenWeatherProvider = WeatherProvider::Site;
     }
     void TearDown() override {
         for (const char* title : {kLocationTitle, kSetupTitle})

@@ -4,7 +4,10 @@
 
 #include <set>
 
+#include "base/text.h"
 #include "net/endpoints.h"
+#include "settings/settings.h"
+#include "support/comma_locale.h"
 #include "weather/open_meteo_replies.h"
 
 namespace {
@@ -222,6 +225,7 @@ TEST(OpenMeteoForecast, RefusalsAndGarbageGiveNoReport) {
 }
 
 TEST(OpenMeteoPlaces, CodesAndTheOldDefault) {
+    const CommaLocale comma;
     PlaceCoordinates p;
     ASSERT_TRUE(PlaceFromCode(u"RSXX0091", p));
     EXPECT_DOUBLE_EQ(p.latitude, 59.9386);
@@ -232,12 +236,24 @@ TEST(OpenMeteoPlaces, CodesAndTheOldDefault) {
     // The longest code fits the 19 characters of the setting.
     EXPECT_EQ(PlaceCode({-89.99999, -179.99999}), u"-90.0000,-180.0000");
     EXPECT_EQ(PlaceCode({-0.00001, 0}), u"-0.0000,0.0000");
+    // As versions that followed the locale stored them: four decimals each.
+    for (auto [stored, code] : {std::pair{u"52,5244,13,4105", u"52.5244,13.4105"},
+                                {u"-0,5000,-179,9999", u"-0.5000,-179.9999"}}) {
+        ASSERT_TRUE(PlaceFromCode(stored, p));
+        EXPECT_EQ(PlaceCode(p), code);
+        ApplySettingsText(u"weather_loc_id=" + std::u16string(stored));  // saved so next time
+        EXPECT_EQ(Settings.weather_loc_id.view(), code);
+    }
     for (std::u16string_view foreign :
          {u"USNY0996", u"", u"91,0", u"0,181", u"1e5,3", u"1,2,3", u"0x10,5", u"1,", u",1",
           u"--1,1", u"1.2.3,4", u"59.9386,30.3141&hourly=x"}) {
         SCOPED_TRACE(std::string(foreign.begin(), foreign.end()));
         EXPECT_FALSE(PlaceFromCode(foreign, p));
     }
+    // Parts without a digit, and near misses of the old comma form.
+    for (std::u16string_view foreign : {u"-,1", u".,1", u"1,-", u"1,.", u"-.,1", u"52,524,13,4105",
+                                        u"52,5244,13,410x", u"52,5244,13,41050"})
+        EXPECT_FALSE(PlaceFromCode(foreign, p)) << Utf16ToUtf8(foreign);
 }
 
 TEST(OpenMeteoPlaces, RequestsInTheirFixedForm) {
