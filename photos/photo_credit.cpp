@@ -471,6 +471,6 @@ const char* WritePhotoCreditFile(std::u16string_view path, const PhotoCredit& cr
     if (bytes.size() < 4 || bytes.compare(0, 3, "\xFF\xD8\xFF") != 0 ||
         !EmbedPhotoCredit(bytes, credit))
         return "not a JPEG";
-    if (!WriteWholeFile(ToPath(path), bytes)) return "not written";
+    if (const std::error_code failed = WriteWholeFile(ToPath(path), bytes)) return "not written";
     return nullptr;
 }
