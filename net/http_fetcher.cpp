@@ -158,11 +158,13 @@ void EndFailed(FetchJob* job, FetchEnd why, bool removeTarget) {
 bool OpenTarget(FetchJob* job, bool& opened) {
     std::lock_guard<std::mutex> lock(job->fileLock);
     if (job->state.load() != Running) return false;
+    // Stamped before the file can be seen, so whoever sees the file sees
+    // the stamp too (a test moving the calendar on then cannot race it).
+    job->lastActivity = CalendarSecondsNow();
     // Unbuffered, so each chunk reaches the file at once and a failed write shows.
     job->file.rdbuf()->pubsetbuf(nullptr, 0);
     job->file.open(ToPath(job->path.view()), std::ios::binary | std::ios::trunc);
     opened = job->file.is_open();
-    job->lastActivity = CalendarSecondsNow();
     return true;
 }
 
@@ -171,6 +173,7 @@ enum class WriteResult { Written, Abandoned, Failed };
 WriteResult WriteChunk(FetchJob* job, const char* data, long n) {
     std::lock_guard<std::mutex> lock(job->fileLock);
     if (job->state.load() != Running) return WriteResult::Abandoned;
+    job->lastActivity = CalendarSecondsNow();  // before the bytes show, as in OpenTarget
     job->file.write(data, n);
     if (!job->file) return WriteResult::Failed;
     return WriteResult::Written;
@@ -199,7 +202,6 @@ FetchEnd ReadBody(FetchJob* job, Transfer* t, TransportCancel cancel) {
         // A byte that did not reach the disk is a lost byte, not a received one.
         if (w == WriteResult::Failed) return FetchEnd::WriteFailed;
         job->bytesReceived = static_cast<uint32_t>(total);
-        job->lastActivity = CalendarSecondsNow();
     }
 }
 

@@ -29,7 +29,11 @@ constexpr int64_t kT0 = 1'700'000'000;
 
 class Fetch : public ::testing::Test {
   protected:
+    // A test that failed with a fetch still running must not wait on it for
+    // ever (a future's end waits for its task): every fetch is stopped here.
     void TearDown() override {
+        StopRequested = true;
+        for (auto& f : fetches) f.wait_for(std::chrono::seconds(10));
         StopRequested = false;
         ResetClocks();
     }
@@ -53,16 +57,21 @@ class Fetch : public ::testing::Test {
         auto n = fs::file_size(p, ec);
         return ec ? 0 : n;
     }
-    std::future<bool> FetchAsync(const std::string& urlPath) {
-        std::u16string url = server.Url(urlPath), path = Target();
-        return std::async(std::launch::async, [url, path] { return FetchToFile(url, path); });
+    std::shared_future<bool> FetchAsync(const std::u16string& url, const std::u16string& path) {
+        fetches.push_back(
+            std::async(std::launch::async, [url, path] { return FetchToFile(url, path); }).share());
+        return fetches.back();
     }
-    static bool Ends(std::future<bool>& f, int ms) {
+    std::shared_future<bool> FetchAsync(const std::string& urlPath) {
+        return FetchAsync(server.Url(urlPath), Target());
+    }
+    static bool Ends(const std::shared_future<bool>& f, int ms) {
         return f.wait_for(std::chrono::milliseconds(ms)) == std::future_status::ready;
     }
 
     TempDir dir;
     HttpTestServer server;
+    std::vector<std::shared_future<bool>> fetches;
 };
 
 std::string Bytes(std::size_t n) {
@@ -243,12 +252,10 @@ TEST_F(Fetch, SeveralDownloadsAtOnceKeepTheirOwnBodies) {
     constexpr int kCount = 4;
     for (int i = 0; i < kCount; ++i)
         server.Serve("/doc" + std::to_string(i), Bytes(50'000 + i * 1000));
-    std::vector<std::future<bool>> results;
-    for (int i = 0; i < kCount; ++i) {
-        std::u16string url = server.Url("/doc" + std::to_string(i));
-        std::u16string path = Target("doc" + std::to_string(i));
-        results.push_back(std::async(std::launch::async, [=] { return FetchToFile(url, path); }));
-    }
+    std::vector<std::shared_future<bool>> results;
+    for (int i = 0; i < kCount; ++i)
+        results.push_back(
+            FetchAsync(server.Url("/doc" + std::to_string(i)), Target("doc" + std::to_string(i))));
     for (int i = 0; i < kCount; ++i) {
         EXPECT_TRUE(results[i].get());
         EXPECT_EQ(ReadFileBytes(TargetPath("doc" + std::to_string(i))), Bytes(50'000 + i * 1000));
