@@ -1,6 +1,7 @@
-// The saver's own photos in the data folder, measured and cleared for the
-// setup dialog. A photo is what the cache scan lists: a non-empty "*.jpg"
-// file directly in the data folder, never a link or a subfolder. Credits
+// The saver's own photos in the data folder: listed into the PhotoList for
+// the cache scan, measured and cleared for the setup dialog, listed with
+// their credits for --credits. A photo is a non-empty "*.jpg" file (any
+// case) directly in the data folder, never a link or a subfolder. Credits
 // live inside the photo files, so a photo and its credit go together.
 #pragma once
 
