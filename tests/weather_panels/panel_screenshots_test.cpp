@@ -32,23 +32,21 @@ Mark Of(const TextBox& t) {
     return {{int(t.x), int(t.y), int(t.w), int(std::min(t.h, t.points * 1.5f))}, t.argb};
 }
 
+Mark Of(const PlacedPicture& p, int refX) {
+    return {p.rect, 0, refX};
+}
+
 std::vector<Mark> Marks(const CurrentPanelLayout& L) {
-    return {Of(L.heading),
-            Of(L.temperature),
-            Of(L.conditions),
-            Of(L.sunLine),
-            {L.picture.rect, 0, L.background.x}};
+    return {Of(L.heading), Of(L.temperature), Of(L.conditions), Of(L.sunLine),
+            Of(L.picture, L.background.x)};
 }
 
 std::vector<Mark> Marks(const ForecastPanelLayout& L) {
     std::vector<Mark> marks{Of(L.heading), Of(L.sunLine)};
     for (const ForecastColumn& c : L.columns)
-        marks.insert(marks.end(), {Of(c.date),
-                                   Of(c.high),
-                                   Of(c.low),
-                                   Of(c.dayText),
-                                   {c.dayPicture.rect, 0, c.gradient.x},
-                                   {c.nightPicture.rect, 0, c.gradient.x}});
+        marks.insert(marks.end(),
+                     {Of(c.date), Of(c.high), Of(c.low), Of(c.dayText),
+                      Of(c.dayPicture, c.gradient.x), Of(c.nightPicture, c.gradient.x)});
     return marks;
 }
 
