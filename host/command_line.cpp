@@ -90,8 +90,10 @@ bool StoreFolder(HostOptions& o, const std::string& value) {
     return true;
 }
 
-bool StoreCredits(HostOptions& o, const std::string&) {
-    o.credits = true;
+// A switch without a value only turns its flag on.
+template <bool HostOptions::*Flag>
+bool StoreFlag(HostOptions& o, const std::string&) {
+    o.*Flag = true;
     return true;
 }
 
@@ -107,26 +109,6 @@ bool StoreSlideMillis(HostOptions& o, const std::string& value) {
 bool StoreWindowId(HostOptions& o, const std::string& value) {
     if (!ParseWindowId(value, o.windowId)) return false;
     o.hasWindowId = true;
-    return true;
-}
-
-bool StoreRoot(HostOptions& o, const std::string&) {
-    o.root = true;
-    return true;
-}
-
-bool StoreHelp(HostOptions& o, const std::string&) {
-    o.help = true;
-    return true;
-}
-
-bool StoreVersion(HostOptions& o, const std::string&) {
-    o.version = true;
-    return true;
-}
-
-bool StoreVerbose(HostOptions& o, const std::string&) {
-    o.verbose = true;
     return true;
 }
 
@@ -152,19 +134,20 @@ constexpr OptionRow kOptions[] = {
     {"credits", nullptr, nullptr,
      "print the credit of each cached photo that has one:\n"
      "file name, author, licence, page address, title (tab-separated)",
-     StoreCredits, nullptr},
+     StoreFlag<&HostOptions::credits>, nullptr},
     {"slide-ms", nullptr, "N", "show each slide for N milliseconds (default 10000)",
      StoreSlideMillis, "--slide-ms needs a number of milliseconds"},
     {"window-id", nullptr, "ID", "draw into the existing X window ID (hex 0x... or decimal)",
      StoreWindowId, "--window-id needs a window ID"},
-    {"root", nullptr, nullptr, "draw into $XSCREENSAVER_WINDOW, or else the root window", StoreRoot,
-     nullptr},
+    {"root", nullptr, nullptr, "draw into $XSCREENSAVER_WINDOW, or else the root window",
+     StoreFlag<&HostOptions::root>, nullptr},
     {"verbose", nullptr, nullptr,
      "write one timestamped line per event (requests, harvest passes,\n"
      "cache scans, interludes, the end of the run) to standard error",
-     StoreVerbose, nullptr},
-    {"version", nullptr, nullptr, "print the program's name and version", StoreVersion, nullptr},
-    {"help", "h", nullptr, "print this text", StoreHelp, nullptr},
+     StoreFlag<&HostOptions::verbose>, nullptr},
+    {"version", nullptr, nullptr, "print the program's name and version",
+     StoreFlag<&HostOptions::version>, nullptr},
+    {"help", "h", nullptr, "print this text", StoreFlag<&HostOptions::help>, nullptr},
 };
 
 const OptionRow* FindOption(const std::string& name) {

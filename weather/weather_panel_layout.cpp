@@ -112,10 +112,23 @@ float ScaleQuotient(double q) {
 }
 
 // The picture size for scale k, truncated; a negative scale means no picture
-// at all.
-void PictureSize(float k, int& pw, int& ph) {
+// at all. True when the picture has a size to be drawn at.
+bool PictureSize(float k, int& pw, int& ph) {
     pw = k < 0 ? 0 : static_cast<int>(kPictureWidth * static_cast<double>(k));
     ph = k < 0 ? 0 : static_cast<int>(kPictureHeight * static_cast<double>(k));
+    return pw > 0 && ph > 0;
+}
+
+// The content rectangle as origin and size, in whole pixels and as floats.
+struct Frame {
+    int a, b, W, H;
+    float fa, fb, fW, fH;
+};
+
+Frame FrameOf(int left, int top, int right, int bottom) {
+    const int W = right - left, H = bottom - top;
+    const auto f = [](int v) { return static_cast<float>(v); };
+    return {left, top, W, H, f(left), f(top), f(W), f(H)};
 }
 
 }  // namespace
@@ -179,9 +192,7 @@ FixedText<100> SunLineText(const WeatherReport& report) {
 
 CurrentPanelLayout ComputeCurrentPanelLayout(int left, int top, int right, int bottom,
                                              const WeatherReport& report) {
-    const int a = left, b = top, W = right - left, H = bottom - top;
-    const float fa = static_cast<float>(a), fb = static_cast<float>(b);
-    const float fW = static_cast<float>(W), fH = static_cast<float>(H);
+    const auto [a, b, W, H, fa, fb, fW, fH] = FrameOf(left, top, right, bottom);
     CurrentPanelLayout L;
 
     L.phase =
@@ -194,8 +205,7 @@ CurrentPanelLayout ComputeCurrentPanelLayout(int left, int top, int right, int b
     L.scale = std::min(ScaleQuotient(static_cast<double>(W) / kPictureWidth),
                        ScaleQuotient(static_cast<double>(H - 200) / kPictureHeight));
     int pw, ph;
-    PictureSize(L.scale, pw, ph);
-    L.hasPicture = pw > 0 && ph > 0;
+    L.hasPicture = PictureSize(L.scale, pw, ph);
     L.picture.id = WeatherPictureId(report.CurrentIcon, L.phase != SkyPhase::Day);
     L.picture.rect = {a + (W - pw) / 2, b + 100 + (H - ph - 200) / 2, pw, ph};
 
@@ -218,16 +228,13 @@ CurrentPanelLayout ComputeCurrentPanelLayout(int left, int top, int right, int b
 
 ForecastPanelLayout ComputeForecastPanelLayout(int left, int top, int right, int bottom,
                                                const WeatherReport& report) {
-    const int a = left, b = top, W = right - left, H = bottom - top;
-    const float fa = static_cast<float>(a), fb = static_cast<float>(b);
-    const float fW = static_cast<float>(W), fH = static_cast<float>(H);
+    const auto [a, b, W, H, fa, fb, fW, fH] = FrameOf(left, top, right, bottom);
     ForecastPanelLayout L;
 
     L.scale = std::min(ScaleQuotient(static_cast<double>(W) / kPictureWidth / 5),
                        ScaleQuotient(static_cast<double>(H - 550) / kPictureHeight * 0.5));
     int pw, ph;
-    PictureSize(L.scale, pw, ph);
-    L.hasPictures = pw > 0 && ph > 0;
+    L.hasPictures = PictureSize(L.scale, pw, ph);
     L.heading = MakeText(HeadingText(report), fa, fb + 10, fW, fH, kHeadingPoints, kText);
 
     const int cw = W / 5;
@@ -270,7 +277,8 @@ ForecastPanelLayout ComputeForecastPanelLayout(int left, int top, int right, int
     const int base = H - ph - 215;
     const int G = H - 2 * ph - 480;
     const float scale = static_cast<float>(G) / static_cast<float>(span);
-    auto yOf = [&](int32_t v) {
+    // b by value: some compilers cannot capture a structured binding by reference.
+    auto yOf = [&, b = b](int32_t v) {
         return b + static_cast<int>(static_cast<float>(base) - static_cast<float>(v - lo) * scale);
     };
     PanelCurve& highShadow = L.curves[0];
