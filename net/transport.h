@@ -5,7 +5,9 @@
 //
 // Implemented (curl / WinInet):
 //   [x] TransportOpen   request with the chosen user agent, no cache, redirects
-//                       followed, proxy from the environment, HTTPS with the
+//                       followed, proxy from the environment, else the
+//                       desktop's (curl: GIO's resolver; WinInet: the
+//                       system's, preconfigured), HTTPS with the
 //                       system's certificate check (never turned off); returns
 //                       once the final response's headers are in
 //   [x] TransportRetryAfter  the Retry-After of the final response, in seconds

@@ -7,13 +7,26 @@
 // arrives through the write callback into a small staging buffer that the
 // reads drain in pieces of at most 4096 bytes; when the buffer is full the
 // callback pauses the transfer until it has been drained, so memory stays
-// bounded whatever the server sends. Proxies come from the usual
-// environment variables (http_proxy, no_proxy...), which libcurl reads itself.
+// bounded whatever the server sends.
+//
+// Proxies: when the environment names one (http_proxy, https_proxy,
+// all_proxy, as libcurl reads them), libcurl uses it as it always did. Else
+// the desktop's proxy is used: GIO's resolver (GNOME's or KDE's settings, PAC,
+// through glib-networking) is asked for each request's address, off the main
+// thread on the transfer thread, in a private GMainContext iterated for at
+// most 2 s while the cancel check runs; its first answer becomes
+// CURLOPT_PROXY, and direct://, an unknown scheme, an error or the time-out
+// mean a direct connection (CURLOPT_PROXY "", so libcurl adds nothing of its
+// own). The resolver reads the desktop's settings once per process; the saver
+// runs no GLib main loop that would deliver later changes.
 //
 // Implemented / Missing (net/transport.h on libcurl): every call; see
 // transport.h for the list.
 #include <curl/curl.h>
+#include <gio/gio.h>
 
+#include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -108,6 +121,96 @@ void Pump(Transfer* t) {
 }  // namespace
 
 namespace {
+constexpr auto kResolverLimit = std::chrono::seconds(2);
+// After a cancelled lookup, how long its answer is awaited before it is left
+// behind (a resolver that ignores cancellation must not hold the request).
+constexpr auto kResolverGrace = std::chrono::milliseconds(200);
+
+// The proxy variables libcurl reads. HTTP_PROXY is not among them: libcurl
+// ignores it because under CGI it is a request header.
+bool EnvironmentNamesAProxy() {
+    for (const char* name :
+         {"http_proxy", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"}) {
+        const char* value = std::getenv(name);
+        if (value && *value) return true;
+    }
+    return false;
+}
+
+// The libcurl proxy for one answer of GIO's resolver; empty for a direct
+// connection (direct:// and schemes libcurl cannot speak).
+std::string CurlProxyFor(std::string_view answer) {
+    std::size_t end = answer.find("://");
+    if (end == std::string_view::npos) return {};
+    std::u16string scheme = AsciiToUtf16(answer.substr(0, end));
+    for (std::u16string_view known :
+         {u"http", u"https", u"socks4", u"socks4a", u"socks5", u"socks5h"})
+        if (EqualsNoCase(scheme, known)) return std::string(answer);
+    return {};
+}
+
+// One lookup's answer. Written by OnProxiesFound, which runs only inside
+// g_main_context_iteration on the asking thread; a lookup left behind after
+// its grace is never dispatched (nobody iterates its context again), so its
+// state is leaked rather than freed under it.
+struct ProxyLookup {
+    bool done = false;
+    std::string proxy;  // first answer, as libcurl takes it
+};
+
+void OnProxiesFound(GObject* resolver, GAsyncResult* result, gpointer user) {
+    auto* lookup = static_cast<ProxyLookup*>(user);
+    gchar** proxies = g_proxy_resolver_lookup_finish(G_PROXY_RESOLVER(resolver), result, nullptr);
+    if (proxies && proxies[0]) lookup->proxy = CurlProxyFor(proxies[0]);
+    g_strfreev(proxies);
+    lookup->done = true;
+}
+
+gboolean KeepTicking(gpointer) {
+    return G_SOURCE_CONTINUE;
+}
+
+// The desktop's proxy for `url`, empty for none. Blocks the calling transfer
+// thread for at most kResolverLimit plus the grace, less when `cancel` says so.
+std::string DesktopProxy(const std::string& url, TransportCancel cancel) {
+    // Made before the private context is pushed, so that the resolver's
+    // long-lived objects do not bind to a context that is about to go.
+    GProxyResolver* resolver = g_proxy_resolver_get_default();
+    GMainContext* context = g_main_context_new();
+    g_main_context_push_thread_default(context);
+    GCancellable* cancellable = g_cancellable_new();
+    auto* lookup = new ProxyLookup;
+    g_proxy_resolver_lookup_async(resolver, url.c_str(), cancellable, OnProxiesFound, lookup);
+    // Wakes the waits below so the deadline and the cancel check are seen.
+    GSource* tick = g_timeout_source_new(kPollMillis);
+    g_source_set_callback(tick, KeepTicking, nullptr, nullptr);
+    g_source_attach(tick, context);
+
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + kResolverLimit;
+    Clock::time_point givenUp{};
+    while (!lookup->done) {
+        Clock::time_point now = Clock::now();
+        if (givenUp == Clock::time_point{} && (now >= deadline || Cancelled(cancel))) {
+            g_cancellable_cancel(cancellable);
+            givenUp = now;
+        }
+        if (givenUp != Clock::time_point{} && now - givenUp >= kResolverGrace) break;
+        g_main_context_iteration(context, TRUE);
+    }
+    std::string proxy;
+    if (lookup->done) {
+        proxy = lookup->proxy;
+        delete lookup;
+    }
+    g_source_destroy(tick);
+    g_source_unref(tick);
+    g_main_context_pop_thread_default(context);
+    g_main_context_unref(context);
+    g_object_unref(cancellable);
+    return proxy;
+}
+
 std::string AgentText(UserAgent agent) {
     if (agent == UserAgent::Fixed) return kTransportUserAgent;
     return Utf16ToUtf8(DescriptiveAgentPrefix()) + " libcurl/" +
@@ -144,6 +247,10 @@ Transfer* TransportOpen(std::u16string_view url, UserAgent agent, TransportCance
     curl_easy_setopt(t->easy, CURLOPT_HEADERDATA, t);
     curl_easy_setopt(t->easy, CURLOPT_WRITEFUNCTION, OnBody);
     curl_easy_setopt(t->easy, CURLOPT_WRITEDATA, t);
+    if (!EnvironmentNamesAProxy()) {
+        const std::string proxy = DesktopProxy(u, cancel);
+        curl_easy_setopt(t->easy, CURLOPT_PROXY, proxy.c_str());  // libcurl keeps a copy
+    }
     if (curl_multi_add_handle(t->multi, t->easy) != CURLM_OK) {
         TransportClose(t);
         return nullptr;

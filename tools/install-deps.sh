@@ -6,6 +6,7 @@ want=(build-essential cmake pkg-config ninja-build
       libx11-dev libxtst-dev libxinerama-dev libxrandr-dev libgl-dev libgl1-mesa-dri libglx-mesa0
       libcairo2-dev libpango1.0-dev libgdk-pixbuf-2.0-dev libturbojpeg0-dev
       libcurl4-openssl-dev libgtk-3-dev libcpp-httplib-dev nlohmann-json3-dev ca-certificates
+      libglib2.0-dev glib-networking gsettings-desktop-schemas
       fonts-dejavu-core xvfb xauth x11-utils)
 if [ "${1:-run}" = test ] || [ "${1:-run}" = package ]; then
   want+=(dpkg-dev lintian nsis icoutils)
