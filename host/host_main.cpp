@@ -1,8 +1,9 @@
 // Start-up, main loop and shutdown, in every run mode.
 //
 // The main loop handles one window or dialog event per turn. When none is
-// waiting it sleeps 10 ms (setup mode) or runs one slideshow step, draws
-// one frame and presents it (saver and preview modes). The quit request
+// waiting it sleeps 10 ms (setup mode) or takes one SaverTurn (saver and
+// preview modes): a slideshow step and a frame, or a wait while the
+// display is off. The quit request
 // (window input, dialog buttons, SIGINT/SIGTERM) ends it.
 #include "host/host_main.h"
 
@@ -22,6 +23,7 @@
 #include "base/text.h"
 #include "harvest/photo_source_commons.h"
 #include "host/command_line.h"
+#include "host/display_power.h"
 #include "host/run_mode.h"
 #include "host/saver_host.h"
 #include "net/endpoints.h"
@@ -110,8 +112,7 @@ void RunSetupLoop() {
 void RunSaverLoop() {
     while (!QuitPosted()) {
         if (PumpSaverWindow()) continue;
-        UpdateSlideshow();
-        if (DrawFrame()) PresentFrame();
+        SaverTurn();
     }
 }
 }  // namespace

@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "base/platform.h"
+#include "host/display_power.h"
 #include "host/triggers.h"
 #include "overlay/gl_renderer.h"
 #include "overlay/slide_slot.h"
@@ -21,6 +22,7 @@ int InitGlState() {
 int CreateSaverWindow(const HostOptions& options) {
     // Before the GL context and the first photo make their large buffers.
     ReturnFreedBuffersToSystem();
+    ResetDisplayPower();
     if (!OpenSaverWindow(options)) return 0;
     if (!InitGlState()) {
         DestroySaverWindow();

@@ -10,6 +10,12 @@
 //   [x]/[x] PumpSaverWindow (input through JudgeInput), PresentFrame, ScreenSize
 //   [x]/[ ] foreign windows (--window-id, --root) following their size: an
 //           X11 convention; Win32 makes a preview window instead
+//   [x]/[x] display power forwarded to NoteDisplayPower (display_power.h):
+//           X11 answers ReadDisplayPower from DPMS where the server has it
+//           (none on Xvfb or the dummy Xorg: always NotKnown there); Win32
+//           forwards the console display state from WM_POWERBROADCAST and
+//           answers NotKnown. Neither asks to keep the display awake.
+//   [x]/[x] WaitSaverWindow
 #pragma once
 
 struct HostOptions;
@@ -24,6 +30,13 @@ void CloseSaverWindow();
 bool PumpSaverWindow();
 // Shows the frame just drawn (SwapBuffers).
 void PresentFrame();
+// Sleeps until a window event waits or `millis` have passed.
+void WaitSaverWindow(int millis);
+
+enum class DisplayPowerReading { NotKnown, On, Off };
+// The display's power as the platform can be asked for it now; NotKnown
+// where it cannot be asked (or the state arrives as events instead).
+DisplayPowerReading ReadDisplayPower();
 
 struct ScreenExtent {
     int width = 0;

@@ -23,6 +23,12 @@
 //   [x] several monitors (Saver): the virtual screen, one viewport per
 //       monitor of EnumDisplayMonitors
 //   [x] GdiplusStartup / GdiplusShutdown
+//   [x] display power: RegisterPowerSettingNotification for the console
+//       display state (Windows 8), else the monitor power setting (Vista);
+//       WM_POWERBROADCAST's setting forwarded to NoteDisplayPower (off, on,
+//       dimmed = on). Nothing here asks to keep the display or the system
+//       awake (no execution state, no power request)
+//   [x] WaitSaverWindow: MsgWaitForMultipleObjects
 //   [ ] foreign windows (--window-id, --root) are X11 conventions: on
 //       Win32 the options are accepted and a preview window is made
 #include <windows.h>
@@ -33,6 +39,7 @@
 
 #include "base/process_state.h"
 #include "base/saver_app.h"
+#include "host/display_power.h"
 #include "host/run_mode.h"
 #include "host/saver_input.h"
 #include "host/saver_window.h"
@@ -59,6 +66,7 @@ struct SaverWindowState {
     int height = 0;
     bool endsByInput = false;  // Saver mode
     InputRuleState input;
+    HPOWERNOTIFY powerNotify = nullptr;
 };
 SaverWindowState g_win;
 
@@ -113,6 +121,20 @@ LRESULT CALLBACK SaverWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
         case WM_CLOSE:
             Forward({InputKind::CloseRequest}, verdict);
             return 0;
+        case WM_POWERBROADCAST:
+            if (wParam == PBT_POWERSETTINGCHANGE) {
+                // Data: 0 off, 1 on, 2 dimmed (the monitor setting knows 0 and 1).
+                const auto* setting = reinterpret_cast<const POWERBROADCAST_SETTING*>(lParam);
+                if (setting && setting->DataLength >= sizeof(DWORD) &&
+                    (IsEqualGUID(setting->PowerSetting, GUID_CONSOLE_DISPLAY_STATE) ||
+                     IsEqualGUID(setting->PowerSetting, GUID_MONITOR_POWER_ON))) {
+                    DWORD state = 0;
+                    CopyMemory(&state, setting->Data, sizeof state);
+                    NoteDisplayPower(state != 0);
+                }
+                return TRUE;
+            }
+            break;
         case WM_DESTROY:
             if (hwnd == g_win.window) {
                 g_win.windowGone = true;
@@ -239,10 +261,18 @@ bool OpenSaverWindow(const HostOptions&) {
     SetFocus(g_win.window);
     GlSetPixelProjection(g_win.width, g_win.height);
     SetSlideshowViewports(g_win.endsByInput ? MonitorViewports() : ViewportList{});
+    // Windows before 8 know only the monitor's power setting. Without
+    // either the show simply never hears that the display went off.
+    g_win.powerNotify = RegisterPowerSettingNotification(g_win.window, &GUID_CONSOLE_DISPLAY_STATE,
+                                                         DEVICE_NOTIFY_WINDOW_HANDLE);
+    if (!g_win.powerNotify)
+        g_win.powerNotify = RegisterPowerSettingNotification(g_win.window, &GUID_MONITOR_POWER_ON,
+                                                             DEVICE_NOTIFY_WINDOW_HANDLE);
     return true;
 }
 
 void CloseSaverWindow() {
+    if (g_win.powerNotify) UnregisterPowerSettingNotification(g_win.powerNotify);
     if (g_win.cursorHidden) ShowCursor(TRUE);
     if (g_win.context) {
         wglMakeCurrent(nullptr, nullptr);
@@ -274,6 +304,15 @@ bool PumpSaverWindow() {
 
 void PresentFrame() {
     if (g_win.dc && !g_win.windowGone) SwapBuffers(g_win.dc);
+}
+
+void WaitSaverWindow(int millis) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(millis), QS_ALLINPUT);
+}
+
+// The state arrives as WM_POWERBROADCAST instead.
+DisplayPowerReading ReadDisplayPower() {
+    return DisplayPowerReading::NotKnown;
 }
 
 ScreenExtent ScreenSize() {

@@ -25,12 +25,18 @@
 //   [x] PresentFrame, ScreenSize (the primary monitor's)
 //   [x] several monitors (Saver): one viewport each, from Xinerama when it
 //       is active, else RandR's monitors, else the whole screen
+//   [x] display power: the DPMS level (libXext), asked for by the host's
+//       poll; the extension is looked up at the first poll, not at start.
+//       Servers without DPMS (Xvfb, the dummy Xorg) answer NotKnown
+//   [x] WaitSaverWindow: poll() on the connection
 #include <GL/glx.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/Xinerama.h>
 #include <X11/extensions/Xrandr.h>
+#include <X11/extensions/dpms.h>
 #include <X11/keysym.h>
+#include <poll.h>
 
 #include <cstdlib>
 #include <string>
@@ -72,6 +78,7 @@ struct SaverWindowState {
     bool endsByInput = false;  // Saver mode in a window of our own
     InputRuleState input;
     XErrorHandler previousErrorHandler = nullptr;
+    int dpms = -1;  // whether the server has usable DPMS; -1 = not asked yet
 };
 SaverWindowState g_win;
 
@@ -426,6 +433,33 @@ bool PumpSaverWindow() {
 
 void PresentFrame() {
     if (g_win.display && !g_win.windowGone) glXSwapBuffers(g_win.display, g_win.window);
+}
+
+void WaitSaverWindow(int millis) {
+    if (!g_win.display) {
+        SleepMillis(millis);
+        return;
+    }
+    // Requests still buffered would wait with us; events already read
+    // need no wait.
+    if (XPending(g_win.display)) return;
+    pollfd fd{ConnectionNumber(g_win.display), POLLIN, 0};
+    poll(&fd, 1, millis);
+}
+
+DisplayPowerReading ReadDisplayPower() {
+    Display* d = g_win.display;
+    if (!d) return DisplayPowerReading::NotKnown;
+    if (g_win.dpms < 0) {
+        int event = 0, error = 0;
+        g_win.dpms = DPMSQueryExtension(d, &event, &error) && DPMSCapable(d) ? 1 : 0;
+    }
+    if (g_win.dpms == 0) return DisplayPowerReading::NotKnown;
+    CARD16 level = DPMSModeOn;
+    BOOL enabled = False;
+    if (!DPMSInfo(d, &level, &enabled)) return DisplayPowerReading::NotKnown;
+    // A server with DPMS disabled keeps the monitor lit.
+    return !enabled || level == DPMSModeOn ? DisplayPowerReading::On : DisplayPowerReading::Off;
 }
 
 ScreenExtent ScreenSize() {

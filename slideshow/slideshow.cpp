@@ -4,7 +4,9 @@
 // (Start -> NoPhotos / OnePhoto / Showing -> Fading -> Advance -> Showing);
 // DrawFrame draws the slots of the current state and advances the fades,
 // which count frames (51 per fade). Decoding and uploading happen only in
-// Start, NoPhotos, OnePhoto and Advance, once each.
+// Start, NoPhotos, OnePhoto and Advance, once each, and in CatchUpSlideshow
+// after the display was off: the changes missed in the dark are counted by
+// the clock and made without loading, and only the slide due now is loaded.
 //
 // The harvested cache is shown in list order from a random start. The
 // user's own photos (photo_folder.h) are drawn from a shuffled deck
@@ -65,6 +67,8 @@ uint32_t g_slotContents[2] = {};
 ViewportList g_viewports;  // none: the whole window
 FrameView g_lastPresented;
 bool g_redrawRequested = true;
+// Changes made in the dark (CatchUpSlideshow) choose their photos but load none.
+bool g_loadsSkipped = false;
 // Tick count when the current frame began: the end of the last frame's pause.
 uint32_t g_frameBegan = 0;
 bool g_frameBeganKnown = false;
@@ -89,6 +93,7 @@ void NoteSlotFilled(int slot) {
 
 // Loads list entry k into slot s (no photo when k has left the list).
 void LoadEntry(int32_t k, int s) {
+    if (g_loadsSkipped) return;
     PathText path;
     bool found = PhotoPathAt(k, path);
     g_ops->loadPhoto(found ? &path : nullptr, s);
@@ -101,7 +106,7 @@ void LoadShuffled(int s) {
     for (int tries = 0; tries < kDecodeTries; ++tries) {
         PhotoIndex = DrawDeck(g_deck, PhotoCount());
         LoadEntry(PhotoIndex, s);
-        if (PhotoIndex < 0 || SlideSlots[s].contentWidth > 0) return;
+        if (g_loadsSkipped || PhotoIndex < 0 || SlideSlots[s].contentWidth > 0) return;
     }
 }
 
@@ -249,6 +254,28 @@ void StepAdvance() {
     SlideState = Showing;
 }
 
+// A change made while nobody could see it: the turn of the interludes is
+// counted, the photo is chosen (and the cache trimmed) as a shown change
+// would, and nothing is drawn into a slot.
+void SkipChange() {
+    g_loadsSkipped = true;
+    if (g_hooks->nextInterlude() == Interlude::NextPhoto) LoadNextPhoto(FrontSlot);
+    g_loadsSkipped = false;
+    FrontSlot = OtherSlot();
+}
+
+// How many slide changes fell due by `now`: one for a fade under way (or
+// over), else one per display time and fade after the slide's time ran out.
+int64_t ChangesDue(uint32_t now) {
+    if (SlideState == Fading || SlideState == Advance) return 1;
+    if (SlideState != Showing || ShowStart == 0) return 0;
+    const int64_t over = static_cast<int32_t>(now - ShowStart) - int64_t{SaverApp.SlideMillis};
+    if (over <= 0) return 0;
+    const auto fadeFrames = static_cast<int64_t>(1.0f / SaverApp.FadeStep) + 1;
+    const int64_t period = SaverApp.SlideMillis + fadeFrames * kFramePauseMillis;
+    return 1 + over / std::max<int64_t>(period, 1);
+}
+
 void AddItem(FrameView& view, int slot, float alpha) {
     view.items[view.count++] = FrameItem{slot, g_slotContents[slot], alpha};
 }
@@ -387,6 +414,36 @@ ViewportList SlideshowViewports() {
 
 void PhotoDecodeExtent(int& width, int& height) {
     LargestViewportExtent(SlideshowViewports(), width, height);
+}
+
+void CatchUpSlideshow() {
+    g_redrawRequested = true;
+    if (!g_ops) return;
+    if ((SlideState == OnePhoto || SlideState == Showing) && IntroFade) {
+        IntroFade = false;
+        FadeLevel = 0;
+    }
+    int64_t due = ChangesDue(TickCount());
+    if (due == 0) return;
+    FadeLevel = 0;
+    // Past a whole round of the list (or the deck) only the position matters.
+    const int64_t round = std::max<int64_t>(PhotoCount(), 1);
+    if (due > round + 1) due = (due - 1) % round + 1;
+    for (int64_t i = 1; i < due; ++i) SkipChange();
+    if (due > 1) {
+        // The slide due now: the photo the last skipped change chose.
+        LoadEntry(PhotoIndex, OtherSlot());
+    }
+    // The change that shows it loads the one after it, as any change does.
+    SlideState = Advance;
+    ShowStart = 0;
+    StepAdvance();
+    // New photos arrived meanwhile: the rescan restarted the show, whose
+    // intro fade would begin black.
+    if (SlideState == Start) {
+        StepStart();
+        IntroFade = false;
+    }
 }
 
 void RequestRedraw() {

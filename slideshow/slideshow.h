@@ -49,6 +49,13 @@ ViewportList SlideshowViewports();
 // The size photos are decoded for: the largest viewport's width and height.
 void PhotoDecodeExtent(int& width, int& height);
 
+// After a spell without steps or frames (the display was off): the changes
+// that fell due by the tick count meanwhile are made, all but the last
+// without loading anything, the photo due is loaded, any fade or intro fade
+// is finished, and the next frame is presented whatever it shows. So the
+// first frame shows the slide due now, never black.
+void CatchUpSlideshow();
+
 // The next frame is drawn and presented even if it equals the last one
 // (the window was exposed or resized).
 void RequestRedraw();
