@@ -88,6 +88,9 @@ bool ReadPage(const json& page, CommonsPhoto& photo) {
     photo.credit.licence = CleanCreditText(MetaValue(meta, "LicenseShortName"));
     photo.credit.page = CleanCreditText(StringAt(info, "descriptionshorturl"));
     photo.credit.title = CleanCreditText(MetaValue(meta, "ObjectName"));
+    // Without an object name the file's own name titles it: neither the
+    // stored name (the page id) nor the short address holds it later.
+    if (photo.credit.title.empty()) photo.credit.title = FileTitle(StringAt(page, "title"));
     return true;
 }
 

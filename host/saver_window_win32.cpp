@@ -29,6 +29,8 @@
 //       dimmed = on). Nothing here asks to keep the display or the system
 //       awake (no execution state, no power request)
 //   [x] WaitSaverWindow: MsgWaitForMultipleObjects
+//   [x] per-monitor DPI awareness (the manifest); the preview's thread
+//       takes its parent's DPI awareness context before the child is made
 //   [ ] foreign windows (--window-id, --root) are X11 conventions: on
 //       Win32 the options are accepted and a preview window is made
 #include <windows.h>
@@ -193,6 +195,23 @@ ViewportList MonitorViewports() {
     return ViewportsOfMonitors(monitors, {v.left, v.top, v.right - v.left, v.bottom - v.top});
 }
 
+// A child window must share its parent's DPI awareness, and the preview's
+// parent belongs to another process: this thread takes the parent's before
+// the child is made. Both functions are looked up, since Windows before 10
+// (1607) has neither; there the process's awareness is the only one.
+void FollowParentDpiAwareness(HWND parent) {
+    using ContextOfWindow = HANDLE(WINAPI*)(HWND);
+    using SetThreadContext = HANDLE(WINAPI*)(HANDLE);
+    HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    if (!user32) return;
+    auto contextOf = reinterpret_cast<ContextOfWindow>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "GetWindowDpiAwarenessContext")));
+    auto setContext = reinterpret_cast<SetThreadContext>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "SetThreadDpiAwarenessContext")));
+    if (!contextOf || !setContext) return;
+    if (HANDLE context = contextOf(parent)) setContext(context);
+}
+
 bool CreateOwnWindow() {
     HWND parent = reinterpret_cast<HWND>(static_cast<uintptr_t>(ParentWindow));
     RECT r{0, 0, kPreviewWidth, kPreviewHeight};
@@ -208,6 +227,8 @@ bool CreateOwnWindow() {
     } else if (parent && IsWindow(parent) && GetClientRect(parent, &r) && r.right > r.left &&
                r.bottom > r.top) {
         style = WS_CHILD;
+        FollowParentDpiAwareness(parent);
+        GetClientRect(parent, &r);  // in the parent's DPI from now on
     } else {
         parent = nullptr;
     }

@@ -24,7 +24,9 @@ struct Picture {
 };
 
 // The overlay font: a family ("Georgia" when the system knows it exactly,
-// else the generic sans-serif family) at a size in points (at 96 DPI).
+// else the generic sans-serif family) at a size in points at 96 DPI, that
+// is three quarters of its size in the canvas's pixels, whatever the
+// screen's DPI: text is sized in pixels of the screen it is shown on.
 struct OverlayFont {
     std::string family;
     float points = 0;
@@ -61,6 +63,15 @@ class Canvas {
     // The size DrawText fills with `text`: its widest line and all its
     // lines, wrapped as DrawText wraps them inside `w` (0: no wrapping).
     virtual CanvasSize MeasureText(std::u16string_view text, const OverlayFont& font, float w) = 0;
+    // One line that never wraps: ended with an ellipsis ("\u2026") where it
+    // is wider than `w`, "\n" drawn as no break. Measure and draw lay it out
+    // alike (the same layout object, the same string format), so what is
+    // drawn at (x, y) stays inside the measured size. Empty when no font
+    // can draw it.
+    virtual CanvasSize MeasureTextLine(std::u16string_view text, const OverlayFont& font,
+                                       float w) = 0;
+    virtual void DrawTextLine(std::u16string_view text, const OverlayFont& font, float x, float y,
+                              float w, uint32_t argb) = 0;
     // A cardinal spline through the points with tension 0.5.
     virtual void DrawCurve(const CanvasPoint* points, int count, float penWidth, uint32_t argb) = 0;
 };

@@ -172,6 +172,48 @@ CanvasSize CairoCanvas::MeasureText(std::u16string_view text, const OverlayFont&
     return {static_cast<float>(width), static_cast<float>(height)};
 }
 
+namespace {
+// The one-line layout both MeasureTextLine and DrawTextLine use: a single
+// paragraph, ended with an ellipsis past `w`; the caller unrefs it.
+PangoLayout* LineLayout(cairo_t* cr, std::u16string_view text, const OverlayFont& font, float w) {
+    PangoLayout* layout = TextLayout(cr, text, font, 0, TextAlign::Near);
+    pango_layout_set_single_paragraph_mode(layout, TRUE);
+    if (w > 0) {
+        pango_layout_set_width(layout, static_cast<int>(w * PANGO_SCALE));
+        pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_END);
+    }
+    return layout;
+}
+
+// The pixels the line's logical extents cover, counted from the layout's origin.
+CanvasSize LineSize(PangoLayout* layout) {
+    PangoRectangle logical{};
+    pango_layout_get_pixel_extents(layout, nullptr, &logical);
+    if (logical.width <= 0 || logical.height <= 0) return {};
+    return {static_cast<float>(logical.x + logical.width),
+            static_cast<float>(logical.y + logical.height)};
+}
+}  // namespace
+
+CanvasSize CairoCanvas::MeasureTextLine(std::u16string_view text, const OverlayFont& font,
+                                        float w) {
+    if (text.empty()) return {};
+    PangoLayout* layout = LineLayout(cr_, text, font, w);
+    const CanvasSize size = LineSize(layout);
+    g_object_unref(layout);
+    return size;
+}
+
+void CairoCanvas::DrawTextLine(std::u16string_view text, const OverlayFont& font, float x, float y,
+                               float w, uint32_t argb) {
+    if (text.empty()) return;
+    PangoLayout* layout = LineLayout(cr_, text, font, w);
+    SetSource(cr_, argb);
+    cairo_move_to(cr_, x, y);
+    pango_cairo_show_layout(cr_, layout);
+    g_object_unref(layout);
+}
+
 void CairoCanvas::DrawCurve(const CanvasPoint* points, int count, float penWidth, uint32_t argb) {
     if (!points || count < 2) return;
     auto at = [&](int i) {

@@ -29,6 +29,9 @@ class CairoCanvas : public ImageCanvas {
     void DrawText(std::u16string_view text, const OverlayFont& font, float x, float y, float w,
                   float h, uint32_t argb, TextAlign align) override;
     CanvasSize MeasureText(std::u16string_view text, const OverlayFont& font, float w) override;
+    CanvasSize MeasureTextLine(std::u16string_view text, const OverlayFont& font, float w) override;
+    void DrawTextLine(std::u16string_view text, const OverlayFont& font, float x, float y, float w,
+                      uint32_t argb) override;
     void DrawCurve(const CanvasPoint* points, int count, float penWidth, uint32_t argb) override;
 
   private:

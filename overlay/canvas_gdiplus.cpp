@@ -2,11 +2,14 @@
 // ARGB32, top row first), and every drawing call wraps them in a
 // Gdiplus::Bitmap and a graphics context made and released within the call,
 // so nothing of GDI+ outlives GdiplusShutdown. Text sizes are points at 96
-// DPI (the wrapper's resolution); curves are GDI+'s cardinal splines.
+// DPI turned into pixels, so the DPI of the screen never scales them again;
+// curves are GDI+'s cardinal splines.
 //
 // Implemented / Missing (overlay/image_canvas.h on GDI+):
 //   [x] every Canvas operation, ImageCanvas pixels and ClearRect
 //   [x] a canvas that GDI+ cannot draw on (not started, no memory) is not made
+//   [x] one-line text with ellipsis trimming (StringFormatFlagsNoWrap,
+//       StringTrimmingEllipsisCharacter), the same format measuring and drawing
 #include <windows.h>
 // The other system headers need windows.h first.
 #include <gdiplus.h>
@@ -20,6 +23,7 @@
 
 namespace {
 constexpr float kDpi = 96.0f;
+constexpr float kPointsPerInch = 72.0f;
 constexpr float kCurveTension = 0.5f;
 
 Gdiplus::Color ToColor(uint32_t argb) {
@@ -145,6 +149,38 @@ class GdiplusCanvas : public ImageCanvas {
         return {bounds.Width, bounds.Height};
     }
 
+    CanvasSize MeasureTextLine(std::u16string_view text, const OverlayFont& font,
+                               float w) override {
+        if (text.empty()) return {};
+        Session s(*this);
+        if (!s.ok()) return {};
+        std::unique_ptr<Gdiplus::Font> f = MakeFont(font);
+        if (!f) return {};
+        Gdiplus::StringFormat format(Gdiplus::StringFormat::GenericTypographic());
+        PrepareLineFormat(format);
+        Gdiplus::RectF bounds;
+        std::wstring wide = LineText(text);
+        s.graphics->MeasureString(wide.c_str(), static_cast<INT>(wide.size()), f.get(),
+                                  LineRect(0, 0, w, *f, s), &format, &bounds);
+        if (!(bounds.Width > 0) || !(bounds.Height > 0)) return {};
+        return {bounds.Width, bounds.Height};
+    }
+
+    void DrawTextLine(std::u16string_view text, const OverlayFont& font, float x, float y, float w,
+                      uint32_t argb) override {
+        if (text.empty()) return;
+        Session s(*this);
+        if (!s.ok()) return;
+        std::unique_ptr<Gdiplus::Font> f = MakeFont(font);
+        if (!f) return;
+        Gdiplus::StringFormat format(Gdiplus::StringFormat::GenericTypographic());
+        PrepareLineFormat(format);
+        Gdiplus::SolidBrush brush(ToColor(argb));
+        std::wstring wide = LineText(text);
+        s.graphics->DrawString(wide.c_str(), static_cast<INT>(wide.size()), f.get(),
+                               LineRect(x, y, w, *f, s), &format, &brush);
+    }
+
     void DrawCurve(const CanvasPoint* points, int count, float penWidth, uint32_t argb) override {
         if (!points || count < 2) return;
         Session s(*this);
@@ -187,6 +223,36 @@ class GdiplusCanvas : public ImageCanvas {
         format.SetAlignment(ToAlignment(align));
     }
 
+    // One line: no wrapping, an ellipsis where it is too long; the same
+    // format measures and draws it.
+    static void PrepareLineFormat(Gdiplus::StringFormat& format) {
+        format.SetFormatFlags(Gdiplus::StringFormatFlagsNoWrap);
+        format.SetTrimming(Gdiplus::StringTrimmingEllipsisCharacter);
+        format.SetAlignment(Gdiplus::StringAlignmentNear);
+    }
+
+    // Line breaks would start a second line: they show as blanks.
+    static std::wstring LineText(std::u16string_view text) {
+        std::wstring wide(text.begin(), text.end());
+        for (wchar_t& c : wide)
+            if (c == L'\n' || c == L'\r') c = L' ';
+        return wide;
+    }
+
+    // The rectangle a line is measured and drawn in: `w` wide (0: as wide
+    // as it needs) and two lines high, room for the one line whatever the
+    // rounding, so that trimming has a bound.
+    static Gdiplus::RectF LineRect(float x, float y, float w, const Gdiplus::Font& font,
+                                   const Session& s) {
+        const float lineHeight = font.GetHeight(s.graphics.get());
+        return Gdiplus::RectF(x, y, w > 0 ? w : 0, w > 0 ? 2 * lineHeight : 0);
+    }
+
+    // Pixels, not points: a point's size would follow the DPI GDI+ finds
+    // (the bitmap's or the screen's), and text would be scaled twice on a
+    // screen at 150 %.
+    static float PixelSize(const OverlayFont& font) { return font.points * kDpi / kPointsPerInch; }
+
     // The family the overlay font names, falling back to the generic
     // sans-serif family when it or the font made from it is not available.
     static std::unique_ptr<Gdiplus::Font> MakeFont(const OverlayFont& font) {
@@ -195,14 +261,14 @@ class GdiplusCanvas : public ImageCanvas {
             std::wstring name(font.family.begin(), font.family.end());
             Gdiplus::FontFamily family(name.c_str());
             if (family.GetLastStatus() == Gdiplus::Ok)
-                f = std::make_unique<Gdiplus::Font>(&family, font.points, Gdiplus::FontStyleRegular,
-                                                    Gdiplus::UnitPoint);
+                f = std::make_unique<Gdiplus::Font>(&family, PixelSize(font),
+                                                    Gdiplus::FontStyleRegular, Gdiplus::UnitPixel);
         }
         if (!f || f->GetLastStatus() != Gdiplus::Ok) {
             const Gdiplus::FontFamily* fallback = Gdiplus::FontFamily::GenericSansSerif();
             if (!fallback || fallback->GetLastStatus() != Gdiplus::Ok) return nullptr;
-            f = std::make_unique<Gdiplus::Font>(fallback, font.points, Gdiplus::FontStyleRegular,
-                                                Gdiplus::UnitPoint);
+            f = std::make_unique<Gdiplus::Font>(fallback, PixelSize(font),
+                                                Gdiplus::FontStyleRegular, Gdiplus::UnitPixel);
         }
         if (f->GetLastStatus() != Gdiplus::Ok) return nullptr;
         return f;

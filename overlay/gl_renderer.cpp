@@ -96,6 +96,25 @@ void GlDrawClippedQuad(uint32_t texture, float alpha, const SlotGeometry& g) {
     for (int i = kClipPlanes - 1; i >= 0; --i) glDisable(GL_CLIP_PLANE0 + i);
 }
 
+void GlDrawOverlayQuad(uint32_t texture, float alpha, float x, float y, float w, float h, float u,
+                       float v) {
+    // Premultiplied pixels: the colour is scaled by the opacity with the alpha.
+    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    glColor4f(alpha, alpha, alpha, alpha);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0, v);
+    glVertex2f(x, y + h);
+    glTexCoord2f(u, v);
+    glVertex2f(x + w, y + h);
+    glTexCoord2f(u, 0);
+    glVertex2f(x + w, y);
+    glTexCoord2f(0, 0);
+    glVertex2f(x, y);
+    glEnd();
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+}
+
 bool TextureHoldsImage(uint32_t texture, int width, int height) {
     if (texture == 0) return false;
     glBindTexture(GL_TEXTURE_2D, texture);

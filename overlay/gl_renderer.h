@@ -38,6 +38,11 @@ struct SlotGeometry {
 // its planes. Texture row 0 is the picture's top row.
 void GlDrawClippedQuad(uint32_t texture, float alpha, const SlotGeometry& g);
 
+// Draws the part (0, 0)-(u, v) of `texture`, whose pixels are premultiplied
+// by their alpha, over the rectangle (x, y, w, h) with opacity `alpha`.
+void GlDrawOverlayQuad(uint32_t texture, float alpha, float x, float y, float w, float h, float u,
+                       float v);
+
 // True when level 0 of `texture` already holds an image of this size in the
 // upload's internal format, whose storage an upload can refill (new storage
 // is several times slower on a software renderer).

@@ -72,6 +72,8 @@ void UploadTextureCanvas(int slot, uint32_t texture, float contentWidth, float c
         const uint8_t black[kBytesPerPixel] = {0, 0, 0, 0xFF};
         UploadBgraTexture(texture, black, 1, 1);
         g_texture.textureInked.erase(texture);
+        s.captionWidth = 0;
+        s.captionHeight = 0;
         s.contentWidth = 0;
         s.contentHeight = 0;
         s.bitmap = BitmapDescription{};
@@ -92,6 +94,9 @@ void UploadTextureCanvas(int slot, uint32_t texture, float contentWidth, float c
         UploadBgraTexture(texture, CanvasBytes(), side, side);
     }
     g_texture.textureInked[texture] = drawn;
+    // A new picture has no caption until one is made for it.
+    s.captionWidth = 0;
+    s.captionHeight = 0;
     s.contentWidth = contentWidth;
     s.contentHeight = contentHeight;
     s.bitmap = BitmapDescription{side, side, side * kBytesPerPixel, 32};

@@ -15,6 +15,14 @@ struct SlideSlot {
     float contentWidth = 0;  // picture size on the 2048 x 2048 canvas
     float contentHeight = 0;
     BitmapDescription bitmap;  // of the last upload
+    // The photo's caption (slideshow/photo_caption.h): its own texture,
+    // the caption's size in it, the margin it keeps from the monitor's
+    // edges and the monitor height it was painted for; 0 x 0 for none.
+    uint32_t captionTexture = 0;
+    int captionWidth = 0;
+    int captionHeight = 0;
+    int captionMargin = 0;
+    int captionMonitorHeight = 0;
 };
 
 extern SlideSlot SlideSlots[2];

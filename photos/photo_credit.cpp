@@ -10,7 +10,9 @@
 // tool's XMP in a photo from elsewhere never passes for a credit.
 #include "photos/photo_credit.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -399,7 +401,137 @@ bool StartsWithSoi(std::string_view jpeg) {
            static_cast<unsigned char>(jpeg[1]) == kMarkerSoi;
 }
 
+// The dc:title of any XMP packet, ours or another tool's.
+std::string XmpTitle(std::string_view packet) {
+    std::string_view value;
+    if (!ElementText(packet, "dc:title", value) || value.empty()) return {};
+    if (value.find("<rdf:li") != std::string_view::npos && !ElementText(value, "rdf:li", value))
+        return {};
+    PlainText text(kCreditTextLimit);
+    AddText(text, value);
+    return text.Finish();
+}
+
+// EXIF (a TIFF structure): IFD0's ImageDescription (ASCII) or, without one,
+// XPTitle (UTF-16LE, which Windows' file properties write). Every offset is
+// checked against the segment, so a damaged header reads as no title.
+constexpr std::string_view kExifSignature{"Exif\0\0", 6};
+constexpr uint16_t kTagImageDescription = 0x010E;
+constexpr uint16_t kTagXpTitle = 0x9C9B;
+constexpr std::size_t kIfdEntryBytes = 12;
+// What cameras write when nobody described the photo: no title.
+constexpr std::array<std::string_view, 3> kCameraDefaults{"OLYMPUS DIGITAL CAMERA", "SONY DSC",
+                                                          "DIGITAL CAMERA"};
+
+struct Tiff {
+    std::string_view bytes;
+    bool little = true;
+    uint32_t Read(std::size_t at, int size) const {
+        uint32_t v = 0;
+        for (int k = 0; k < size; ++k) {
+            const uint32_t b = static_cast<unsigned char>(bytes[at + k]);
+            v |= little ? b << (8 * k) : b << (8 * (size - 1 - k));
+        }
+        return v;
+    }
+};
+
+std::string ExifTitle(std::string_view payload) {
+    if (payload.substr(0, kExifSignature.size()) != kExifSignature) return {};
+    Tiff tiff{payload.substr(kExifSignature.size())};
+    if (tiff.bytes.size() < 8) return {};
+    if (tiff.bytes.substr(0, 2) == "MM")
+        tiff.little = false;
+    else if (tiff.bytes.substr(0, 2) != "II")
+        return {};
+    const std::size_t ifd = tiff.Read(4, 4);
+    if (ifd > tiff.bytes.size() - 2) return {};
+    const std::size_t count = tiff.Read(ifd, 2);
+    std::string description, xpTitle;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t entry = ifd + 2 + i * kIfdEntryBytes;
+        if (entry + kIfdEntryBytes > tiff.bytes.size()) break;
+        const uint32_t tag = tiff.Read(entry, 2);
+        if (tag != kTagImageDescription && tag != kTagXpTitle) continue;
+        const std::size_t length = tiff.Read(entry + 4, 4);
+        const std::size_t at = length <= 4 ? entry + 8 : tiff.Read(entry + 8, 4);
+        if (at > tiff.bytes.size() || length > tiff.bytes.size() - at) continue;
+        std::string_view raw = tiff.bytes.substr(at, length);
+        PlainText text(kCreditTextLimit);
+        if (tag == kTagImageDescription) {
+            raw = raw.substr(0, raw.find('\0'));
+            AddText(text, raw);
+            description = text.Finish();
+        } else {
+            std::u16string wide;
+            for (std::size_t k = 0; k + 1 < raw.size(); k += 2) {
+                const auto unit =
+                    static_cast<char16_t>(static_cast<unsigned char>(raw[k]) |
+                                          static_cast<unsigned char>(raw[k + 1]) << 8);
+                if (unit == 0) break;
+                wide.push_back(unit);
+            }
+            AddText(text, Utf16ToUtf8(wide));
+            xpTitle = text.Finish();
+        }
+    }
+    for (std::string_view junk : kCameraDefaults)
+        if (description == junk) description.clear();
+    return description.empty() ? xpTitle : description;
+}
+
 }  // namespace
+
+bool ReadPhotoTitle(std::string_view jpeg, std::string& title) {
+    title.clear();
+    if (!StartsWithSoi(jpeg)) return false;
+    std::string exif;
+    std::size_t pos = 2;
+    Segment seg;
+    while (NextSegment(jpeg, pos, seg) && title.empty()) {
+        if (seg.marker != kMarkerApp1) continue;
+        if (IsXmpSegment(seg))
+            title = XmpTitle(seg.payload.substr(kXmpSignature.size()));
+        else if (exif.empty())
+            exif = ExifTitle(seg.payload);
+    }
+    if (title.empty()) title = std::move(exif);
+    return !title.empty();
+}
+
+std::string FileTitle(std::string_view name) {
+    // An address: its last part, percent-decoded.
+    if (const std::size_t slash = name.find_last_of('/'); slash != std::string_view::npos)
+        name.remove_prefix(slash + 1);
+    if (const std::size_t query = name.find_first_of("?#"); query != std::string_view::npos)
+        name = name.substr(0, query);
+    std::string decoded;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (name[i] == '%' && i + 2 < name.size() && HexValue(name[i + 1]) >= 0 &&
+            HexValue(name[i + 2]) >= 0) {
+            decoded.push_back(
+                static_cast<char>(HexValue(name[i + 1]) * 16 + HexValue(name[i + 2])));
+            i += 2;
+        } else {
+            decoded.push_back(name[i] == '_' ? ' ' : name[i]);
+        }
+    }
+    std::string_view title = decoded;
+    // Only a file page names a file; "index.php?curid=..." names none.
+    constexpr std::string_view kFilePrefix = "File:";
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    if (title.size() <= kFilePrefix.size() ||
+        !std::equal(kFilePrefix.begin(), kFilePrefix.end(), title.begin(),
+                    [&](char a, char b) { return lower(a) == lower(b); }))
+        return {};
+    title.remove_prefix(kFilePrefix.size());
+    if (const std::size_t dot = title.find_last_of('.');
+        dot != std::string_view::npos && dot > 0 && title.size() - dot <= 5)
+        title = title.substr(0, dot);
+    PlainText text(kCreditTextLimit);
+    AddText(text, title);
+    return text.Finish();
+}
 
 std::string CleanCreditText(std::string_view html, std::size_t limit) {
     PlainText text(limit);
@@ -473,4 +605,12 @@ const char* WritePhotoCreditFile(std::u16string_view path, const PhotoCredit& cr
         return "not a JPEG";
     if (const std::error_code failed = WriteWholeFile(ToPath(path), bytes)) return "not written";
     return nullptr;
+}
+
+bool LicenceAsksForCredit(std::string_view licence) {
+    const std::string l = ToLowerAscii(licence);
+    const bool free = l == "cc0" || l.starts_with("cc0 ") || l.starts_with("cc0-") ||
+                      l == "public domain" || l == "pd" || l.starts_with("pd-") ||
+                      l.starts_with("pd ");
+    return !free;
 }

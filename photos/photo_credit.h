@@ -10,6 +10,8 @@
 //   [x] EmbedPhotoCredit / ReadPhotoCredit  the XMP packet in JPEG bytes
 //   [x] ReadPhotoCreditFile  reads only the head of the file
 //   [x] WritePhotoCreditFile  the credit into a downloaded photo file
+//   [x] ReadPhotoTitle  the title of a photo from elsewhere (XMP, EXIF)
+//   [x] FileTitle  a Commons file's title from its name or page address
 // The credit is read where the photo is decoded (DecodePhoto reads it from
 // the bytes it has read anyway) and by the --credits listing; it is written
 // by the harvest, before the photo takes its final name.
@@ -51,6 +53,21 @@ bool EmbedPhotoCredit(std::string& jpeg, const PhotoCredit& credit);
 // when all its fields are empty. The fields read back are plain text held
 // to the limits above (the page to 2,048 bytes), whatever the file holds.
 bool ReadPhotoCredit(std::string_view jpeg, PhotoCredit& credit);
+
+// The title a photo from elsewhere carries: the dc:title of any XMP packet,
+// else EXIF's ImageDescription (not a camera's stock text), else XPTitle.
+// False when it has none.
+bool ReadPhotoTitle(std::string_view jpeg, std::string& title);
+
+// The title of a Commons file from its name ("File:Boeing_747.jpg") or its
+// page's address (".../wiki/File:Boeing%20747.jpg"): without "File:", the
+// extension and underscores. Empty for anything that names no file (an
+// address by page id, "index.php?curid=...").
+std::string FileTitle(std::string_view name);
+
+// False for a licence that asks for no credit (CC0, public domain), true
+// for any other, an unknown one included.
+bool LicenceAsksForCredit(std::string_view licence);
 
 // ReadPhotoCredit over the head of a file (the packet lies within its first
 // 64 KiB); false when the file cannot be read.

@@ -25,7 +25,8 @@ constexpr uint64_t kMaxPhotoFileBytes = 256ull << 20;
 // the way). `width` and `height` receive the photo's own size. `out` keeps
 // its storage across calls. False when the file cannot be read or decoded.
 // `credit`, when given, receives the credit the file carries (ReadPhotoCredit
-// over the bytes read for decoding), or an empty one.
+// over the bytes read for decoding), else just the title of a photo from
+// elsewhere (ReadPhotoTitle), else an empty one.
 bool DecodePhoto(const std::filesystem::path& file, int screenWidth, int screenHeight, Picture& out,
                  uint32_t& width, uint32_t& height, PhotoCredit* credit = nullptr);
 

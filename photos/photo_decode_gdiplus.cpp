@@ -135,7 +135,8 @@ bool DecodePhoto(const std::filesystem::path& file, int screenWidth, int screenH
     if (credit) *credit = PhotoCredit{};
     static std::string bytes;  // main thread only, reused
     if (!ReadWholeFile(file, bytes, kMaxPhotoFileBytes) || bytes.empty()) return false;
-    if (credit) ReadPhotoCredit(bytes, *credit);
+    // A photo from elsewhere may still carry a title of its own.
+    if (credit && !ReadPhotoCredit(bytes, *credit)) ReadPhotoTitle(bytes, credit->title);
     uint32_t w = 0, h = 0;
     if (!HeaderSize(bytes, w, h) || TooLarge(w, h)) return false;
     IStream* stream = StreamOverBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());

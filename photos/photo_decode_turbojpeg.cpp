@@ -121,7 +121,8 @@ bool DecodePhoto(const std::filesystem::path& file, int screenWidth, int screenH
     // photo's would stay in memory all through the slide.
     std::string bytes;
     if (!ReadWholeFile(file, bytes, kMaxPhotoFileBytes) || bytes.empty()) return false;
-    if (credit) ReadPhotoCredit(bytes, *credit);
+    // A photo from elsewhere may still carry a title of its own.
+    if (credit && !ReadPhotoCredit(bytes, *credit)) ReadPhotoTitle(bytes, credit->title);
     // What TurboJPEG cannot take (another format, or a JPEG it does not
     // convert, such as CMYK) may still be a picture gdk-pixbuf reads. Both
     // refuse oversized headers before decoding.

@@ -22,7 +22,7 @@ namespace {
 constexpr std::u16string_view kFileName = u"settings.cfg";
 
 // The keys the writer adds when a caller does not pass them, in file order.
-// kTempUnit and kPhotoFolder come last and only while set, after the bound
+// kTempUnit, kPhotoFolder and kShowTitles come last and only while set, after the bound
 // below, so that the six keys and the gallery read as they always did.
 enum StandardKey {
     kGuid,
@@ -33,11 +33,12 @@ enum StandardKey {
     kShowNewVer,
     kTempUnit,
     kPhotoFolder,
+    kShowTitles,
     kKeys
 };
 constexpr std::u16string_view kKeyNames[kKeys] = {
-    u"guid",        u"newver",      u"show_weather", u"weather_loc_id",
-    u"weather_loc", u"show_newver", u"temp_unit",    u"photo_folder"};
+    u"guid",        u"newver",    u"show_weather", u"weather_loc_id", u"weather_loc",
+    u"show_newver", u"temp_unit", u"photo_folder", u"show_titles"};
 
 // The standard key `key` names (any case), or kKeys for any other key.
 int StandardKeyOf(std::u16string_view key) {
@@ -146,6 +147,7 @@ bool WriteSettings(const std::vector<std::pair<std::u16string, std::u16string>>&
     if (text.size() > PathText::kCapacity) text.resize(PathText::kCapacity);
     if (s.temp_unit != 0) add(kTempUnit, std::u16string_view(&s.temp_unit, 1));
     if (!s.photo_folder.empty()) add(kPhotoFolder, s.photo_folder.view());
+    if (s.show_titles == 0) add(kShowTitles, u"0");
 
     PathText path;
     if (!SettingsPath(path)) {
@@ -208,6 +210,9 @@ bool ApplySettingsText(std::u16string_view text) {
             case kPhotoFolder:
                 // A cut path would name another folder: too long is none.
                 if (!s.photo_folder.Assign(value)) s.photo_folder.Clear();
+                break;
+            case kShowTitles:
+                s.show_titles = ParseDecimal(value) == 0 ? 0 : 1;
                 break;
             default:
                 ApplyGalleryEntry(key, value);

@@ -25,8 +25,9 @@ struct SettingsRecord {
     FixedText<20> weather_loc_id;
     FixedText<100> weather_loc;
     int32_t show_newver = 1;
-    char16_t temp_unit = 0;  // 'C' or 'F' once the user chose; 0 follows the system
-    PathText photo_folder;   // the user's own photos; empty shows the harvested cache
+    char16_t temp_unit = 0;   // 'C' or 'F' once the user chose; 0 follows the system
+    PathText photo_folder;    // the user's own photos; empty shows the harvested cache
+    int32_t show_titles = 1;  // the caption names the photo; stored only when 0
 };
 
 extern SettingsRecord Settings;

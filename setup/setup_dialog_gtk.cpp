@@ -138,6 +138,7 @@ void FillControls() {
         GTK_TOGGLE_BUTTON(Widget(fill.tempUnit == u'F' ? "unit_fahrenheit" : "unit_celsius")),
         TRUE);
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(Widget("show_newver")), fill.show_newver);
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(Widget("show_titles")), fill.show_titles);
 
     gtk_toggle_button_set_active(
         GTK_TOGGLE_BUTTON(Widget(fill.useFolder ? "source_folder" : "source_gallery")), TRUE);
@@ -162,6 +163,7 @@ void OnOk(GtkButton*, gpointer) {
     choices.dloption = gtk_combo_box_get_active(GTK_COMBO_BOX(Widget("gallery")));
     choices.show_weather = Ticked("show_weather");
     choices.show_newver = Ticked("show_newver");
+    choices.show_titles = Ticked("show_titles");
     choices.tempUnit = Ticked("unit_fahrenheit") ? u'F' : u'C';
     choices.useFolder = Ticked("source_folder");
     choices.folder = g_dialog->folder;

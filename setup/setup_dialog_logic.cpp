@@ -87,6 +87,7 @@ SetupDialogFill FillSetupDialog() {
         fill.weather_loc = kChoosePlaceText;
     fill.show_weather = Settings.show_weather != 0;
     fill.show_newver = Settings.show_newver != 0;
+    fill.show_titles = Settings.show_titles != 0;
     fill.locationEnabled = fill.show_weather;
     fill.tempUnit = TemperatureUnit();
     fill.version = SaverApp.Version;
@@ -111,6 +112,7 @@ std::u16string ApplySetupDialogOk(const SetupDialogChoices& choices,
     }
     ApplyGalleryEntry(kGalleryKey, DecimalText(choices.dloption));
     Settings.show_newver = choices.show_newver ? 1 : 0;
+    Settings.show_titles = choices.show_titles ? 1 : 0;
     Settings.show_weather = choices.show_weather ? 1 : 0;
     const char16_t unit = TemperatureUnitFrom(std::u16string_view(&choices.tempUnit, 1));
     const bool unitChanged = unit != 0 && unit != TemperatureUnit();

@@ -21,6 +21,7 @@ struct SetupDialogFill {
     std::u16string weather_loc;          // the location label
     bool show_weather = false;
     bool show_newver = false;
+    bool show_titles = true;
     bool locationEnabled = false;  // the location caption, name, "Change" and the unit
     char16_t tempUnit = u'C';      // the unit selected: the chosen one, else the system's
     std::u16string version;        // the program's version, for the about text
@@ -79,6 +80,7 @@ struct SetupDialogChoices {
     int dloption = 0;  // the selected gallery; -1 when none is, which stores 0
     bool show_weather = false;
     bool show_newver = false;
+    bool show_titles = true;
     char16_t tempUnit = 0;    // 'C' or 'F'; 0 keeps the unit shown
     bool useFolder = false;   // "Photos from my folder" is chosen
     std::u16string folder{};  // the folder shown, empty when none

@@ -55,6 +55,7 @@ constexpr int kFolderNameId = 1023;
 constexpr int kChooseFolderId = 1024;
 constexpr int kCacheLineId = 1025;
 constexpr int kClearCacheId = 1026;
+constexpr int kShowTitlesId = 1027;
 // The template's texts hold "%s" where a version goes; 1005 starts empty.
 constexpr char16_t kVersionMark[] = u"%s";
 constexpr char16_t kNewVersionFormat[] =
@@ -179,6 +180,7 @@ void FillControls(HWND dialog) {
     CheckRadioButton(dialog, kCelsiusId, kFahrenheitId,
                      fill.tempUnit == u'F' ? kFahrenheitId : kCelsiusId);
     CheckDlgButton(dialog, kShowNewVersionId, fill.show_newver ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(dialog, kShowTitlesId, fill.show_titles ? BST_CHECKED : BST_UNCHECKED);
     CheckRadioButton(dialog, kSourceGalleryId, kSourceFolderId,
                      fill.useFolder ? kSourceFolderId : kSourceGalleryId);
     EnableSource(dialog, fill.useFolder);
@@ -210,6 +212,7 @@ bool PressOk(HWND dialog) {
     choices.dloption =
         static_cast<int>(SendDlgItemMessageW(dialog, kGalleryId, CB_GETCURSEL, 0, 0));
     choices.show_newver = Ticked(dialog, kShowNewVersionId);
+    choices.show_titles = Ticked(dialog, kShowTitlesId);
     choices.show_weather = Ticked(dialog, kShowWeatherId);
     choices.tempUnit = Ticked(dialog, kFahrenheitId) ? u'F' : u'C';
     choices.useFolder = Ticked(dialog, kSourceFolderId);

@@ -3,6 +3,7 @@
 #include "base/clock.h"
 #include "overlay/gl_renderer.h"
 #include "overlay/slide_slot.h"
+#include "slideshow/photo_caption.h"
 #include "slideshow/photo_prefetch.h"
 #include "slideshow/photo_texture.h"
 #include "slideshow/slideshow.h"
@@ -14,6 +15,7 @@ void RenewTexture(int slot) {
 
 void DeleteTexture(int slot) {
     GlDeleteTexture(SlideSlots[slot].texture);
+    DeleteCaptionTexture(slot);
     SlideSlots[slot] = SlideSlot{};
 }
 
@@ -33,8 +35,15 @@ void Prefetch(const PathText& path) {
 void DrawQuad(int slot, float alpha, const SlotGeometry& g) {
     GlDrawClippedQuad(SlideSlots[slot].texture, alpha, g);
 }
+
+void DrawCaption(int slot, float alpha, int W, int H) {
+    CaptionQuad q;
+    if (PlaceCaption(slot, W, H, q))
+        GlDrawOverlayQuad(SlideSlots[slot].captionTexture, alpha, q.x, q.y, q.width, q.height, q.u,
+                          q.v);
+}
 }  // namespace
 
-const SlideshowOps kGlSlideshowOps = {RenewTexture,       DeleteTexture, LoadPhoto,
-                                      Prefetch,           GlWindowSize,  GlClearFrame,
-                                      GlUsePixelViewport, DrawQuad,      SleepMillis};
+const SlideshowOps kGlSlideshowOps = {RenewTexture, DeleteTexture, LoadPhoto,          Prefetch,
+                                      GlWindowSize, GlClearFrame,  GlUsePixelViewport, DrawQuad,
+                                      SleepMillis,  DrawCaption};

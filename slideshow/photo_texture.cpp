@@ -7,6 +7,7 @@
 #include "overlay/image_canvas.h"
 #include "overlay/overlay_texture.h"
 #include "photos/photo_fit.h"
+#include "settings/settings.h"
 #include "slideshow/photo_caption.h"
 #include "slideshow/photo_prefetch.h"
 
@@ -30,8 +31,11 @@ void LoadPhotoTexture(const PathText* path, uint32_t texture, int slot, int scre
         const int top = static_cast<int>(static_cast<float>(side) - fit.height) / 2;
         canvas->DrawPicture(decoded, left, top, w, h);
         drawn = CanvasRect{left, top, left + w, top + h};
-        PaintPhotoCaption(*canvas, credit, drawn, screenWidth, screenHeight);
     }
     ReturnPhotoStorage(std::move(decoded));
     UploadTextureCanvas(slot, texture, fit.width, fit.height, drawn);
+    // The caption belongs to the monitor, not the photo: painted apart.
+    if (!drawn.empty())
+        LoadCaptionTexture(slot, CaptionOf(credit, Settings.show_titles != 0), screenWidth,
+                           screenHeight);
 }

@@ -10,7 +10,8 @@
 
 // Loads the photo at `path` (null for none) into `texture` and records its
 // content size and the upload's description in SlideSlots[slot]. A photo
-// that carries a credit gets its caption (photo_caption.h) on it. Anything
+// that carries a credit or a title gets its caption (photo_caption.h)
+// in the slot's caption texture. Anything
 // that does not decode, or a prefetched photo whose file is gone, gives a
 // black texture with content size 0 x 0. The photo is decoded for a screen
 // of screenWidth x screenHeight (0 x 0: at its canvas size).

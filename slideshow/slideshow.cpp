@@ -390,6 +390,11 @@ int DrawFrame() {
             g_ops->useViewport(r.x, r.y, r.width, r.height);
             for (int i = 0; i < view.count; ++i)
                 DrawSlot(view.items[i].slot, view.items[i].alpha, r.width, r.height);
+            // Captions over both photos, each with its photo's opacity: in
+            // a cross-fade one fades out while the other fades in.
+            if (g_ops->drawCaption)
+                for (int i = 0; i < view.count; ++i)
+                    g_ops->drawCaption(view.items[i].slot, view.items[i].alpha, r.width, r.height);
         }
         g_lastPresented = view;
         g_redrawRequested = false;

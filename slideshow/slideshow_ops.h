@@ -32,4 +32,7 @@ struct SlideshowOps {
     void (*useViewport)(int x, int y, int width, int height);
     void (*drawQuad)(int slot, float alpha, const SlotGeometry& g);
     void (*pause)(int ms);
+    // Draws the caption of the slot's photo with opacity `alpha` in its
+    // corner of a W x H viewport (photo_caption.h); null draws none.
+    void (*drawCaption)(int slot, float alpha, int W, int H) = nullptr;
 };

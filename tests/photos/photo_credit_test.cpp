@@ -269,3 +269,57 @@ TEST_F(PhotoCreditFile, DamagedAndForeignBytesGiveNoCredit) {
     EXPECT_TRUE(ReadPhotoCredit(truncated, read));
     EXPECT_EQ(truncated.substr(truncated.size() - 3), "\xFF\xE1\x40");
 }
+
+namespace {
+// EXIF with one IFD0 entry `tag` holding `value` (stored after the IFD).
+std::string Exif(uint16_t tag, uint16_t type, const std::string& value, bool motorola) {
+    auto put = [&](std::string& s, uint32_t v, int size) {
+        for (int k = 0; k < size; ++k)
+            s.push_back(static_cast<char>(motorola ? v >> (8 * (size - 1 - k)) : v >> (8 * k)));
+    };
+    std::string tiff = motorola ? std::string("MM\0*", 4) : std::string("II*\0", 4);
+    put(tiff, 8, 4);
+    put(tiff, 1, 2);
+    put(tiff, tag, 2);
+    put(tiff, type, 2);
+    put(tiff, static_cast<uint32_t>(value.size()), 4);
+    put(tiff, 8 + 2 + 12 + 4, 4);
+    put(tiff, 0, 4);
+    return Segment(0xE1, std::string("Exif\0\0", 6) + tiff + value);
+}
+}  // namespace
+
+// A photo from elsewhere shows the title it carries, read by the decoder
+// with its pixels; a Commons file's title comes from its name.
+TEST_F(PhotoCreditFile, APhotoFromElsewhereShowsItsOwnTitle) {
+    const std::string xp = std::string("H\0a\0r\0b\0o\0u\0r\0\0\0", 16);
+    struct Row {
+        std::string segments, title;
+    };
+    const Row rows[] = {
+        {Segment(0xE1, kXmpSignature + "<dc:title><rdf:Alt><rdf:li xml:lang=\"x-default\">"
+                                       "Dusk &amp; rain</rdf:li></rdf:Alt></dc:title>"),
+         "Dusk & rain"},
+        {Exif(0x010E, 2, std::string("Pier  at noon\0", 14), false), "Pier at noon"},
+        {Exif(0x010E, 2, std::string("Pier\0", 5), true), "Pier"},
+        {Exif(0x9C9B, 1, xp, false), "Harbour"},
+        {Exif(0x010E, 2, std::string("OLYMPUS DIGITAL CAMERA\0", 23), false), ""},
+        // Offsets past the segment read as nothing.
+        {Segment(0xE1, std::string("Exif\0\0II*\0\xFF\xFF\xFF\x7F", 14)), ""},
+        {"", ""},
+    };
+    for (const Row& r : rows) {
+        WriteFileBytes(dir / "own.jpg", jpeg.substr(0, 2) + r.segments + jpeg.substr(2));
+        Picture picture;
+        uint32_t w = 0, h = 0;
+        PhotoCredit credit{"x", "x", "x", "x"};
+        ASSERT_TRUE(DecodePhoto(dir / "own.jpg", 640, 400, picture, w, h, &credit)) << r.title;
+        EXPECT_EQ(credit.title, r.title);
+        EXPECT_EQ(credit.author + credit.licence + credit.page, "") << r.title;
+    }
+    EXPECT_EQ(FileTitle("File:Airbus_A380_(F-HPJA).jpg"), "Airbus A380 (F-HPJA)");
+    EXPECT_EQ(FileTitle("https://commons.wikimedia.org/wiki/File:A%C3%A9ro_1.jpeg"),
+              "A\xC3\xA9ro 1");
+    EXPECT_EQ(FileTitle("https://commons.wikimedia.org/w/index.php?curid=81754323"), "");
+    EXPECT_EQ(FileTitle("81754323.jpg"), "");
+}

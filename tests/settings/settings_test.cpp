@@ -336,6 +336,17 @@ TEST_F(SettingsFile, PhotoFolderIsStoredOnlyWhileSet) {
     SaveSettings();
     EXPECT_EQ(ReadFileBytes(File()).size(), 298u);
 
+    // Photo titles are on unless turned off, and only "off" is stored.
+    Settings.show_titles = 0;
+    SaveSettings();
+    EXPECT_TRUE(Read().ends_with(u"\nshow_newver=1\nshow_titles=0"));
+    Settings = SettingsRecord{};
+    LoadSettings();
+    EXPECT_EQ(Settings.show_titles, 0);
+    Write(std::u16string(kComplete) + u"\nSHOW_TITLES=1");
+    LoadSettings();
+    EXPECT_EQ(Settings.show_titles, 1);
+
     // A folder too long for a path is no folder, never a shortened one.
     Write(std::u16string(kComplete) + u"\nphoto_folder=/" + std::u16string(300, u'a'));
     Settings = SettingsRecord{};
