@@ -15,6 +15,8 @@ struct SlideSlot {
     float contentWidth = 0;  // picture size on the 2048 x 2048 canvas
     float contentHeight = 0;
     BitmapDescription bitmap;  // of the last upload
+    uint32_t backdrop = 0;     // GL texture of the photo's blurred backdrop, made on first use
+    bool hasBackdrop = false;  // `backdrop` holds the backdrop of the photo in `texture`
 };
 
 extern SlideSlot SlideSlots[2];

@@ -33,11 +33,14 @@ enum StandardKey {
     kShowNewVer,
     kTempUnit,
     kPhotoFolder,
+    kBlurEdges,
+    kGentleMotion,
     kKeys
 };
 constexpr std::u16string_view kKeyNames[kKeys] = {
     u"guid",        u"newver",      u"show_weather", u"weather_loc_id",
-    u"weather_loc", u"show_newver", u"temp_unit",    u"photo_folder"};
+    u"weather_loc", u"show_newver", u"temp_unit",    u"photo_folder",
+    u"blur_edges",  u"gentle_motion"};
 
 // The standard key `key` names (any case), or kKeys for any other key.
 int StandardKeyOf(std::u16string_view key) {
@@ -146,6 +149,8 @@ bool WriteSettings(const std::vector<std::pair<std::u16string, std::u16string>>&
     if (text.size() > PathText::kCapacity) text.resize(PathText::kCapacity);
     if (s.temp_unit != 0) add(kTempUnit, std::u16string_view(&s.temp_unit, 1));
     if (!s.photo_folder.empty()) add(kPhotoFolder, s.photo_folder.view());
+    if (s.blur_edges) add(kBlurEdges, u"1");
+    if (s.gentle_motion) add(kGentleMotion, u"1");
 
     PathText path;
     if (!SettingsPath(path)) {
@@ -208,6 +213,12 @@ bool ApplySettingsText(std::u16string_view text) {
             case kPhotoFolder:
                 // A cut path would name another folder: too long is none.
                 if (!s.photo_folder.Assign(value)) s.photo_folder.Clear();
+                break;
+            case kBlurEdges:
+                s.blur_edges = ParseDecimal(value) != 0 ? 1 : 0;
+                break;
+            case kGentleMotion:
+                s.gentle_motion = ParseDecimal(value) != 0 ? 1 : 0;
                 break;
             default:
                 ApplyGalleryEntry(key, value);

@@ -3,6 +3,7 @@
 #include "base/clock.h"
 #include "overlay/gl_renderer.h"
 #include "overlay/slide_slot.h"
+#include "slideshow/photo_framing.h"
 #include "slideshow/photo_prefetch.h"
 #include "slideshow/photo_texture.h"
 #include "slideshow/slideshow.h"
@@ -14,6 +15,7 @@ void RenewTexture(int slot) {
 
 void DeleteTexture(int slot) {
     GlDeleteTexture(SlideSlots[slot].texture);
+    GlDeleteTexture(SlideSlots[slot].backdrop);
     SlideSlots[slot] = SlideSlot{};
 }
 
@@ -27,14 +29,20 @@ void LoadPhoto(const PathText* path, int slot) {
 void Prefetch(const PathText& path) {
     int width = 0, height = 0;
     PhotoDecodeExtent(width, height);
-    PrefetchPhoto(path, width, height);
+    PrefetchPhoto(path, width, height, CurrentSlideshowLook().blurEdges);
 }
 
 void DrawQuad(int slot, float alpha, const SlotGeometry& g) {
     GlDrawClippedQuad(SlideSlots[slot].texture, alpha, g);
 }
+
+void DrawBackdrop(int slot, float alpha, int width, int height, const TextureCrop& crop) {
+    GlDrawTexturedRect(SlideSlots[slot].backdrop, alpha, static_cast<float>(width),
+                       static_cast<float>(height), crop.u0, crop.v0, crop.u1, crop.v1);
+}
 }  // namespace
 
 const SlideshowOps kGlSlideshowOps = {RenewTexture,       DeleteTexture, LoadPhoto,
                                       Prefetch,           GlWindowSize,  GlClearFrame,
-                                      GlUsePixelViewport, DrawQuad,      SleepMillis};
+                                      GlUsePixelViewport, DrawQuad,      SleepMillis,
+                                      DrawBackdrop};
