@@ -135,6 +135,13 @@ constexpr OptionRow kOptions[] = {
      "print the credit of each cached photo that has one:\n"
      "file name, author, licence, page address, title (tab-separated)",
      StoreFlag<&HostOptions::credits>, nullptr},
+    {"blur-edges", nullptr, nullptr,
+     "fill the edges beside a photo with a blur of it, for this run",
+     StoreFlag<&HostOptions::blurEdges>, nullptr},
+    {"gentle-motion", nullptr, nullptr,
+     "zoom and pan each photo slowly, for this run (not when the\n"
+     "desktop asks for reduced motion)",
+     StoreFlag<&HostOptions::gentleMotion>, nullptr},
     {"slide-ms", nullptr, "N", "show each slide for N milliseconds (default 10000)",
      StoreSlideMillis, "--slide-ms needs a number of milliseconds"},
     {"window-id", nullptr, "ID", "draw into the existing X window ID (hex 0x... or decimal)",

@@ -23,6 +23,8 @@ struct HostOptions {
     std::string weather;       // --weather open-meteo|site, empty when not given
     std::u16string folder;     // --folder DIR, empty when not given
     bool credits = false;      // --credits
+    bool blurEdges = false;    // --blur-edges
+    bool gentleMotion = false;  // --gentle-motion
     int32_t slideMillis = -1;  // --slide-ms N, -1 when not given
     bool hasWindowId = false;  // --window-id ID
     uint64_t windowId = 0;

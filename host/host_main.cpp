@@ -24,6 +24,7 @@
 #include "harvest/photo_source_commons.h"
 #include "host/command_line.h"
 #include "host/display_power.h"
+#include "host/reduced_motion.h"
 #include "host/run_mode.h"
 #include "host/saver_host.h"
 #include "net/endpoints.h"
@@ -31,6 +32,7 @@
 #include "settings/gallery_table.h"
 #include "settings/settings.h"
 #include "setup/setup_dialog.h"
+#include "slideshow/photo_framing.h"
 #include "slideshow/slideshow.h"
 #include "weather/weather_feed.h"
 
@@ -101,6 +103,22 @@ bool ApplyServiceOptions(const HostOptions& options) {
     ChosenWeatherProvider = openMeteo ? WeatherProvider::OpenMeteo : WeatherProvider::Site;
     if (options.slideMillis > 0) SaverApp.SlideMillis = options.slideMillis;
     return true;
+}
+
+// How photos are framed: the switches of this run, else the stored ones;
+// motion only while the desktop does not ask for stillness.
+void ChooseSlideshowLook(const HostOptions& options) {
+    SlideshowLook look;
+    {
+        std::lock_guard<std::mutex> lock(SettingsLock);
+        look.blurEdges = options.blurEdges || Settings.blur_edges != 0;
+        look.gentleMotion = options.gentleMotion || Settings.gentle_motion != 0;
+    }
+    if (look.gentleMotion && DesktopWantsReducedMotion()) {
+        look.gentleMotion = false;
+        LogEvent("gentle motion off: the desktop asks for reduced motion");
+    }
+    SetSlideshowLook(look);
 }
 
 void RunSetupLoop() {
@@ -175,6 +193,7 @@ int SaverMain(const std::vector<std::string>& args) {
     }
 
     ChoosePhotoFolder(folder);
+    ChooseSlideshowLook(options);
     const char* modeName = RunMode == Preview ? "preview mode" : "saver mode";
     LogEvent(std::string(modeName) + " started, data folder " + Utf16ToUtf8(DataFolder.view()));
     if (!CreateSaverWindow(options)) {

@@ -115,6 +115,22 @@ void GlDrawOverlayQuad(uint32_t texture, float alpha, float x, float y, float w,
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 }
 
+void GlDrawTexturedRect(uint32_t texture, float alpha, float width, float height, float u0,
+                        float v0, float u1, float v1) {
+    glColor4f(1, 1, 1, alpha);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glBegin(GL_QUADS);
+    glTexCoord2f(u0, v1);
+    glVertex2f(0, height);
+    glTexCoord2f(u1, v1);
+    glVertex2f(width, height);
+    glTexCoord2f(u1, v0);
+    glVertex2f(width, 0);
+    glTexCoord2f(u0, v0);
+    glVertex2f(0, 0);
+    glEnd();
+}
+
 bool TextureHoldsImage(uint32_t texture, int width, int height) {
     if (texture == 0) return false;
     glBindTexture(GL_TEXTURE_2D, texture);

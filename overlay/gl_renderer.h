@@ -42,6 +42,10 @@ void GlDrawClippedQuad(uint32_t texture, float alpha, const SlotGeometry& g);
 // by their alpha, over the rectangle (x, y, w, h) with opacity `alpha`.
 void GlDrawOverlayQuad(uint32_t texture, float alpha, float x, float y, float w, float h, float u,
                        float v);
+// Draws `texture` stretched over (0, 0)-(width, height) with opacity
+// `alpha`, taking the part (u0, v0)-(u1, v1) of it; v grows downwards.
+void GlDrawTexturedRect(uint32_t texture, float alpha, float width, float height, float u0,
+                        float v0, float u1, float v1);
 
 // True when level 0 of `texture` already holds an image of this size in the
 // upload's internal format, whose storage an upload can refill (new storage

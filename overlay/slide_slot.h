@@ -23,6 +23,8 @@ struct SlideSlot {
     int captionHeight = 0;
     int captionMargin = 0;
     int captionMonitorHeight = 0;
+    uint32_t backdrop = 0;     // GL texture of the photo's blurred backdrop, made on first use
+    bool hasBackdrop = false;  // `backdrop` holds the backdrop of the photo in `texture`
 };
 
 extern SlideSlot SlideSlots[2];

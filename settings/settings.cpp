@@ -34,11 +34,14 @@ enum StandardKey {
     kTempUnit,
     kPhotoFolder,
     kShowTitles,
+    kBlurEdges,
+    kGentleMotion,
     kKeys
 };
 constexpr std::u16string_view kKeyNames[kKeys] = {
-    u"guid",        u"newver",    u"show_weather", u"weather_loc_id", u"weather_loc",
-    u"show_newver", u"temp_unit", u"photo_folder", u"show_titles"};
+    u"guid",        u"newver",      u"show_weather", u"weather_loc_id", u"weather_loc",
+    u"show_newver", u"temp_unit",   u"photo_folder", u"show_titles",    u"blur_edges",
+    u"gentle_motion"};
 
 // The standard key `key` names (any case), or kKeys for any other key.
 int StandardKeyOf(std::u16string_view key) {
@@ -148,6 +151,8 @@ bool WriteSettings(const std::vector<std::pair<std::u16string, std::u16string>>&
     if (s.temp_unit != 0) add(kTempUnit, std::u16string_view(&s.temp_unit, 1));
     if (!s.photo_folder.empty()) add(kPhotoFolder, s.photo_folder.view());
     if (s.show_titles == 0) add(kShowTitles, u"0");
+    if (s.blur_edges) add(kBlurEdges, u"1");
+    if (s.gentle_motion) add(kGentleMotion, u"1");
 
     PathText path;
     if (!SettingsPath(path)) {
@@ -213,6 +218,12 @@ bool ApplySettingsText(std::u16string_view text) {
                 break;
             case kShowTitles:
                 s.show_titles = ParseDecimal(value) == 0 ? 0 : 1;
+                break;
+            case kBlurEdges:
+                s.blur_edges = ParseDecimal(value) != 0 ? 1 : 0;
+                break;
+            case kGentleMotion:
+                s.gentle_motion = ParseDecimal(value) != 0 ? 1 : 0;
                 break;
             default:
                 ApplyGalleryEntry(key, value);

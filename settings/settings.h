@@ -28,6 +28,9 @@ struct SettingsRecord {
     char16_t temp_unit = 0;   // 'C' or 'F' once the user chose; 0 follows the system
     PathText photo_folder;    // the user's own photos; empty shows the harvested cache
     int32_t show_titles = 1;  // the caption names the photo; stored only when 0
+    // Switches off by default, stored only while on.
+    int32_t blur_edges = 0;     // a blurred backdrop (or a fill) instead of black beside photos
+    int32_t gentle_motion = 0;  // the slow zoom and pan of each photo
 };
 
 extern SettingsRecord Settings;

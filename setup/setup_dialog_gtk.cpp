@@ -139,6 +139,8 @@ void FillControls() {
         TRUE);
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(Widget("show_newver")), fill.show_newver);
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(Widget("show_titles")), fill.show_titles);
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(Widget("blur_edges")), fill.blur_edges);
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(Widget("gentle_motion")), fill.gentle_motion);
 
     gtk_toggle_button_set_active(
         GTK_TOGGLE_BUTTON(Widget(fill.useFolder ? "source_folder" : "source_gallery")), TRUE);
@@ -164,6 +166,8 @@ void OnOk(GtkButton*, gpointer) {
     choices.show_weather = Ticked("show_weather");
     choices.show_newver = Ticked("show_newver");
     choices.show_titles = Ticked("show_titles");
+    choices.blur_edges = Ticked("blur_edges");
+    choices.gentle_motion = Ticked("gentle_motion");
     choices.tempUnit = Ticked("unit_fahrenheit") ? u'F' : u'C';
     choices.useFolder = Ticked("source_folder");
     choices.folder = g_dialog->folder;

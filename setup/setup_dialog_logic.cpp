@@ -88,6 +88,8 @@ SetupDialogFill FillSetupDialog() {
     fill.show_weather = Settings.show_weather != 0;
     fill.show_newver = Settings.show_newver != 0;
     fill.show_titles = Settings.show_titles != 0;
+    fill.blur_edges = Settings.blur_edges != 0;
+    fill.gentle_motion = Settings.gentle_motion != 0;
     fill.locationEnabled = fill.show_weather;
     fill.tempUnit = TemperatureUnit();
     fill.version = SaverApp.Version;
@@ -113,6 +115,8 @@ std::u16string ApplySetupDialogOk(const SetupDialogChoices& choices,
     ApplyGalleryEntry(kGalleryKey, DecimalText(choices.dloption));
     Settings.show_newver = choices.show_newver ? 1 : 0;
     Settings.show_titles = choices.show_titles ? 1 : 0;
+    Settings.blur_edges = choices.blur_edges ? 1 : 0;
+    Settings.gentle_motion = choices.gentle_motion ? 1 : 0;
     Settings.show_weather = choices.show_weather ? 1 : 0;
     const char16_t unit = TemperatureUnitFrom(std::u16string_view(&choices.tempUnit, 1));
     const bool unitChanged = unit != 0 && unit != TemperatureUnit();

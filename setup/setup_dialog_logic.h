@@ -31,6 +31,8 @@ struct SetupDialogFill {
     std::u16string folder;         // the stored folder; empty when none
     std::u16string cacheLine;      // what the cache holds, e.g. "Cache: 87 photos, 143 MB"
     bool cacheClearable = false;   // "Clear cache" can be pressed: the cache holds a photo
+    bool blur_edges = false;
+    bool gentle_motion = false;
 };
 
 // The location label when the stored place is none the weather provider knows.
@@ -84,6 +86,8 @@ struct SetupDialogChoices {
     char16_t tempUnit = 0;    // 'C' or 'F'; 0 keeps the unit shown
     bool useFolder = false;   // "Photos from my folder" is chosen
     std::u16string folder{};  // the folder shown, empty when none
+    bool blur_edges = false;
+    bool gentle_motion = false;
 };
 
 // OK: stores the choices in Settings and, when `pending` names another place

@@ -56,6 +56,8 @@ constexpr int kChooseFolderId = 1024;
 constexpr int kCacheLineId = 1025;
 constexpr int kClearCacheId = 1026;
 constexpr int kShowTitlesId = 1027;
+constexpr int kBlurEdgesId = 1028;
+constexpr int kGentleMotionId = 1029;
 // The template's texts hold "%s" where a version goes; 1005 starts empty.
 constexpr char16_t kVersionMark[] = u"%s";
 constexpr char16_t kNewVersionFormat[] =
@@ -181,6 +183,8 @@ void FillControls(HWND dialog) {
                      fill.tempUnit == u'F' ? kFahrenheitId : kCelsiusId);
     CheckDlgButton(dialog, kShowNewVersionId, fill.show_newver ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(dialog, kShowTitlesId, fill.show_titles ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(dialog, kBlurEdgesId, fill.blur_edges ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(dialog, kGentleMotionId, fill.gentle_motion ? BST_CHECKED : BST_UNCHECKED);
     CheckRadioButton(dialog, kSourceGalleryId, kSourceFolderId,
                      fill.useFolder ? kSourceFolderId : kSourceGalleryId);
     EnableSource(dialog, fill.useFolder);
@@ -213,6 +217,8 @@ bool PressOk(HWND dialog) {
         static_cast<int>(SendDlgItemMessageW(dialog, kGalleryId, CB_GETCURSEL, 0, 0));
     choices.show_newver = Ticked(dialog, kShowNewVersionId);
     choices.show_titles = Ticked(dialog, kShowTitlesId);
+    choices.blur_edges = Ticked(dialog, kBlurEdgesId);
+    choices.gentle_motion = Ticked(dialog, kGentleMotionId);
     choices.show_weather = Ticked(dialog, kShowWeatherId);
     choices.tempUnit = Ticked(dialog, kFahrenheitId) ? u'F' : u'C';
     choices.useFolder = Ticked(dialog, kSourceFolderId);

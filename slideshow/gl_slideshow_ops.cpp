@@ -4,6 +4,7 @@
 #include "overlay/gl_renderer.h"
 #include "overlay/slide_slot.h"
 #include "slideshow/photo_caption.h"
+#include "slideshow/photo_framing.h"
 #include "slideshow/photo_prefetch.h"
 #include "slideshow/photo_texture.h"
 #include "slideshow/slideshow.h"
@@ -16,6 +17,7 @@ void RenewTexture(int slot) {
 void DeleteTexture(int slot) {
     GlDeleteTexture(SlideSlots[slot].texture);
     DeleteCaptionTexture(slot);
+    GlDeleteTexture(SlideSlots[slot].backdrop);
     SlideSlots[slot] = SlideSlot{};
 }
 
@@ -29,7 +31,7 @@ void LoadPhoto(const PathText* path, int slot) {
 void Prefetch(const PathText& path) {
     int width = 0, height = 0;
     PhotoDecodeExtent(width, height);
-    PrefetchPhoto(path, width, height);
+    PrefetchPhoto(path, width, height, CurrentSlideshowLook().blurEdges);
 }
 
 void DrawQuad(int slot, float alpha, const SlotGeometry& g) {
@@ -42,8 +44,14 @@ void DrawCaption(int slot, float alpha, int W, int H) {
         GlDrawOverlayQuad(SlideSlots[slot].captionTexture, alpha, q.x, q.y, q.width, q.height, q.u,
                           q.v);
 }
+
+void DrawBackdrop(int slot, float alpha, int width, int height, const TextureCrop& crop) {
+    GlDrawTexturedRect(SlideSlots[slot].backdrop, alpha, static_cast<float>(width),
+                       static_cast<float>(height), crop.u0, crop.v0, crop.u1, crop.v1);
+}
 }  // namespace
 
-const SlideshowOps kGlSlideshowOps = {RenewTexture, DeleteTexture, LoadPhoto,          Prefetch,
-                                      GlWindowSize, GlClearFrame,  GlUsePixelViewport, DrawQuad,
-                                      SleepMillis,  DrawCaption};
+const SlideshowOps kGlSlideshowOps = {RenewTexture,       DeleteTexture, LoadPhoto,
+                                      Prefetch,           GlWindowSize,  GlClearFrame,
+                                      GlUsePixelViewport, DrawQuad,      SleepMillis,
+                                      DrawCaption,        DrawBackdrop};

@@ -16,6 +16,7 @@
 
 #include "base/process_state.h"
 #include "base/text.h"
+#include "photos/photo_backdrop.h"
 #include "photos/photo_decode.h"
 
 namespace {
@@ -26,8 +27,10 @@ struct DecodeJob {
     PathText path;
     int screenWidth = 0;
     int screenHeight = 0;
+    bool backdrop = false;
     bool operator==(const DecodeJob& o) const {
-        return path == o.path && screenWidth == o.screenWidth && screenHeight == o.screenHeight;
+        return path == o.path && screenWidth == o.screenWidth &&
+               screenHeight == o.screenHeight && backdrop == o.backdrop;
     }
 };
 
@@ -46,6 +49,7 @@ struct Prefetcher {
     uint32_t width = 0;
     uint32_t height = 0;
     PhotoCredit credit;  // read from the bytes decoded into `ready`
+    Picture backdrop;    // made from `ready` when the job asked for it
     Picture spare;       // storage for the next decode, on either thread
 };
 Prefetcher& g_prefetch = *new Prefetcher;  // never destroyed: see the note above
@@ -71,6 +75,8 @@ void DecodeThread() {
         PhotoCredit credit;
         bool ok = DecodePhoto(ToPath(job.path.view()), job.screenWidth, job.screenHeight, work, w,
                               h, &credit);
+        Picture backdrop;
+        if (ok && job.backdrop) MakePhotoBackdrop(work, backdrop);
         lock.lock();
         g_prefetch.decoding = false;
         if (!g_prefetch.requested && g_prefetch.job == job) {
@@ -79,6 +85,7 @@ void DecodeThread() {
             g_prefetch.width = w;
             g_prefetch.height = h;
             g_prefetch.credit = std::move(credit);
+            g_prefetch.backdrop = std::move(backdrop);
             g_prefetch.done = true;
         } else {
             // A newer request replaced this one meanwhile: its result is not wanted.
@@ -97,7 +104,7 @@ enum class Prefetched { No, Decoded, Failed };
 // waiting while it is being decoded; otherwise gives `out` the spare storage
 // to decode into. No when the decoder has nothing for this job.
 Prefetched TakePrefetched(const DecodeJob& job, Picture& out, uint32_t& width, uint32_t& height,
-                          PhotoCredit* credit) {
+                          PhotoCredit* credit, Picture* backdrop) {
     std::unique_lock<std::mutex> lock(g_prefetch.lock);
     if (g_prefetch.job == job) {
         g_prefetch.changed.wait(lock, [] {
@@ -115,6 +122,7 @@ Prefetched TakePrefetched(const DecodeJob& job, Picture& out, uint32_t& width, u
     width = g_prefetch.width;
     height = g_prefetch.height;
     if (credit) *credit = std::move(g_prefetch.credit);
+    if (backdrop) *backdrop = std::move(g_prefetch.backdrop);
     return Prefetched::Decoded;
 }
 
@@ -124,9 +132,9 @@ bool FileExists(const PathText& path) {
 }
 }  // namespace
 
-void PrefetchPhoto(const PathText& path, int screenWidth, int screenHeight) {
+void PrefetchPhoto(const PathText& path, int screenWidth, int screenHeight, bool backdrop) {
     if (!PhotoDecoderRunsOnAnyThread() || StopRequested.load()) return;
-    const DecodeJob job{path, screenWidth, screenHeight};
+    const DecodeJob job{path, screenWidth, screenHeight, backdrop};
     std::lock_guard<std::mutex> lock(g_prefetch.lock);
     if (g_prefetch.job == job && (g_prefetch.requested || g_prefetch.decoding || g_prefetch.done))
         return;
@@ -144,9 +152,9 @@ void PrefetchPhoto(const PathText& path, int screenWidth, int screenHeight) {
 }
 
 bool ObtainPhoto(const PathText& path, int screenWidth, int screenHeight, Picture& out,
-                 uint32_t& width, uint32_t& height, PhotoCredit* credit) {
-    const DecodeJob job{path, screenWidth, screenHeight};
-    switch (TakePrefetched(job, out, width, height, credit)) {
+                 uint32_t& width, uint32_t& height, PhotoCredit* credit, Picture* backdrop) {
+    const DecodeJob job{path, screenWidth, screenHeight, backdrop != nullptr};
+    switch (TakePrefetched(job, out, width, height, credit, backdrop)) {
         case Prefetched::Decoded:
             return FileExists(path);
         case Prefetched::Failed:
@@ -154,7 +162,12 @@ bool ObtainPhoto(const PathText& path, int screenWidth, int screenHeight, Pictur
         case Prefetched::No:
             break;
     }
-    return DecodePhoto(ToPath(path.view()), screenWidth, screenHeight, out, width, height, credit);
+    // A decoder bound to the main thread, or a change that came before the
+    // prefetch: the backdrop is made here too, once.
+    if (!DecodePhoto(ToPath(path.view()), screenWidth, screenHeight, out, width, height, credit))
+        return false;
+    if (backdrop) MakePhotoBackdrop(out, *backdrop);
+    return true;
 }
 
 void ReturnPhotoStorage(Picture&& picture) {

@@ -4,11 +4,13 @@
 #include <utility>
 
 #include "base/saver_app.h"
+#include "overlay/gl_renderer.h"
 #include "overlay/image_canvas.h"
 #include "overlay/overlay_texture.h"
 #include "photos/photo_fit.h"
 #include "settings/settings.h"
 #include "slideshow/photo_caption.h"
+#include "slideshow/photo_framing.h"
 #include "slideshow/photo_prefetch.h"
 
 void LoadPhotoTexture(const PathText* path, uint32_t texture, int slot, int screenWidth,
@@ -21,8 +23,13 @@ void LoadPhotoTexture(const PathText* path, uint32_t texture, int slot, int scre
     CanvasRect drawn;
     uint32_t width = 0, height = 0;
     PhotoCredit credit;
+    Picture backdrop;
+    const bool wantBackdrop = CurrentSlideshowLook().blurEdges;
+    SlideSlot& s = SlideSlots[slot];
+    s.hasBackdrop = false;
     if (canvas && path &&
-        ObtainPhoto(*path, screenWidth, screenHeight, decoded, width, height, &credit)) {
+        ObtainPhoto(*path, screenWidth, screenHeight, decoded, width, height, &credit,
+                    wantBackdrop ? &backdrop : nullptr)) {
         fit = FitPhotoToCanvas(width, height);
         const int side = SaverApp.TextureSize;
         const int w = static_cast<int>(fit.width);
@@ -31,6 +38,13 @@ void LoadPhotoTexture(const PathText* path, uint32_t texture, int slot, int scre
         const int top = static_cast<int>(static_cast<float>(side) - fit.height) / 2;
         canvas->DrawPicture(decoded, left, top, w, h);
         drawn = CanvasRect{left, top, left + w, top + h};
+        if (backdrop.width > 0) {
+            if (s.backdrop == 0) s.backdrop = GlNewTexture();
+            // Premultiplied ARGB words are BGRA bytes on every target we build for.
+            UploadBgraTexture(s.backdrop, reinterpret_cast<const uint8_t*>(backdrop.pixels.data()),
+                              backdrop.width, backdrop.height);
+            s.hasBackdrop = true;
+        }
     }
     ReturnPhotoStorage(std::move(decoded));
     UploadTextureCanvas(slot, texture, fit.width, fit.height, drawn);

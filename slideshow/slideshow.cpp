@@ -18,9 +18,12 @@
 // contents and opacities, in which viewport) and skips the clear, the draw
 // and the present when that description equals the last one presented. On a
 // software renderer redrawing a still slide 50 times a second costs a core.
+// Gentle motion (photo_framing.h) makes every frame of a photo differ, by
+// its progress through the slide's time on screen; panels never move.
 #include "slideshow/slideshow.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "base/clock.h"
 #include "base/saver_app.h"
@@ -28,6 +31,7 @@
 #include "photos/photo_folder.h"
 #include "photos/photo_list.h"
 #include "photos/photo_source.h"
+#include "slideshow/photo_framing.h"
 #include "slideshow/shuffle_deck.h"
 
 int32_t SlideState = Start;
@@ -54,6 +58,7 @@ struct FrameItem {
     int slot = 0;
     uint32_t contents = 0;
     float alpha = 0;
+    float progress = 0;  // of the slide's move; 0 without motion
     bool operator==(const FrameItem&) const = default;
 };
 struct FrameView {
@@ -64,6 +69,14 @@ struct FrameView {
 };
 
 uint32_t g_slotContents[2] = {};
+// Per slot: it holds a photo (panels are neither moved, filled nor given a
+// backdrop), the move chosen for it, and when its contents first showed.
+bool g_slotIsPhoto[2] = {};
+SlideMotion g_motion[2];
+uint32_t g_motionContents[2] = {};
+uint32_t g_motionSince[2] = {};
+uint32_t g_motionRandom = 1;
+bool g_nextZoomIn = true;
 ViewportList g_viewports;  // none: the whole window
 FrameView g_lastPresented;
 bool g_redrawRequested = true;
@@ -87,8 +100,36 @@ void EndFrame() {
     g_frameBeganKnown = true;
 }
 
-void NoteSlotFilled(int slot) {
+void NoteSlotFilled(int slot, bool photo = false) {
     ++g_slotContents[slot];
+    g_slotIsPhoto[slot] = photo;
+    if (!photo) return;
+    // xorshift32: any spread will do, and tests stay repeatable per start.
+    g_motionRandom ^= g_motionRandom << 13;
+    g_motionRandom ^= g_motionRandom >> 17;
+    g_motionRandom ^= g_motionRandom << 5;
+    g_motion[slot] = NextSlideMotion(g_motionRandom, g_nextZoomIn);
+    g_nextZoomIn = !g_nextZoomIn;
+}
+
+// A slide's time on screen: its fade in, its display time and its fade out.
+uint32_t SlideOnScreenMillis() {
+    const auto fadeFrames = static_cast<uint32_t>(1.0f / SaverApp.FadeStep) + 1;
+    return static_cast<uint32_t>(SaverApp.SlideMillis) + 2 * fadeFrames * kFramePauseMillis;
+}
+
+// How far the slot's move has come: 0 when it first shows, 1 when its
+// slide's time on screen is over (and there it stays).
+float MotionProgress(int slot) {
+    if (!CurrentSlideshowLook().gentleMotion || !g_slotIsPhoto[slot]) return 0;
+    const uint32_t now = TickCount();
+    if (g_motionContents[slot] != g_slotContents[slot]) {
+        g_motionContents[slot] = g_slotContents[slot];
+        g_motionSince[slot] = now;
+    }
+    const float t = static_cast<float>(now - g_motionSince[slot]) /
+                    static_cast<float>(SlideOnScreenMillis());
+    return std::min(t, 1.0f);
 }
 
 // Loads list entry k into slot s (no photo when k has left the list).
@@ -97,7 +138,7 @@ void LoadEntry(int32_t k, int s) {
     PathText path;
     bool found = PhotoPathAt(k, path);
     g_ops->loadPhoto(found ? &path : nullptr, s);
-    NoteSlotFilled(s);
+    NoteSlotFilled(s, found);
 }
 
 // The next of the user's photos into slot s: drawn from the deck, and
@@ -144,6 +185,8 @@ void StepStart() {
     PhotoIndex = 0;
     IntroFade = true;
     ResetDeck(g_deck, TickCount());
+    g_motionRandom = TickCount() | 1u;
+    g_nextZoomIn = true;
     int32_t n = PhotoCount();
     if (n == 0) {
         SlideState = NoPhotos;
@@ -277,7 +320,29 @@ int64_t ChangesDue(uint32_t now) {
 }
 
 void AddItem(FrameView& view, int slot, float alpha) {
-    view.items[view.count++] = FrameItem{slot, g_slotContents[slot], alpha};
+    view.items[view.count++] = FrameItem{slot, g_slotContents[slot], alpha, MotionProgress(slot)};
+}
+
+// One item in a W x H viewport: a photo's backdrop where it does not fill
+// the monitor (when the look asks for edges), then the photo, moved.
+void DrawItem(const FrameItem& item, int W, int H) {
+    const SlideSlot& s = SlideSlots[item.slot];
+    const SlideshowLook& look = CurrentSlideshowLook();
+    const bool photo = g_slotIsPhoto[item.slot];
+    const bool fill =
+        photo && look.blurEdges && PhotoFillsMonitor(s.contentWidth, s.contentHeight, W, H);
+    if (photo && look.blurEdges && !fill && s.hasBackdrop && g_ops->drawBackdrop)
+        g_ops->drawBackdrop(item.slot, item.alpha, W, H,
+                            BackdropCrop(s.contentWidth, s.contentHeight, W, H));
+    SlotGeometry g;
+    if (!ComputeSlotGeometry(s.contentWidth, s.contentHeight, W, H, g, fill)) return;
+    if (photo && look.gentleMotion) {
+        const float k = std::abs(g.x1 - g.x0) / static_cast<float>(SaverApp.TextureSize);
+        MoveSlotGeometry(g, MotionPoseAt(g_motion[item.slot], item.progress, s.contentWidth * k,
+                                         s.contentHeight * k, W, H,
+                                         s.contentHeight > s.contentWidth));
+    }
+    g_ops->drawQuad(item.slot, item.alpha, g);
 }
 
 // The slots this frame shows, advancing the fades and the states they end.
@@ -314,13 +379,13 @@ void OnCacheScanned() {
 }
 }  // namespace
 
-bool ComputeSlotGeometry(float w, float h, int W, int H, SlotGeometry& out) {
+bool ComputeSlotGeometry(float w, float h, int W, int H, SlotGeometry& out, bool fill) {
     if (!(w > 0) || !(h > 0) || W <= 0 || H <= 0) return false;
     const float fw = static_cast<float>(W);
     const float fh = static_cast<float>(H);
     const float sx = fw * kPercent / w;
     const float sy = fh * kPercent / h;
-    const float k = std::min(sx, sy);
+    const float k = fill ? std::max(sx, sy) : std::min(sx, sy);
     const float q = static_cast<float>(SaverApp.TextureSize) * k / kPercent;
     const float dw = w * k / kPercent;
     const float dh = h * k / kPercent;
@@ -334,6 +399,16 @@ bool ComputeSlotGeometry(float w, float h, int W, int H, SlotGeometry& out) {
                                  {0, -1, 0, (fh + dh) * 0.5f}};
     std::copy(&planes[0][0], &planes[0][0] + 16, &out.planes[0][0]);
     return true;
+}
+
+void MoveSlotGeometry(SlotGeometry& g, const MotionPose& pose) {
+    g.x0 = g.x0 * pose.zoom + pose.tx;
+    g.x1 = g.x1 * pose.zoom + pose.tx;
+    g.y0 = g.y0 * pose.zoom + pose.ty;
+    g.y1 = g.y1 * pose.zoom + pose.ty;
+    // a x + b y + d >= 0 over the unmoved points is, over the moved ones,
+    // a x' + b y' + (d zoom - a tx - b ty) >= 0.
+    for (auto& p : g.planes) p[3] = p[3] * pose.zoom - p[0] * pose.tx - p[1] * pose.ty;
 }
 
 void AttachSlideshow(const SlideshowOps& ops, const SlideshowHooks& hooks) {
@@ -369,10 +444,7 @@ void UpdateSlideshow() {
 }
 
 void DrawSlot(int slot, float alpha, int W, int H) {
-    const SlideSlot& s = SlideSlots[slot];
-    SlotGeometry g;
-    if (ComputeSlotGeometry(s.contentWidth, s.contentHeight, W, H, g))
-        g_ops->drawQuad(slot, alpha, g);
+    DrawItem(FrameItem{slot, g_slotContents[slot], alpha, 0}, W, H);
 }
 
 int DrawFrame() {
@@ -388,8 +460,7 @@ int DrawFrame() {
         for (int v = 0; v < view.viewports.count; ++v) {
             const ViewportRect& r = view.viewports.items[v];
             g_ops->useViewport(r.x, r.y, r.width, r.height);
-            for (int i = 0; i < view.count; ++i)
-                DrawSlot(view.items[i].slot, view.items[i].alpha, r.width, r.height);
+            for (int i = 0; i < view.count; ++i) DrawItem(view.items[i], r.width, r.height);
             // Captions over both photos, each with its photo's opacity: in
             // a cross-fade one fades out while the other fades in.
             if (g_ops->drawCaption)

@@ -7,11 +7,15 @@
 
 #include "base/fixed_text.h"
 #include "overlay/gl_renderer.h"
+#include "slideshow/photo_framing.h"
 
 // The scale, centring and clipping of a slot whose picture is w x h on the
-// canvas, in a W x H viewport, in 32-bit float arithmetic. False when the
+// canvas, in a W x H viewport, in 32-bit float arithmetic: fitted inside it,
+// or with `fill` covering it (the viewport cuts the rest). False when the
 // slot has no picture (0 x 0) or the viewport is empty: nothing to draw.
-bool ComputeSlotGeometry(float w, float h, int W, int H, SlotGeometry& out);
+bool ComputeSlotGeometry(float w, float h, int W, int H, SlotGeometry& out, bool fill = false);
+// The geometry moved by a pose of the gentle motion, clip planes included.
+void MoveSlotGeometry(SlotGeometry& g, const MotionPose& pose);
 
 struct SlideshowOps {
     // Gives the slot a texture to fill. A slot that has one keeps it, so
@@ -35,4 +39,7 @@ struct SlideshowOps {
     // Draws the caption of the slot's photo with opacity `alpha` in its
     // corner of a W x H viewport (photo_caption.h); null draws none.
     void (*drawCaption)(int slot, float alpha, int W, int H) = nullptr;
+    // Draws the slot's backdrop (the photo blurred) over the whole viewport
+    // of width x height, taking the part `crop` of it.
+    void (*drawBackdrop)(int slot, float alpha, int width, int height, const TextureCrop& crop) = nullptr;
 };

@@ -100,7 +100,9 @@ TEST(DisplayPower, NothingIsDrawnWhileOffAndTheDuePhotoComesBack) {
         }
         EXPECT_GE(presented, row.minPresented);
         EXPECT_LE(presented, row.maxPresented);
-        if (row.power == Power::Off) EXPECT_TRUE(PhotoIndex == index && SlideState == state);
+        if (row.power == Power::Off) {
+            EXPECT_TRUE(PhotoIndex == index && SlideState == state);
+        }
         if (row.changesShown < 0) continue;
         const int32_t shown = ShownPhoto();
         ASSERT_GE(shown, 0);

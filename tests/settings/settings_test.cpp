@@ -64,6 +64,34 @@ TEST_F(SettingsFile, FirstStartWritesTheExactDefaultFile) {
     EXPECT_EQ(SaverApp.RefreshSeconds, 604800);
 }
 
+// Switches stored only while they differ from their default: a fresh file
+// keeps its size, and each comes back as it was stored.
+TEST_F(SettingsFile, SwitchesAreStoredOnlyWhileChanged) {
+    struct {
+        int32_t SettingsRecord::*field;
+        const char16_t* entry;
+    } const rows[] = {
+        {&SettingsRecord::blur_edges, u"\nblur_edges=1"},
+        {&SettingsRecord::gentle_motion, u"\ngentle_motion=1"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(Utf16ToUtf8(row.entry));
+        Settings = SettingsRecord{};
+        LoadSettings();
+        ASSERT_EQ(ReadFileBytes(File()).size(), 298u);
+        const int32_t fresh = Settings.*row.field;
+        Settings.*row.field = 1 - fresh;
+        ASSERT_FALSE(SaveSettings());
+        EXPECT_TRUE(Read().ends_with(row.entry)) << Utf16ToUtf8(Read());
+        Settings = SettingsRecord{};
+        LoadSettings();
+        EXPECT_EQ(Settings.*row.field, 1 - fresh);
+        Settings.*row.field = fresh;
+        ASSERT_FALSE(SaveSettings());
+        EXPECT_EQ(ReadFileBytes(File()).size(), 298u);
+    }
+}
+
 TEST_F(SettingsFile, CompleteFileLoadsWithoutRewriting) {
     Write(kComplete);
     auto before = std::filesystem::last_write_time(File());

@@ -81,7 +81,8 @@ void RecordInterlude(Interlude, int slot) {
 
 const SlideshowOps kRecordingOps = {RecordRenew,    RecordDelete, RecordLoad,
                                     RecordPrefetch, RecordSize,   Nothing,
-                                    NoViewport,     NoQuad,       NoPause};
+                                    NoViewport,     NoQuad,       NoPause,
+                                    nullptr};
 const SlideshowHooks kRecordingHooks = [] {
     SlideshowHooks hooks = kTriggerHooks;
     hooks.paintInterlude = RecordInterlude;

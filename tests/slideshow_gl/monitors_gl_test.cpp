@@ -16,6 +16,7 @@
 #include "host/saver_host.h"
 #include "host/triggers.h"
 #include "overlay/slide_slot.h"
+#include "slideshow/photo_framing.h"
 #include "slideshow/slideshow.h"
 #include "support/temp_dir.h"
 #include "support/test_photos.h"
@@ -45,6 +46,7 @@ class Monitors : public ::testing::Test {
     }
     void TearDown() override {
         if (windowOpen) DestroySaverWindow();
+        SetSlideshowLook({});
         ResetClocks();
     }
     void Open(int32_t mode) {
@@ -147,4 +149,32 @@ TEST_F(Monitors, APreviewIsOneViewport) {
     ASSERT_EQ(views.count, 1);
     EXPECT_EQ(views.items[0].x, 0);
     EXPECT_EQ(views.items[0].width, 640);
+}
+
+// The same 3:2 photo (red over blue) with blurred edges: A (16:9) would lose
+// too much to a crop and shows it over its darkened backdrop; B and C (4:3)
+// lose 11 % and are filled. With motion, the end of the slide shows A's
+// photo zoomed in over the backdrop it left.
+TEST_F(Monitors, EachMonitorIsFramedOnItsOwnWithBlurredEdgesAndMotion) {
+    WriteTestJpeg(dir / "a.jpg", 1024, 683, kRed, kBlue);
+    SetSlideshowLook({.blurEdges = true, .gentleMotion = true});
+    Open(Saver);
+    const Rgb darkRed{116, 25, 25}, darkBlue{25, 25, 116};
+    struct {
+        int x, y;
+        Rgb expected;
+    } const rows[] = {
+        {50, 100, darkRed},  {1230, 100, darkRed}, {50, 620, darkBlue},  // A's edges
+        {640, 100, kRed},    {640, 620, kBlue},                          // A's photo
+        {1792, 20, kRed},    {1792, 750, kBlue},   {1283, 300, kRed},    // B filled
+        {2704, 10, kRed},    {2704, 590, kBlue},   {2306, 150, kRed},    // C filled
+    };
+    for (const auto& r : rows)
+        EXPECT_TRUE(Near(At(r.x, r.y), r.expected, 20)) << r.x << "," << r.y << " " << At(r.x, r.y);
+    // Zoomed to 1.08 about a point near the centre: the photo now covers
+    // x = 80, about 60 pixels into what was backdrop.
+    SetManualTickCount(TickCount() + 20000);
+    DrawFrame();
+    EXPECT_TRUE(Near(At(80, 200), kRed, 20)) << At(80, 200);
+    EXPECT_TRUE(Near(At(30, 200), darkRed, 20)) << At(30, 200);
 }

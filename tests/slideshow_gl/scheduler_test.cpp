@@ -96,7 +96,8 @@ void RecordPrefetch(const PathText& path) {
 
 const SlideshowOps kRecordingOps = {RecordRenew,       RecordDelete,   RecordLoad,
                                     RecordPrefetch,    RecordViewport, RecordClear,
-                                    RecordUseViewport, RecordQuad,     RecordPause};
+                                    RecordUseViewport, RecordQuad,     RecordPause,
+                                    nullptr};
 // The saver's own triggers, with the interludes recorded instead of painted.
 const SlideshowHooks kRecordingHooks = [] {
     SlideshowHooks hooks = kTriggerHooks;
