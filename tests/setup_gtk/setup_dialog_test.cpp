@@ -224,7 +224,7 @@ TEST_F(SetupDialogTest, ALongLocationNameKeepsTheTemplatesWidth) {
     g_object_unref(shot);
     GtkAllocation titles;
     gtk_widget_get_allocation(Find("show_titles"), &titles);
-    EXPECT_EQ(titles.y, 214);
+    EXPECT_EQ(titles.y, 229);
     gtk_widget_destroy(GTK_WIDGET(window));
     Settings.weather_loc.Assign(std::u16string(90, u'W') + u", Far Away");
     Open();

@@ -214,7 +214,7 @@ TEST(OpenMeteoForecast, NullsAndShortArraysNeverShiftDays) {
 }
 
 TEST(OpenMeteoForecast, RefusalsAndGarbageGiveNoReport) {
-    for (const std::string reply :
+    for (const std::string& reply :
          {std::string(kRateLimited), std::string(kOverloaded), std::string(kBadRequest),
           std::string("<html><body>502 Bad Gateway</body></html>"), std::string("[]"),
           Forecast().substr(0, 700), std::string()}) {
