@@ -22,8 +22,9 @@ namespace {
 constexpr std::u16string_view kFileName = u"settings.cfg";
 
 // The keys the writer adds when a caller does not pass them, in file order.
-// kTempUnit and kPhotoFolder come last and only while set, after the bound
-// below, so that the six keys and the gallery read as they always did.
+// kTempUnit, kPhotoFolder and kDownloadAnyway come last and only while set,
+// after the bound below, so that the six keys and the gallery read as they
+// always did and a fresh file keeps its size.
 enum StandardKey {
     kGuid,
     kNewVer,
@@ -33,11 +34,12 @@ enum StandardKey {
     kShowNewVer,
     kTempUnit,
     kPhotoFolder,
+    kDownloadAnyway,
     kKeys
 };
 constexpr std::u16string_view kKeyNames[kKeys] = {
-    u"guid",        u"newver",      u"show_weather", u"weather_loc_id",
-    u"weather_loc", u"show_newver", u"temp_unit",    u"photo_folder"};
+    u"guid",        u"newver",    u"show_weather", u"weather_loc_id", u"weather_loc",
+    u"show_newver", u"temp_unit", u"photo_folder", u"download_anyway"};
 
 // The standard key `key` names (any case), or kKeys for any other key.
 int StandardKeyOf(std::u16string_view key) {
@@ -146,6 +148,8 @@ bool WriteSettings(const std::vector<std::pair<std::u16string, std::u16string>>&
     if (text.size() > PathText::kCapacity) text.resize(PathText::kCapacity);
     if (s.temp_unit != 0) add(kTempUnit, std::u16string_view(&s.temp_unit, 1));
     if (!s.photo_folder.empty()) add(kPhotoFolder, s.photo_folder.view());
+    if (s.download_anyway != 0 || s.download_anyway_stored)
+        add(kDownloadAnyway, s.download_anyway != 0 ? u"1" : u"0");
 
     PathText path;
     if (!SettingsPath(path)) {
@@ -208,6 +212,10 @@ bool ApplySettingsText(std::u16string_view text) {
             case kPhotoFolder:
                 // A cut path would name another folder: too long is none.
                 if (!s.photo_folder.Assign(value)) s.photo_folder.Clear();
+                break;
+            case kDownloadAnyway:
+                s.download_anyway = ParseDecimal(value) == 1 ? 1 : 0;
+                s.download_anyway_stored = true;
                 break;
             default:
                 ApplyGalleryEntry(key, value);

@@ -27,6 +27,10 @@ struct SettingsRecord {
     int32_t show_newver = 1;
     char16_t temp_unit = 0;  // 'C' or 'F' once the user chose; 0 follows the system
     PathText photo_folder;   // the user's own photos; empty shows the harvested cache
+    // Photos are downloaded on battery and on metered links too (1); by
+    // default they wait. Written only once the file held it or it was changed.
+    int32_t download_anyway = 0;
+    bool download_anyway_stored = false;
 };
 
 extern SettingsRecord Settings;

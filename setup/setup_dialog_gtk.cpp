@@ -138,6 +138,7 @@ void FillControls() {
         GTK_TOGGLE_BUTTON(Widget(fill.tempUnit == u'F' ? "unit_fahrenheit" : "unit_celsius")),
         TRUE);
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(Widget("show_newver")), fill.show_newver);
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(Widget("download_anyway")), fill.downloadAnyway);
 
     gtk_toggle_button_set_active(
         GTK_TOGGLE_BUTTON(Widget(fill.useFolder ? "source_folder" : "source_gallery")), TRUE);
@@ -165,6 +166,7 @@ void OnOk(GtkButton*, gpointer) {
     choices.tempUnit = Ticked("unit_fahrenheit") ? u'F' : u'C';
     choices.useFolder = Ticked("source_folder");
     choices.folder = g_dialog->folder;
+    choices.downloadAnyway = Ticked("download_anyway");
     if (const std::u16string refusal = ApplySetupDialogOk(choices, PendingLocation);
         !refusal.empty()) {
         Warn(refusal);  // the dialog stays open for another choice or another try

@@ -55,6 +55,7 @@ constexpr int kFolderNameId = 1023;
 constexpr int kChooseFolderId = 1024;
 constexpr int kCacheLineId = 1025;
 constexpr int kClearCacheId = 1026;
+constexpr int kDownloadAnywayId = 1027;
 // The template's texts hold "%s" where a version goes; 1005 starts empty.
 constexpr char16_t kVersionMark[] = u"%s";
 constexpr char16_t kNewVersionFormat[] =
@@ -179,6 +180,7 @@ void FillControls(HWND dialog) {
     CheckRadioButton(dialog, kCelsiusId, kFahrenheitId,
                      fill.tempUnit == u'F' ? kFahrenheitId : kCelsiusId);
     CheckDlgButton(dialog, kShowNewVersionId, fill.show_newver ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(dialog, kDownloadAnywayId, fill.downloadAnyway ? BST_CHECKED : BST_UNCHECKED);
     CheckRadioButton(dialog, kSourceGalleryId, kSourceFolderId,
                      fill.useFolder ? kSourceFolderId : kSourceGalleryId);
     EnableSource(dialog, fill.useFolder);
@@ -214,6 +216,7 @@ bool PressOk(HWND dialog) {
     choices.tempUnit = Ticked(dialog, kFahrenheitId) ? u'F' : u'C';
     choices.useFolder = Ticked(dialog, kSourceFolderId);
     choices.folder = g_setup.folder;
+    choices.downloadAnyway = Ticked(dialog, kDownloadAnywayId);
     const std::u16string refusal = ApplySetupDialogOk(choices, PendingLocation);
     if (refusal.empty()) return true;
     AskUser(dialog, refusal, MB_OK | MB_ICONWARNING);

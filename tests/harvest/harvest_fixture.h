@@ -29,9 +29,11 @@ class HarvestTest : public ::testing::Test {
     static constexpr char kPhotoPath[] = "/aviation-photos/photos/";
 
     void SetUp() override {
+        // No system bus: the machine's own power and link state never hold a pass.
+        setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/skyreel-test-bus", 1);
         ASSERT_TRUE(SetSiteOverride(server.BaseUrl()));
         ScanCache();
-        NewPhotoCount = 0;
+        BeginPass();
         ResetHarvestBackoff();
         SetHarvestPauseStepMillis(1);
         // Every photo's bytes name its path, so a test can tell them apart;

@@ -75,6 +75,7 @@ TEST_F(SetupDialogTest, OkStoresTheChoicesAndKeepsTheWeatherOfAnUnchangedLocatio
     gtk_combo_box_set_active(GTK_COMBO_BOX(Find("gallery")), 3);
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(Find("show_newver")), FALSE);
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(Find("show_weather")), FALSE);
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(Find("download_anyway")), TRUE);
     gtk_button_clicked(GTK_BUTTON(Find("ok")));
     PumpEvents();
 
@@ -85,6 +86,7 @@ TEST_F(SetupDialogTest, OkStoresTheChoicesAndKeepsTheWeatherOfAnUnchangedLocatio
     EXPECT_NE(file.find(u"dloption=3\n"), std::u16string::npos);
     EXPECT_NE(file.find(u"show_weather=0\n"), std::u16string::npos);
     EXPECT_NE(file.find(u"show_newver=0"), std::u16string::npos);
+    EXPECT_NE(file.find(u"\ndownload_anyway=1"), std::u16string::npos);
     EXPECT_NE(file.find(u"weather_loc_id=RSXX0091\n"), std::u16string::npos);
     EXPECT_TRUE(std::filesystem::exists(dir / "weather.xml"));
 }
@@ -156,21 +158,12 @@ TEST_F(SetupDialogTest, TabFollowsTheOrderOfTheLayout) {
     // Tab moves the focus only inside the window that has the keyboard.
     gtk_window_present(window);
     ASSERT_TRUE(PumpUntil([&] { return gtk_window_is_active(window); }, 3000));
-    const char* ids[] = {"ok",
-                         "cancel",
-                         "source_gallery",
-                         "source_folder",
-                         "gallery",
-                         "choose_folder",
-                         "clear_cache",
-                         "home_website",
-                         "show_newver",
-                         "show_weather",
-                         "change_location",
-                         "unit_celsius",
-                         "unit_fahrenheit"};
+    const char* ids[] = {"ok",           "cancel",          "source_gallery", "source_folder",
+                         "gallery",      "choose_folder",   "clear_cache",    "home_website",
+                         "show_newver",  "download_anyway", "show_weather",   "change_location",
+                         "unit_celsius", "unit_fahrenheit"};
     std::vector<std::string> order;
-    for (int i = 0; i < 11; ++i) {
+    for (int i = 0; i < 12; ++i) {
         gtk_widget_child_focus(GTK_WIDGET(window), GTK_DIR_TAB_FORWARD);
         GtkWidget* focus = gtk_window_get_focus(window);
         std::string name = "none";
@@ -183,9 +176,10 @@ TEST_F(SetupDialogTest, TabFollowsTheOrderOfTheLayout) {
         order.push_back(name);
     }
     // "Choose..." is skipped while the gallery list is the source.
-    EXPECT_EQ(order, (std::vector<std::string>{"cancel", "source", "gallery", "clear_cache",
-                                               "home_website", "show_newver", "show_weather",
-                                               "change_location", "unit", "ok", "cancel"}));
+    EXPECT_EQ(order,
+              (std::vector<std::string>{
+                  "cancel", "source", "gallery", "clear_cache", "home_website", "show_newver",
+                  "download_anyway", "show_weather", "change_location", "unit", "ok", "cancel"}));
 }
 
 TEST_F(SetupDialogTest, AnXWindowIdMakesTheDialogTransientForIt) {
@@ -231,7 +225,7 @@ TEST_F(SetupDialogTest, ShowsTheIconsAndCutsALongLocationName) {
     GdkPixbuf* shot = SaveScreenshot(window, "setup_dialog.png");
     ASSERT_NE(shot, nullptr);
     // The warning sign is yellow to orange; the program icon shows a blue sky.
-    int warm = CountPixels(shot, {9, 310, 32, 32},
+    int warm = CountPixels(shot, {9, 338, 32, 32},
                            [](int r, int g, int b) { return r > 200 && g > 90 && b < 90; });
     int sky =
         CountPixels(shot, {9, 10, 48, 48}, [](int r, int, int b) { return b > 150 && b > r + 40; });
@@ -245,7 +239,7 @@ TEST_F(SetupDialogTest, ShowsTheIconsAndCutsALongLocationName) {
     Open();
     shot = SaveScreenshot(window, "setup_dialog_plain.png");
     ASSERT_NE(shot, nullptr);
-    EXPECT_EQ(CountPixels(shot, {9, 310, 32, 32},
+    EXPECT_EQ(CountPixels(shot, {9, 338, 32, 32},
                           [](int r, int g, int b) { return r > 200 && g > 90 && b < 90; }),
               0);
     g_object_unref(shot);

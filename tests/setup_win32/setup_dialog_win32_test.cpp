@@ -477,7 +477,7 @@ TEST_F(SetupDialogWin32, AnExistingWindowBecomesTheOwner) {
 TEST_F(SetupDialogWin32, TheTemplateHoldsEveryControlInItsPlace) {
     HWND dialog = Open();
     Drive([&] {
-        ExpectFrame(dialog, kSetupTitle, 262, 246,
+        ExpectFrame(dialog, kSetupTitle, 262, 260,
                     WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER | DS_SYSMODAL |
                         DS_3DLOOK | DS_FIXEDSYS | DS_SETFONT);
         EXPECT_NE(GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_APPWINDOW, 0);
@@ -485,8 +485,8 @@ TEST_F(SetupDialogWin32, TheTemplateHoldsEveryControlInItsPlace) {
         ExpectLayout(
             dialog,
             {
-                {1, L"Button", u"OK", {150, 224, 50, 14}, kButton, BS_DEFPUSHBUTTON},
-                {2, L"Button", u"Cancel", {204, 224, 50, 14}, kButton, BS_PUSHBUTTON},
+                {1, L"Button", u"OK", {150, 238, 50, 14}, kButton, BS_DEFPUSHBUTTON},
+                {2, L"Button", u"Cancel", {204, 238, 50, 14}, kButton, BS_PUSHBUTTON},
                 {1021,
                  L"Button",
                  u"Photos from the gallery:",
@@ -507,7 +507,7 @@ TEST_F(SetupDialogWin32, TheTemplateHoldsEveryControlInItsPlace) {
                  CBS_DROPDOWNLIST | WS_GROUP | WS_TABSTOP},
                 {1024, L"Button", u"Choose...", {202, 88, 50, 14}, kButton, BS_PUSHBUTTON},
                 {1026, L"Button", u"Clear cache", {202, 110, 50, 14}, kButton, BS_PUSHBUTTON},
-                {1002, L"Button", u"Home Website", {6, 224, 57, 14}, kButton, BS_PUSHBUTTON},
+                {1002, L"Button", u"Home Website", {6, 238, 57, 14}, kButton, BS_PUSHBUTTON},
                 {1000, L"Static", u"", {6, 6, 20, 20}, kStatic, SS_ICON},
                 {-1,
                  L"Static",
@@ -516,8 +516,8 @@ TEST_F(SetupDialogWin32, TheTemplateHoldsEveryControlInItsPlace) {
                  {48, 6, 168, 30},
                  kStatic,
                  SS_LEFT},
-                {1004, L"Static", u"", {6, 194, 20, 20}, kStatic, SS_ICON},
-                {1005, L"Static", u"", {36, 194, 186, 18}, kStatic, SS_LEFT},
+                {1004, L"Static", u"", {6, 208, 20, 20}, kStatic, SS_ICON},
+                {1005, L"Static", u"", {36, 208, 186, 18}, kStatic, SS_LEFT},
                 {1013,
                  L"Button",
                  u"Show notifications about new versions in the screensaver.",
@@ -552,6 +552,12 @@ TEST_F(SetupDialogWin32, TheTemplateHoldsEveryControlInItsPlace) {
                  {6, 113, 190, 8},
                  kStatic | SS_NOPREFIX,
                  SS_LEFT | SS_NOPREFIX},
+                {1027,
+                 L"Button",
+                 u"Download new photos on battery or metered connections",
+                 {6, 192, 246, 10},
+                 kButton,
+                 BS_AUTOCHECKBOX},
             });
         Command(dialog, IDCANCEL);
     });
