@@ -75,6 +75,13 @@ class HarvestTest : public ::testing::Test {
         std::sort(names.begin(), names.end());
         return names;
     }
+    // Waits (real time, bounded) for the harvest thread to end; false on time-out.
+    static bool WaitUntilIdle() {
+        auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (HarvestRunning() && std::chrono::steady_clock::now() < end)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        return !HarvestRunning();
+    }
     static long MillisSince(std::chrono::steady_clock::time_point t) {
         return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                      std::chrono::steady_clock::now() - t)

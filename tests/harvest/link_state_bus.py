@@ -8,8 +8,9 @@ Usage: link_state_bus.py METERED ON_BATTERY
   ON_BATTERY  "1" or "0" for UPower's OnBattery, "-" for no UPower, "silent"
               for a UPower name that never answers
 
-Prints the bus address on one line once everything is on the bus, then
-waits; SIGTERM stops the services and the bus.
+Prints "<pid> <bus address>" once everything is on the bus, then waits:
+SIGUSR1 puts UPower on mains and prints "mains", SIGTERM stops the
+services and the bus.
 """
 import os
 import signal
@@ -36,17 +37,24 @@ try:
         nm.AddProperty('org.freedesktop.NetworkManager', 'Metered',
                        dbus.UInt32(int(metered)), dbus_interface=dbusmock.MOCK_IFACE)
     if battery in ('0', '1'):
-        process, _ = DBusTestCase.spawn_server_template(
+        process, upower = DBusTestCase.spawn_server_template(
             'upower', {'OnBattery': battery == '1'}, stdout=subprocess.DEVNULL,
             system_bus=True)
         mocks.append(process)
+
+        def on_mains(*_):
+            upower.Set('org.freedesktop.UPower', 'OnBattery', False,
+                       dbus_interface=dbus.PROPERTIES_IFACE)
+            print('mains', flush=True)
+        signal.signal(signal.SIGUSR1, on_mains)
     silent = None
     if battery == 'silent':
         # Owns the name and runs no main loop: every call waits for its time-out.
         silent = dbus.bus.BusConnection(address)
         silent.request_name('org.freedesktop.UPower')
-    print(address, flush=True)
-    signal.pause()
+    print(os.getpid(), address, flush=True)
+    while True:
+        signal.pause()
 finally:
     for process in mocks:
         process.terminate()
