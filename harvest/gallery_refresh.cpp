@@ -34,10 +34,23 @@ std::atomic<bool> g_harvestRunning{false};
 // mark clear, so a pass's two values are read together.
 std::atomic<int32_t> g_backoffSeconds{0};
 std::atomic<uint32_t> g_backoffFrom{0};  // tick count at the end of that pass
+// A held pass waits for its retry: written like the back-off.
+std::atomic<bool> g_heldRetry{false};
+std::atomic<uint32_t> g_heldFrom{0};
 
 bool BackoffHolds(uint32_t now) {
     const int32_t seconds = g_backoffSeconds.load();
     return seconds > 0 && static_cast<int32_t>(now - g_backoffFrom.load()) < seconds * 1000;
+}
+
+bool HeldRetryWaits(uint32_t now) {
+    return g_heldRetry.load() &&
+           static_cast<int32_t>(now - g_heldFrom.load()) < kHeldPassRetrySeconds * 1000;
+}
+
+bool PageStale() {
+    int64_t age = (FileTimeNow() - LastRefreshTime.load()) / kFileTimeTicksPerSecond;
+    return age > SaverApp.RefreshSeconds;
 }
 
 void NoteBackoff(bool stored) {
@@ -50,7 +63,9 @@ const char16_t* SavedListingName() {
 }
 
 void HarvestThread() {
-    if (UpdateServiceConfigured()) QueryUpdate();
+    // A held pass asked for the update already.
+    const bool retry = g_heldRetry.exchange(false);
+    if (UpdateServiceConfigured() && (!retry || PageStale())) QueryUpdate();
     if (PhotoFolderInUse()) {
         LastRefreshTime = FileTimeNow();
     } else {
@@ -61,8 +76,7 @@ void HarvestThread() {
 }  // namespace
 
 bool RefreshDue() {
-    int64_t age = (FileTimeNow() - LastRefreshTime.load()) / kFileTimeTicksPerSecond;
-    return age > SaverApp.RefreshSeconds;
+    return g_heldRetry.load() || PageStale();
 }
 
 bool HarvestRunning() {
@@ -75,10 +89,12 @@ int32_t HarvestBackoffSeconds() {
 
 void ResetHarvestBackoff() {
     g_backoffSeconds = 0;
+    g_heldRetry = false;
 }
 
 void StartHarvest() {
-    if (g_harvestRunning.load() || BackoffHolds(TickCount())) return;
+    const uint32_t now = TickCount();
+    if (g_harvestRunning.load() || BackoffHolds(now) || HeldRetryWaits(now)) return;
     std::lock_guard<std::mutex> lock(HarvestStartLock);
     if (g_harvestRunning.exchange(true)) return;
     // Without a thread the next trigger tries again.
@@ -86,11 +102,17 @@ void StartHarvest() {
 }
 
 void RefreshGallery() {
-    NewPhotoCount = 0;
+    BeginPass();
     const bool commons = ChosenPhotoSource == PhotoSource::Commons;
     const bool listed = commons ? HarvestFromCommons() : HarvestFromSite();
     LastRefreshTime = FileTimeNow();
     const int32_t stored = NewPhotoCount.load();
+    if (PassHeld()) {
+        g_heldFrom = TickCount();
+        g_heldRetry = true;
+        // A pass held before its first download says nothing of the network.
+        if (stored == 0) return;
+    }
     NoteBackoff(stored > 0);
     const char* listing = commons ? (listed ? "Commons listing fetched" : "no Commons listing")
                                   : (listed ? "gallery page fetched" : "no gallery page");

@@ -10,6 +10,13 @@
 // StartHarvest back for 5 s, then twice as long after each such pass up to
 // 30 minutes; a pass that stores a photo ends the back-off. An empty
 // gallery is then asked again at that pace, not at every periodic check.
+//
+// Held passes: on a metered link or on battery (DownloadsHeld,
+// photo_harvest.h) a pass downloads nothing more, and the update query still
+// runs. Such a pass leaves the back-off as it was and is tried again
+// kHeldPassRetrySeconds later (RefreshDue says so, StartHarvest waits that
+// long), so downloads start soon after the cable or an unmetered network is
+// back; the retry asks for the update only when the refresh interval says so.
 #pragma once
 
 #include <atomic>
@@ -26,9 +33,12 @@ extern std::atomic<int64_t> LastRefreshTime;
 extern std::mutex HarvestStartLock;
 // Raised by a pass that stored a photo; cleared by the slideshow.
 extern std::atomic<bool> NewPhotosFlag;
+// A held pass is tried again after this long.
+inline constexpr int32_t kHeldPassRetrySeconds = 30;
 
 // True when the chosen gallery's page is older than SaverApp.RefreshSeconds
-// (a page from the future, after the clock was set back, is never stale).
+// (a page from the future, after the clock was set back, is never stale),
+// or when the last pass was held.
 bool RefreshDue();
 // Starts HarvestThread unless one runs or the back-off holds. Drawing
 // thread only.

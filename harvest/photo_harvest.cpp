@@ -16,11 +16,13 @@
 #include <system_error>
 
 #include "base/clock.h"
+#include "base/event_log.h"
 #include "base/fixed_text.h"
 #include "base/process_state.h"
 #include "base/text.h"
 #include "net/endpoints.h"
 #include "net/http_fetcher.h"
+#include "net/link_state.h"
 #include "photos/photo_cache.h"
 #include "photos/photo_list.h"
 #include "settings/gallery_table.h"
@@ -31,6 +33,8 @@ std::atomic<int32_t> NewPhotoCount{0};
 namespace {
 // Written by tests before a pass starts, read by the harvest thread.
 std::atomic<int> g_pauseStepMillis{kHarvestPauseStepMillis};
+// Harvest thread only, and tests between passes.
+std::atomic<bool> g_passHeld{false};
 
 bool TailCharAllowed(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
@@ -66,7 +70,9 @@ bool TempNameFits(const PathText& path) {
 
 // Downloads one photo and announces it; a failure leaves no file behind.
 void FetchPhoto(const PathText& url, const std::u16string& name, const PathText& path) {
-    if (!FetchViaTempFile(url.view(), path.view(), ServiceBodyLimit(Service::ImageServer))) {
+    const FetchOptions options{.bodyLimit = ServiceBodyLimit(Service::ImageServer),
+                               .redirectHosts = RedirectHostsOf(Service::ImageServer)};
+    if (!FetchViaTempFile(url.view(), path.view(), options)) {
         std::error_code ec;
         std::filesystem::remove(ToPath(path.view()), ec);
         return;
@@ -91,7 +97,27 @@ void PauseAfterAttempt() {
     }
 }
 
+bool DownloadsHeld() {
+    if (g_passHeld.load()) return true;
+    // Settings are written only by the setup dialog, another process.
+    const DownloadVerdict verdict = DecideDownloads(ReadLinkState(), Settings.download_anyway != 0);
+    if (verdict == DownloadVerdict::Go) return false;
+    g_passHeld = true;
+    LogEvent(std::string("harvest: skipped, ") + DownloadHoldReason(verdict));
+    return true;
+}
+
+bool PassHeld() {
+    return g_passHeld.load();
+}
+
+void BeginPass() {
+    g_passHeld = false;
+    NewPhotoCount = 0;
+}
+
 bool HarvestFromSite() {
+    if (DownloadsHeld()) return false;
     PathText pagePath;
     if (!DataFilePath(kSitePageName, pagePath)) return false;
     std::string page;
@@ -150,7 +176,10 @@ void HarvestPhotos(const char* page) {
         if (NewPhotoCount.load() >= kHarvestPhotosPerPass) return;
         // A link without closing quote costs the pause too.
         bool attempted = !link.closed || (link.usable && !FileExists(link.path.view()));
-        if (link.closed && attempted) FetchPhoto(link.url, link.name, link.path);
+        if (link.closed && attempted) {
+            if (DownloadsHeld()) return;
+            FetchPhoto(link.url, link.name, link.path);
+        }
         if (attempted) PauseAfterAttempt();
     }
 }

@@ -38,6 +38,15 @@ void AnnounceStoredPhoto(const std::u16string& name);
 // The pause after a download attempt: kHarvestPauseSteps steps, ended at
 // once by StopRequested.
 void PauseAfterAttempt();
+// Asked before every gallery page, listing and photo download: true when
+// downloads must wait, because the link is metered or the machine runs on
+// battery (net/link_state.h) and "download_anyway" is off. The first true
+// of a pass logs why and holds the rest of the pass (PassHeld); the pass
+// is then tried again within kHeldPassRetrySeconds (gallery_refresh.h).
+bool DownloadsHeld();
+// True once DownloadsHeld held this pass; BeginPass clears it.
+bool PassHeld();
+void BeginPass();
 
 // `page`: the zero-terminated 8-bit text of a gallery page. Runs on the
 // harvest thread; returns at the end of the page, after the 20th stored

@@ -86,7 +86,7 @@ CommonsListing CallApi(const std::u16string& url) {
     const FetchOptions options{ServiceBodyLimit(Service::CommonsApi), UserAgent::Descriptive,
                                kLongUrlLimit};
     for (int attempt = 0; attempt < kApiAttemptsPerCall; ++attempt) {
-        if (!WaitOut(g_apiNotBefore)) return {};
+        if (!WaitOut(g_apiNotBefore) || DownloadsHeld()) return {};
         std::string body;
         FetchReply reply;
         if (!FetchIntoMemory(url, listingPath.view(), body, options, &reply)) {
@@ -125,11 +125,12 @@ void StorePhoto(const CommonsPhoto& photo) {
         LogEvent("commons: photo " + Utf16ToUtf8(name) + " not stored: path too long");
         return;
     }
-    if (!WaitOut(g_mediaNotBefore)) return;
+    if (!WaitOut(g_mediaNotBefore) || DownloadsHeld()) return;
     const uint32_t limit = ServiceBodyLimit(Service::CommonsUpload);
     FetchReply reply;
-    if (!FetchToFile(photo.mediaUrl, temp.view(),
-                     FetchOptions{limit, UserAgent::Descriptive, kLongUrlLimit}, &reply)) {
+    const FetchOptions options{limit, UserAgent::Descriptive, kLongUrlLimit,
+                               RedirectHostsOf(Service::CommonsUpload)};
+    if (!FetchToFile(photo.mediaUrl, temp.view(), options, &reply)) {
         if (Busy(reply)) Hold(g_mediaNotBefore, reply.retryAfterSeconds);
         return;
     }
@@ -199,14 +200,16 @@ bool HarvestFromCommons() {
     CommonsContinuation continuation;
     std::unordered_set<int64_t> seen;
     for (int call = 0; call < kCommonsCallsPerPass; ++call) {
-        if (StopRequested.load() || NewPhotoCount.load() >= kHarvestPhotosPerPass) break;
+        if (StopRequested.load() || NewPhotoCount.load() >= kHarvestPhotosPerPass || PassHeld())
+            break;
         const std::u16string url = CommonsListingUrl(gallery.path, extra, width, continuation);
         if (url.empty()) break;
         const CommonsListing listing = CallApi(url);
         if (listing.reply != CommonsReply::Listing) break;
         listed = true;
         for (const CommonsPhoto* photo : NewPhotos(listing, random, seen, generator)) {
-            if (StopRequested.load() || NewPhotoCount.load() >= kHarvestPhotosPerPass) break;
+            if (StopRequested.load() || NewPhotoCount.load() >= kHarvestPhotosPerPass || PassHeld())
+                break;
             StorePhoto(*photo);
             PauseAfterAttempt();
         }

@@ -2,6 +2,7 @@
 
 #include "base/saver_app.h"
 #include "base/text.h"
+#include "net/redirect_rule.h"
 
 namespace {
 constexpr uint32_t kKiB = 1024;
@@ -84,6 +85,13 @@ std::u16string ServiceBase(Service s) {
 
 uint32_t ServiceBodyLimit(Service s) {
     return RowOf(s).bodyLimit;
+}
+
+std::vector<std::string> RedirectHostsOf(Service s) {
+    auto host = [](Service of) { return UrlHost(Utf16ToUtf8(ServiceBase(of))); };
+    if (s == Service::CommonsUpload || s == Service::CommonsThumb)
+        return {host(Service::CommonsUpload), host(Service::CommonsThumb)};
+    return {host(s)};
 }
 
 bool SetSiteOverride(std::u16string_view url) {

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 enum class Service {
     PhotoSite,
@@ -41,6 +42,12 @@ std::u16string ServiceBase(Service s);
 //   OpenMeteoApi    1 MiB  a 6-day forecast with hourly codes (about 6 KB)
 //   OpenMeteoGeocoding 1 MiB  ten places (about 4 KB)
 uint32_t ServiceBodyLimit(Service s);
+
+// The hosts a download from service `s` may be redirected to (in lower
+// case; net/redirect_rule.h): a photo source's own media hosts, Wikimedia's
+// two for CommonsUpload and CommonsThumb, the image server for ImageServer,
+// under --site the site's host; the service's own host for any other.
+std::vector<std::string> RedirectHostsOf(Service s);
 
 // Accepts "http://host[:port]" or "https://host[:port]" with an optional
 // trailing "/"; the host holds letters, digits, ".", "-" or an IPv4 address.

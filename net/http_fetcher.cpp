@@ -104,6 +104,7 @@ struct FetchJob {
     PathText path;
     uint32_t bodyLimit = kFetchBodyLimit;
     UserAgent agent = UserAgent::Fixed;
+    std::vector<std::string> redirectHosts;
     std::atomic<int32_t> retryAfter{-1};
     std::atomic<FetchEnd> end{FetchEnd::Complete};
     std::atomic<int32_t> status{0};
@@ -208,7 +209,7 @@ FetchEnd ReadBody(FetchJob* job, Transfer* t, TransportCancel cancel) {
 void RunTransfer(FetchJob* job) {
     const TransportCancel cancel{JobAbandoned, job};
     job->lastActivity = CalendarSecondsNow();
-    Transfer* t = TransportOpen(job->url, job->agent, cancel);
+    Transfer* t = TransportOpen(job->url, job->agent, job->redirectHosts, cancel);
     if (JobAbandoned(job)) {
         TransportClose(t);
         ReleaseJob(job);
@@ -324,6 +325,7 @@ bool FetchToFile(std::u16string_view url, std::u16string_view path, const FetchO
     job->path.Assign(path);
     job->bodyLimit = std::min(options.bodyLimit, kFetchBodyLimit);
     job->agent = options.agent;
+    job->redirectHosts = options.redirectHosts;
     job->lastActivity = CalendarSecondsNow();
     try {
         std::thread(RunTransfer, job).detach();
@@ -356,9 +358,14 @@ bool RenameNoReplace(std::u16string_view from, std::u16string_view to) {
 }
 
 bool FetchViaTempFile(std::u16string_view url, std::u16string_view path, uint32_t bodyLimit) {
+    return FetchViaTempFile(url, path, FetchOptions{bodyLimit});
+}
+
+bool FetchViaTempFile(std::u16string_view url, std::u16string_view path,
+                      const FetchOptions& options) {
     PathText temp;
     if (!temp.Assign(path) || !temp.Append(kFetchTempSuffix)) return false;
-    if (!FetchToFile(url, temp.view(), bodyLimit)) return false;
+    if (!FetchToFile(url, temp.view(), options, nullptr)) return false;
     return RenameNoReplace(temp.view(), path);
 }
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/file_io.h"
 #include "base/fixed_text.h"
@@ -23,6 +24,9 @@ struct FetchOptions {
     uint32_t bodyLimit = kFetchBodyLimit;
     UserAgent agent = UserAgent::Fixed;
     std::size_t urlLimit = PathText::kCapacity;  // longer addresses are refused
+    // The hosts a redirect may lead to (RedirectHostsOf); empty: any host.
+    // Whatever is named, https is never redirected to plain http.
+    std::vector<std::string> redirectHosts{};
 };
 
 // What the final response said, for callers that must honour it: its
@@ -49,6 +53,8 @@ bool FetchToFile(std::u16string_view url, std::u16string_view path, const FetchO
 // refused when `path` exists, and the ".tmp" file then stays.
 bool FetchViaTempFile(std::u16string_view url, std::u16string_view path,
                       uint32_t bodyLimit = kFetchBodyLimit);
+bool FetchViaTempFile(std::u16string_view url, std::u16string_view path,
+                      const FetchOptions& options);
 
 // FetchToFile, then the file's bytes into `body` (its c_str() is the text
 // followed by a zero). On failure `body` is empty. The file stays on disk.

@@ -5,7 +5,9 @@
 //
 // Implemented (curl / WinInet):
 //   [x] TransportOpen   request with the chosen user agent, no cache, redirects
-//                       followed, proxy from the environment, else the
+//                       followed as net/redirect_rule.h allows (a refused one
+//                       ends the request with its own 3xx status, nothing
+//                       asked of its target), proxy from the environment, else the
 //                       desktop's (curl: GIO's resolver; WinInet: the
 //                       system's, preconfigured), HTTPS with the
 //                       system's certificate check (never turned off); returns
@@ -21,7 +23,9 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
+#include <vector>
 
 inline constexpr std::size_t kTransportReadSize = 4096;
 // The fixed agent of the photo site and the saver's other own services.
@@ -41,9 +45,12 @@ struct TransportCancel {
     const void* context;
 };
 
-// Makes the request. Null when it could not be made (library not usable,
-// name lookup, connection, request) or when the cancel check said so.
-Transfer* TransportOpen(std::u16string_view url, UserAgent agent, TransportCancel cancel);
+// Makes the request, following at most 10 redirects that RedirectAllowed
+// (net/redirect_rule.h) allows for `redirectHosts`. Null when it could not
+// be made (library not usable, name lookup, connection, request) or when
+// the cancel check said so.
+Transfer* TransportOpen(std::u16string_view url, UserAgent agent,
+                        const std::vector<std::string>& redirectHosts, TransportCancel cancel);
 
 // The status code of the final response as text ("200"), at most three
 // characters plus the terminator; empty when unknown.

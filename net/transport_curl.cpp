@@ -20,6 +20,13 @@
 // own). The resolver reads the desktop's settings once per process; the saver
 // runs no GLib main loop that would deliver later changes.
 //
+// Redirects: libcurl follows them (at most 10, http and https only, https
+// only from an https address), but each one is first put to RedirectAllowed
+// (net/redirect_rule.h) at the end of the redirect's headers: its Location
+// resolved against the address it answered for. A refused one aborts the
+// transfer there, before libcurl asks the target anything, and the request
+// ends with the redirect's own status.
+//
 // Implemented / Missing (net/transport.h on libcurl): every call; see
 // transport.h for the list.
 #include <curl/curl.h>
@@ -31,9 +38,11 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/text.h"
 #include "net/endpoints.h"
+#include "net/redirect_rule.h"
 #include "net/transport.h"
 
 // Used by the one transfer thread that opened it, and by no other.
@@ -44,8 +53,10 @@ struct Transfer {
     std::string staged;        // body bytes received and not read yet
     std::size_t consumed = 0;  // bytes of `staged` already handed out
     bool paused = false;
-    bool sawLocation = false;  // the current response names a redirect target
-    bool headersDone = false;  // the final response's headers are complete
+    bool sawLocation = false;                // the current response names a redirect target
+    std::string location;                    // its Location value, as sent
+    std::vector<std::string> redirectHosts;  // where a redirect may lead; empty: anywhere
+    bool headersDone = false;                // the final response's headers are complete
     bool done = false;
     CURLcode result = CURLE_OK;
     int retryAfter = -1;  // of the current response
@@ -64,6 +75,23 @@ bool Cancelled(TransportCancel cancel) {
     return cancel.abandoned && cancel.abandoned(cancel.context);
 }
 
+// True when the redirect now in its headers may be followed: its Location
+// resolved against the address that answered, put to RedirectAllowed.
+bool RedirectFollows(Transfer* t) {
+    char* current = nullptr;
+    curl_easy_getinfo(t->easy, CURLINFO_EFFECTIVE_URL, &current);
+    if (!current) return false;
+    CURLU* u = curl_url();
+    char* target = nullptr;
+    if (u && curl_url_set(u, CURLUPART_URL, current, 0) == CURLUE_OK &&
+        curl_url_set(u, CURLUPART_URL, t->location.c_str(), 0) == CURLUE_OK)
+        curl_url_get(u, CURLUPART_URL, &target, 0);
+    const bool allowed = target && RedirectAllowed(current, target, t->redirectHosts);
+    curl_free(target);
+    curl_url_cleanup(u);
+    return allowed;
+}
+
 size_t OnHeader(char* data, size_t size, size_t count, void* user) {
     auto* t = static_cast<Transfer*>(user);
     size_t n = size * count;
@@ -72,8 +100,16 @@ size_t OnHeader(char* data, size_t size, size_t count, void* user) {
         t->sawLocation = false;
         t->retryAfter = -1;
     }
-    if (line.size() > 9 && EqualsNoCase(AsciiToUtf16(line.substr(0, 9)), u"location:"))
+    if (line.size() > 9 && EqualsNoCase(AsciiToUtf16(line.substr(0, 9)), u"location:")) {
         t->sawLocation = true;
+        std::string_view value = line.substr(9);
+        while (!value.empty() && (value.front() == ' ' || value.front() == '\t'))
+            value.remove_prefix(1);
+        while (!value.empty() && (value.back() == '\r' || value.back() == '\n' ||
+                                  value.back() == ' ' || value.back() == '\t'))
+            value.remove_suffix(1);
+        t->location.assign(value);
+    }
     constexpr std::string_view kRetryAfter = "retry-after:";
     if (line.size() > kRetryAfter.size() &&
         EqualsNoCase(AsciiToUtf16(line.substr(0, kRetryAfter.size())), AsciiToUtf16(kRetryAfter)))
@@ -84,6 +120,11 @@ size_t OnHeader(char* data, size_t size, size_t count, void* user) {
         // Interim (1xx) responses and redirects that curl follows are not final.
         bool interim = code >= 100 && code < 200;
         bool followed = code >= 300 && code < 400 && t->sawLocation;
+        if (followed && !RedirectFollows(t)) {
+            // A count other than n aborts the transfer before it follows.
+            t->headersDone = true;
+            return 0;
+        }
         if (!interim && !followed) t->headersDone = true;
     }
     return n;
@@ -218,11 +259,13 @@ std::string AgentText(UserAgent agent) {
 }
 }  // namespace
 
-Transfer* TransportOpen(std::u16string_view url, UserAgent agent, TransportCancel cancel) {
+Transfer* TransportOpen(std::u16string_view url, UserAgent agent,
+                        const std::vector<std::string>& redirectHosts, TransportCancel cancel) {
     std::call_once(g_globalInit, [] { g_globalReady = curl_global_init(CURL_GLOBAL_ALL) == 0; });
     if (!g_globalReady) return nullptr;
 
     auto* t = new Transfer;
+    t->redirectHosts = redirectHosts;
     t->easy = curl_easy_init();
     t->multi = curl_multi_init();
     if (!t->easy || !t->multi) {
@@ -241,7 +284,9 @@ Transfer* TransportOpen(std::u16string_view url, UserAgent agent, TransportCance
     curl_easy_setopt(t->easy, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(t->easy, CURLOPT_MAXREDIRS, 10L);
     curl_easy_setopt(t->easy, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(t->easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    // RedirectFollows refuses a downgrade too; libcurl's own rule backs it.
+    const bool secure = EqualsNoCase(url.substr(0, 8), u"https://");
+    curl_easy_setopt(t->easy, CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https");
     curl_easy_setopt(t->easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(t->easy, CURLOPT_HEADERFUNCTION, OnHeader);
     curl_easy_setopt(t->easy, CURLOPT_HEADERDATA, t);

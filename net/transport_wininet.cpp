@@ -14,6 +14,11 @@
 // handle: the photo site's fixed agent and Wikimedia's descriptive one never
 // share a handle.
 //
+// Redirects are followed here, not by WinInet (INTERNET_FLAG_NO_AUTO_REDIRECT):
+// each Location, resolved against the address that answered, is put to
+// RedirectAllowed (net/redirect_rule.h) before it is asked, at most 10 times;
+// a refused one stays the final response with its own status.
+//
 // Implemented / Missing (net/transport.h on WinInet): every call; see
 // transport.h for the list.
 #include <windows.h>
@@ -21,9 +26,11 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "base/text.h"
 #include "net/endpoints.h"
+#include "net/redirect_rule.h"
 #include "net/transport.h"
 
 struct Transfer {
@@ -42,9 +49,34 @@ bool Cancelled(TransportCancel cancel) {
 std::wstring Wide(std::u16string_view s) {
     return std::wstring(s.begin(), s.end());
 }
+
+constexpr int kRedirectsFollowed = 10;
+
+// The absolute target of a redirect response of `request`, which answered
+// for `current`; empty when it is none (no 3xx, no Location).
+std::wstring RedirectTarget(HINTERNET request, const std::wstring& current) {
+    DWORD code = 0;
+    DWORD size = sizeof code;
+    if (!HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &code, &size,
+                        nullptr) ||
+        code < 300 || code > 399)
+        return {};
+    wchar_t location[2084] = {};
+    size = sizeof location - sizeof(wchar_t);
+    if (!HttpQueryInfoW(request, HTTP_QUERY_LOCATION, location, &size, nullptr)) return {};
+    wchar_t target[2084] = {};
+    DWORD length = sizeof target / sizeof target[0];
+    if (!InternetCombineUrlW(current.c_str(), location, target, &length, ICU_NO_ENCODE)) return {};
+    return target;
+}
+
+std::string Narrow(const std::wstring& s) {
+    return Utf16ToUtf8(std::u16string(s.begin(), s.end()));
+}
 }  // namespace
 
-Transfer* TransportOpen(std::u16string_view url, UserAgent agent, TransportCancel cancel) {
+Transfer* TransportOpen(std::u16string_view url, UserAgent agent,
+                        const std::vector<std::string>& redirectHosts, TransportCancel cancel) {
     const std::u16string agentText = agent == UserAgent::Fixed
                                          ? AsciiToUtf16(kTransportUserAgent)
                                          : DescriptiveAgentPrefix() + u" WinInet";
@@ -59,12 +91,21 @@ Transfer* TransportOpen(std::u16string_view url, UserAgent agent, TransportCance
     // (INTERNET_FLAG_IGNORE_CERT_*) ever turns it off.
     const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
                         INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_RESYNCHRONIZE |
-                        INTERNET_FLAG_HYPERLINK;
-    HINTERNET request = InternetOpenUrlW(root, Wide(url).c_str(), nullptr, 0, flags, 0);
-    if (!request || Cancelled(cancel)) {
-        if (request) InternetCloseHandle(request);
-        InternetCloseHandle(root);
-        return nullptr;
+                        INTERNET_FLAG_HYPERLINK | INTERNET_FLAG_NO_AUTO_REDIRECT;
+    std::wstring current = Wide(url);
+    HINTERNET request = nullptr;
+    for (int hop = 0;; ++hop) {
+        request = InternetOpenUrlW(root, current.c_str(), nullptr, 0, flags, 0);
+        if (!request || Cancelled(cancel)) {
+            if (request) InternetCloseHandle(request);
+            InternetCloseHandle(root);
+            return nullptr;
+        }
+        const std::wstring next =
+            hop < kRedirectsFollowed ? RedirectTarget(request, current) : std::wstring();
+        if (next.empty() || !RedirectAllowed(Narrow(current), Narrow(next), redirectHosts)) break;
+        InternetCloseHandle(request);
+        current = next;
     }
     auto* t = new Transfer{root, request};
     DWORD length = 0;

@@ -22,8 +22,9 @@ namespace {
 constexpr std::u16string_view kFileName = u"settings.cfg";
 
 // The keys the writer adds when a caller does not pass them, in file order.
-// kTempUnit, kPhotoFolder and kShowTitles come last and only while set, after the bound
-// below, so that the six keys and the gallery read as they always did.
+// The keys from kTempUnit on come last and only while set (or changed),
+// after the bound below, so that the six keys and the gallery read as they
+// always did and a fresh file keeps its size.
 enum StandardKey {
     kGuid,
     kNewVer,
@@ -36,12 +37,13 @@ enum StandardKey {
     kShowTitles,
     kBlurEdges,
     kGentleMotion,
+    kDownloadAnyway,
     kKeys
 };
 constexpr std::u16string_view kKeyNames[kKeys] = {
-    u"guid",        u"newver",      u"show_weather", u"weather_loc_id", u"weather_loc",
-    u"show_newver", u"temp_unit",   u"photo_folder", u"show_titles",    u"blur_edges",
-    u"gentle_motion"};
+    u"guid",          u"newver",         u"show_weather", u"weather_loc_id", u"weather_loc",
+    u"show_newver",   u"temp_unit",      u"photo_folder", u"show_titles",    u"blur_edges",
+    u"gentle_motion", u"download_anyway"};
 
 // The standard key `key` names (any case), or kKeys for any other key.
 int StandardKeyOf(std::u16string_view key) {
@@ -153,6 +155,8 @@ bool WriteSettings(const std::vector<std::pair<std::u16string, std::u16string>>&
     if (s.show_titles == 0) add(kShowTitles, u"0");
     if (s.blur_edges) add(kBlurEdges, u"1");
     if (s.gentle_motion) add(kGentleMotion, u"1");
+    if (s.download_anyway != 0 || s.download_anyway_stored)
+        add(kDownloadAnyway, s.download_anyway != 0 ? u"1" : u"0");
 
     PathText path;
     if (!SettingsPath(path)) {
@@ -224,6 +228,10 @@ bool ApplySettingsText(std::u16string_view text) {
                 break;
             case kGentleMotion:
                 s.gentle_motion = ParseDecimal(value) != 0 ? 1 : 0;
+                break;
+            case kDownloadAnyway:
+                s.download_anyway = ParseDecimal(value) == 1 ? 1 : 0;
+                s.download_anyway_stored = true;
                 break;
             default:
                 ApplyGalleryEntry(key, value);

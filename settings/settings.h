@@ -31,6 +31,10 @@ struct SettingsRecord {
     // Switches off by default, stored only while on.
     int32_t blur_edges = 0;     // a blurred backdrop (or a fill) instead of black beside photos
     int32_t gentle_motion = 0;  // the slow zoom and pan of each photo
+    // Photos are downloaded on battery and on metered links too (1); by
+    // default they wait. Written only once the file held it or it was changed.
+    int32_t download_anyway = 0;
+    bool download_anyway_stored = false;
 };
 
 extern SettingsRecord Settings;

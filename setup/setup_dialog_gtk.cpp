@@ -141,6 +141,7 @@ void FillControls() {
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(Widget("show_titles")), fill.show_titles);
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(Widget("blur_edges")), fill.blur_edges);
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(Widget("gentle_motion")), fill.gentle_motion);
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(Widget("download_anyway")), fill.downloadAnyway);
 
     gtk_toggle_button_set_active(
         GTK_TOGGLE_BUTTON(Widget(fill.useFolder ? "source_folder" : "source_gallery")), TRUE);
@@ -171,6 +172,7 @@ void OnOk(GtkButton*, gpointer) {
     choices.tempUnit = Ticked("unit_fahrenheit") ? u'F' : u'C';
     choices.useFolder = Ticked("source_folder");
     choices.folder = g_dialog->folder;
+    choices.downloadAnyway = Ticked("download_anyway");
     if (const std::u16string refusal = ApplySetupDialogOk(choices, PendingLocation);
         !refusal.empty()) {
         Warn(refusal);  // the dialog stays open for another choice or another try

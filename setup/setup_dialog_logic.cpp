@@ -100,6 +100,7 @@ SetupDialogFill FillSetupDialog() {
     CacheLineView cache = CacheLineNow();
     fill.cacheLine = std::move(cache.text);
     fill.cacheClearable = cache.clearable;
+    fill.downloadAnyway = Settings.download_anyway != 0;
     return fill;
 }
 
@@ -121,6 +122,10 @@ std::u16string ApplySetupDialogOk(const SetupDialogChoices& choices,
     const char16_t unit = TemperatureUnitFrom(std::u16string_view(&choices.tempUnit, 1));
     const bool unitChanged = unit != 0 && unit != TemperatureUnit();
     if (unitChanged) Settings.temp_unit = unit;
+    if (choices.downloadAnyway != (Settings.download_anyway != 0)) {
+        Settings.download_anyway = choices.downloadAnyway ? 1 : 0;
+        Settings.download_anyway_stored = true;
+    }
     if (LocationChanged(pending)) {
         DiscardWeatherCache();
         Settings.weather_loc.Assign(pending.name.view());

@@ -33,6 +33,7 @@ struct SetupDialogFill {
     bool cacheClearable = false;   // "Clear cache" can be pressed: the cache holds a photo
     bool blur_edges = false;
     bool gentle_motion = false;
+    bool downloadAnyway = false;   // photos are downloaded on battery and metered links too
 };
 
 // The location label when the stored place is none the weather provider knows.
@@ -88,6 +89,7 @@ struct SetupDialogChoices {
     std::u16string folder{};  // the folder shown, empty when none
     bool blur_edges = false;
     bool gentle_motion = false;
+    bool downloadAnyway = false;  // "Download new photos on battery or metered connections"
 };
 
 // OK: stores the choices in Settings and, when `pending` names another place
@@ -97,12 +99,12 @@ struct SetupDialogChoices {
 // unit never chosen stays unstored, following the system); then saves the
 // settings file. The photo folder is stored while "Photos from my folder" is
 // chosen and cleared while the gallery list is; the gallery is stored
-// either way. When the chosen folder is refused (FolderRefusal), nothing
-// at all is stored and the refusal is returned: the dialog shows it and
-// stays open. When the file cannot be written, the choices stay in Settings
-// and "The settings could not be saved: <the system's reason>" is returned:
-// the dialog shows it and stays open, and another OK tries again. Returns
-// empty when stored. Cancel has no step: it stores nothing.
+// either way. "download_anyway" is stored once it differs from the value
+// shown, and from then on kept in the file. When the chosen folder is refused (FolderRefusal),
+// nothing at all is stored and the refusal is returned: the dialog shows it and stays open. When
+// the file cannot be written, the choices stay in Settings and "The settings could not be saved:
+// <the system's reason>" is returned: the dialog shows it and stays open, and another OK tries
+// again. Returns empty when stored. Cancel has no step: it stores nothing.
 std::u16string ApplySetupDialogOk(const SetupDialogChoices& choices,
                                   const PendingLocationRecord& pending);
 

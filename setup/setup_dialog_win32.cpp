@@ -58,6 +58,7 @@ constexpr int kClearCacheId = 1026;
 constexpr int kShowTitlesId = 1027;
 constexpr int kBlurEdgesId = 1028;
 constexpr int kGentleMotionId = 1029;
+constexpr int kDownloadAnywayId = 1030;
 // The template's texts hold "%s" where a version goes; 1005 starts empty.
 constexpr char16_t kVersionMark[] = u"%s";
 constexpr char16_t kNewVersionFormat[] =
@@ -185,6 +186,7 @@ void FillControls(HWND dialog) {
     CheckDlgButton(dialog, kShowTitlesId, fill.show_titles ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(dialog, kBlurEdgesId, fill.blur_edges ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(dialog, kGentleMotionId, fill.gentle_motion ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(dialog, kDownloadAnywayId, fill.downloadAnyway ? BST_CHECKED : BST_UNCHECKED);
     CheckRadioButton(dialog, kSourceGalleryId, kSourceFolderId,
                      fill.useFolder ? kSourceFolderId : kSourceGalleryId);
     EnableSource(dialog, fill.useFolder);
@@ -223,6 +225,7 @@ bool PressOk(HWND dialog) {
     choices.tempUnit = Ticked(dialog, kFahrenheitId) ? u'F' : u'C';
     choices.useFolder = Ticked(dialog, kSourceFolderId);
     choices.folder = g_setup.folder;
+    choices.downloadAnyway = Ticked(dialog, kDownloadAnywayId);
     const std::u16string refusal = ApplySetupDialogOk(choices, PendingLocation);
     if (refusal.empty()) return true;
     AskUser(dialog, refusal, MB_OK | MB_ICONWARNING);

@@ -14,7 +14,7 @@ fi
 if [ "${1:-run}" = test ]; then
   want+=(googletest libgtest-dev libgmock-dev libbenchmark-dev curl
          mingw-w64 wine wine64 clang-format clang-tidy clang libclang-rt-14-dev xscreensaver
-         xserver-xorg-core xserver-xorg-video-dummy locales)
+         xserver-xorg-core xserver-xorg-video-dummy locales dbus-daemon python3-dbusmock)
 fi
 missing=()
 for p in "${want[@]}"; do

@@ -35,12 +35,6 @@ class RefreshTest : public HarvestTest {
     void ServeGallery(const std::string& page) {
         server.Serve("/search/photo.search", page, "text/html");
     }
-    bool WaitUntilIdle() {
-        auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (HarvestRunning() && std::chrono::steady_clock::now() < end)
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        return !HarvestRunning();
-    }
 };
 }  // namespace
 

@@ -29,9 +29,11 @@ class HarvestTest : public ::testing::Test {
     static constexpr char kPhotoPath[] = "/aviation-photos/photos/";
 
     void SetUp() override {
+        // No system bus: the machine's own power and link state never hold a pass.
+        setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/skyreel-test-bus", 1);
         ASSERT_TRUE(SetSiteOverride(server.BaseUrl()));
         ScanCache();
-        NewPhotoCount = 0;
+        BeginPass();
         ResetHarvestBackoff();
         SetHarvestPauseStepMillis(1);
         // Every photo's bytes name its path, so a test can tell them apart;
@@ -72,6 +74,13 @@ class HarvestTest : public ::testing::Test {
             names.push_back(e.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;
+    }
+    // Waits (real time, bounded) for the harvest thread to end; false on time-out.
+    static bool WaitUntilIdle() {
+        auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (HarvestRunning() && std::chrono::steady_clock::now() < end)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        return !HarvestRunning();
     }
     static long MillisSince(std::chrono::steady_clock::time_point t) {
         return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(

@@ -12,19 +12,6 @@
 #include "support/http_test_server.h"
 #include "support/temp_dir.h"
 
-namespace {
-// Forwards absolute-form requests ("GET http://host:port/path"); the
-// server's own log keeps each target.
-void ActAsProxy(HttpTestServer& proxy) {
-    proxy.Handle(".*", [](const httplib::Request& req, httplib::Response& res) {
-        std::size_t path = req.target.find('/', std::string("http://").size());
-        auto answer = httplib::Client(req.target.substr(0, path)).Get(req.target.substr(path));
-        res.status = answer ? answer->status : 502;
-        if (answer) res.set_content(answer->body, "application/octet-stream");
-    });
-}
-}  // namespace
-
 TEST(DesktopProxy, EachRequestFollowsTheDesktopUnlessTheEnvironmentNamesAProxy) {
     if (const char* dir = std::getenv("SKYREEL_PROXY_DIR")) {  // the fetching child
         for (const char* name : {"https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY", "no_proxy",
@@ -52,8 +39,8 @@ TEST(DesktopProxy, EachRequestFollowsTheDesktopUnlessTheEnvironmentNamesAProxy) 
         SCOPED_TRACE(::testing::Message() << row.mode << row.deadProxy << row.variable);
         HttpTestServer origin, desktop, variable;
         origin.Serve("/photo.jpg", "the photo");
-        ActAsProxy(desktop);
-        ActAsProxy(variable);
+        desktop.ActAsProxy();
+        variable.ActAsProxy();
         TempDir dir;
         std::filesystem::create_directories(dir / "glib-2.0/settings");
         std::string port = row.deadProxy  // "http://127.0.0.1:<port>"

@@ -7,8 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "base/text.h"
+#include "net/redirect_rule.h"
 
 namespace {
 bool MadeUp(const std::u16string& base) {
@@ -40,6 +42,9 @@ TEST(Endpoints, RealHostsWithoutSiteAndOneSiteForEverythingWithIt) {
         "https://upload.wikimedia.org/" + std::string(kLongUrlLimit - 29, 'a');
     EXPECT_EQ(CommonsMediaUrl(longest).size(), kLongUrlLimit);
     EXPECT_TRUE(CommonsMediaUrl(longest + "a").empty());
+    // A Commons photo may be redirected between Wikimedia's two media hosts only.
+    const std::vector<std::string> media = {"upload.wikimedia.org", "thumb.wikimedia.org"};
+    EXPECT_EQ(RedirectHostsOf(Service::CommonsUpload), media);
     const std::u16string agent = DescriptiveAgentPrefix();
     EXPECT_TRUE(agent.starts_with(u"Skyreel/1.0 (")) << Utf16ToUtf8(agent);
     EXPECT_TRUE(agent.ends_with(u")"));
@@ -76,6 +81,39 @@ TEST(Endpoints, RealHostsWithoutSiteAndOneSiteForEverythingWithIt) {
     EXPECT_TRUE(CommonsMediaUrl("https://127.0.0.1:8444/wikipedia/x.jpg").empty());
     EXPECT_TRUE(CommonsMediaUrl("https://127.0.0.1:8443").empty());
     EXPECT_EQ(MakerAddress(), u"127.0.0.1:8443/screensavers");
+    EXPECT_EQ(RedirectHostsOf(Service::ImageServer), std::vector<std::string>{"127.0.0.1"});
     EXPECT_EQ(HomeWebsiteUrl(u"/usr/share/doc/skyreel/README.md"),
               u"https://127.0.0.1:8443/screensavers");
+}
+
+// No silent downgrade: https never leads to plain http, whatever the hosts;
+// named hosts are matched whole and in any case, ports aside.
+TEST(Endpoints, RedirectsNeverLeaveHttpsNorTheHostsARequestNames) {
+    const std::vector<std::string> media = {"upload.wikimedia.org", "thumb.wikimedia.org"};
+    const struct {
+        const char* from;
+        const char* to;
+        bool named;  // the request names `media`
+        bool allowed;
+    } rows[] = {
+        {"https://upload.wikimedia.org/a.jpg", "https://thumb.wikimedia.org/a.jpg", true, true},
+        {"https://upload.wikimedia.org/a.jpg", "http://upload.wikimedia.org/a.jpg", true, false},
+        {"https://commons.wikimedia.org/w/api.php", "http://commons.wikimedia.org/", false, false},
+        {"HTTPS://api.open-meteo.com/v1", "HTTPS://api.open-meteo.com/v2", false, true},
+        {"http://127.0.0.1:8080/a.jpg", "https://127.0.0.1:8443/a.jpg", false, true},
+        {"https://upload.wikimedia.org/a.jpg", "https://UPLOAD.Wikimedia.org:443/b.jpg", true,
+         true},
+        {"https://upload.wikimedia.org/a.jpg", "https://upload.wikimedia.org.evil.test/", true,
+         false},
+        {"https://upload.wikimedia.org/a.jpg", "https://upload.wikimedia.org@evil.test/", true,
+         false},
+        {"https://upload.wikimedia.org/a.jpg", "https://evil.test/?upload.wikimedia.org", true,
+         false},
+        {"http://127.0.0.1/a.jpg", "file:///etc/passwd", false, false},
+        {"http://127.0.0.1/a.jpg", "http:///a.jpg", false, false},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(RedirectAllowed(row.from, row.to, row.named ? media : std::vector<std::string>{}),
+                  row.allowed)
+            << row.from << " -> " << row.to;
 }

@@ -1,10 +1,13 @@
 // One download through the Win32 build's HttpFetcher (WinInet), for the
 // WinInet tests that run it under Wine against a loopback server:
-//   fetch_probe file|temp|memory|wikimedia URL PATH
+//   fetch_probe file|temp|memory|wikimedia|photo URL PATH
+//   fetch_probe link - -
 // prints "true" and, for memory, the length and the buffer's final byte,
 // or "false"; wikimedia (a download as the Commons harvest makes it: the
 // descriptive agent, long addresses) adds the reply's status and
-// Retry-After. The exit code is 0 for true, 1 for false, 2 for bad usage.
+// Retry-After; photo (redirects only to 127.0.0.1) adds the status. link
+// prints the link state's verdict: "go", or why downloads wait. The exit
+// code is 0 for true (and link), 1 for false, 2 for bad usage.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -12,6 +15,7 @@
 #include "base/text.h"
 #include "net/endpoints.h"
 #include "net/http_fetcher.h"
+#include "net/link_state.h"
 
 int main(int argc, char** argv) {
     if (argc != 4) return 2;
@@ -36,6 +40,14 @@ int main(int argc, char** argv) {
                          &reply);
         std::printf("%s %d %d\n", ok ? "true" : "false", static_cast<int>(reply.status),
                     static_cast<int>(reply.retryAfterSeconds));
+    } else if (std::strcmp(argv[1], "photo") == 0) {
+        FetchReply reply;
+        ok = FetchToFile(url, path, FetchOptions{.redirectHosts = {"127.0.0.1"}}, &reply);
+        std::printf("%s %d\n", ok ? "true" : "false", static_cast<int>(reply.status));
+    } else if (std::strcmp(argv[1], "link") == 0) {
+        const char* why = DownloadHoldReason(DecideDownloads(ReadLinkState(), false));
+        std::printf("%s\n", *why ? why : "go");
+        return 0;
     } else {
         return 2;
     }

@@ -17,6 +17,7 @@
 #include "base/process_state.h"
 #include "base/text.h"
 #include "net/endpoints.h"
+#include "redirect_chains.h"
 #include "support/http_test_server.h"
 #include "support/temp_dir.h"
 #include "support/tls_test_server.h"
@@ -96,11 +97,21 @@ TEST_F(Fetch, StoresTheWholeBodyAndAsksWithTheSaversHeaders) {
     EXPECT_EQ(requests[0].get_header_value("Pragma"), "no-cache");
 }
 
-TEST_F(Fetch, FollowsRedirects) {
-    server.Redirect("/old", "/new");
-    server.Serve("/new", "moved here");
-    ASSERT_TRUE(FetchToFile(server.Url("/old"), Target()));
-    EXPECT_EQ(ReadFileBytes(TargetPath()), "moved here");
+TEST_F(Fetch, FollowsOnlyTheRedirectsTheRequestAllows) {
+    HttpTestServer other;
+    ServeRedirectChains(server, other);
+    for (const RedirectChain& row : kRedirectChains) {
+        SCOPED_TRACE(std::string(row.path) + (row.photo ? " photo" : ""));
+        const int before = other.RequestCount("/photo.jpg");
+        fs::remove(TargetPath());
+        FetchOptions options;
+        if (row.photo) options.redirectHosts = {"127.0.0.1"};
+        FetchReply reply;
+        EXPECT_EQ(FetchToFile(server.Url(row.path), Target(), options, &reply), *row.arrives != 0);
+        EXPECT_EQ(ReadFileBytes(TargetPath()), row.arrives);
+        EXPECT_EQ(reply.status, *row.arrives ? 200 : 302);  // a refused one ends at its redirect
+        EXPECT_EQ(other.RequestCount("/photo.jpg") - before, row.elsewhere);
+    }
 }
 
 // Failures before the target is opened leave an older file as it was.

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "base/text.h"
+#include "redirect_chains.h"
 #include "support/http_test_server.h"
 #include "support/temp_dir.h"
 #include "support/tls_test_server.h"
@@ -79,11 +80,27 @@ TEST_F(WinInetFetch, StoresTheWholeBodyWithTheSaversUserAgent) {
               "Mozilla/4.0 (compatible; MSIE 7.0; Win32)");
 }
 
-TEST_F(WinInetFetch, FollowsRedirects) {
-    server.Redirect("/old", "/new");
-    server.Serve("/new", "moved here");
-    EXPECT_EQ(Probe("file", "/old", Target()).output, "true");
-    EXPECT_EQ(ReadFileBytes(Target()), "moved here");
+TEST_F(WinInetFetch, FollowsOnlyTheRedirectsTheRequestAllows) {
+    HttpTestServer other;
+    ServeRedirectChains(server, other);
+    for (const RedirectChain& row : kRedirectChains) {
+        SCOPED_TRACE(std::string(row.path) + (row.photo ? " photo" : ""));
+        const int before = other.RequestCount("/photo.jpg");
+        fs::remove(Target());
+        const std::string said = Probe(row.photo ? "photo" : "file", row.path, Target()).output;
+        EXPECT_EQ(said.starts_with("true"), *row.arrives != 0) << said;
+        if (row.photo && !*row.arrives) EXPECT_EQ(said, "false 302");  // ends at its redirect
+        EXPECT_EQ(ReadFileBytes(Target()), row.arrives);
+        EXPECT_EQ(other.RequestCount("/photo.jpg") - before, row.elsewhere);
+    }
+}
+
+// Wine answers for the Network List Manager and the power status what it
+// answers; a desktop without them means downloads go ahead.
+TEST_F(WinInetFetch, TheLinkStateOfAPlainDesktopLetsDownloadsGo) {
+    const ProbeResult r = ProbeUrl("link", "-", Target());
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.output, "go");
 }
 
 TEST_F(WinInetFetch, FailuresBeforeTheFileLeaveItAsItWas) {
@@ -171,4 +188,34 @@ TEST_F(WinInetFetch, HttpsWithAnUntrustedCertificateIsRefused) {
     ASSERT_EQ(std::system(("curl -skf -o /dev/null '" + tls.Url("/") + "'").c_str()), 0);
     EXPECT_EQ(ProbeUrl("wikimedia", tls.Url("/"), Target()).output, "false 0 -1");
     EXPECT_FALSE(fs::exists(Target()));
+}
+
+// WinInet's preconfigured access follows the system's proxy: the prefix's
+// Internet Settings name a loopback proxy with no bypass list, and the
+// request reaches the origin through it. The settings are taken back after.
+TEST_F(WinInetFetch, RequestsGoThroughTheSystemsProxy) {
+    const std::string key =
+        "'HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings'";
+    auto reg = [&](const std::string& args) {
+        return std::system(("WINEPREFIX='" + PrefixPath() + "' WINEDEBUG=-all wine reg " + args +
+                            " >/dev/null 2>&1")
+                               .c_str());
+    };
+    HttpTestServer proxy;
+    proxy.ActAsProxy();
+    server.Serve("/photo.jpg", "the photo");
+    ASSERT_EQ(reg("add " + key + " /v ProxyEnable /t REG_DWORD /d 1 /f"), 0);
+    ASSERT_EQ(reg("add " + key +
+                  " /v ProxyServer /t REG_SZ /d 127.0.0.1:" + std::to_string(proxy.port()) + " /f"),
+              0);
+    reg("delete " + key + " /v ProxyOverride /f");
+    const std::string said = Probe("file", "/photo.jpg", Target()).output;
+    reg("add " + key + " /v ProxyEnable /t REG_DWORD /d 0 /f");
+    reg("delete " + key + " /v ProxyServer /f");
+    EXPECT_EQ(said, "true");
+    EXPECT_EQ(ReadFileBytes(Target()), "the photo");
+    const std::string url = Utf16ToUtf8(server.Url("/photo.jpg"));
+    int forwarded = 0;
+    for (const auto& r : proxy.Requests()) forwarded += r.target == url ? 1 : 0;
+    EXPECT_EQ(forwarded, 1);
 }

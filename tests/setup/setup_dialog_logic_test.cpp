@@ -171,6 +171,20 @@ TEST_F(SetupDialogLogic, UnitIsStoredOnlyOnceChangedAndRefetchesTheWeather) {
     EXPECT_EQ(Settings.temp_unit, other);
     EXPECT_EQ(FillSetupDialog().tempUnit, other);
 }
+
+// download_anyway: absent from a file never changed, then kept either way.
+TEST_F(SetupDialogLogic, DownloadAnywayIsStoredOnlyOnceChangedAndThenKept) {
+    for (const bool anyway : {false, true, false}) {
+        SCOPED_TRACE(anyway);
+        ApplySetupDialogOk({.show_weather = true, .show_newver = true, .downloadAnyway = anyway},
+                           PendingLocationRecord{});
+        ReloadSettings();
+        EXPECT_EQ(FillSetupDialog().downloadAnyway, anyway);
+        const std::string bytes = ReadFileBytes(dir / "settings.cfg");
+        EXPECT_EQ(bytes.size(), Settings.download_anyway_stored ? 298u + 36u : 298u);
+    }
+    EXPECT_TRUE(Settings.download_anyway_stored);
+}
 }  // namespace
 
 namespace {

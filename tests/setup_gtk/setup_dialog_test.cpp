@@ -80,6 +80,7 @@ TEST_F(SetupDialogTest, OkStoresTheChoicesAndKeepsTheWeatherOfAnUnchangedLocatio
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(Find("show_titles")), FALSE);
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(Find("blur_edges")), TRUE);
     gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(Find("gentle_motion")), TRUE);
+    gtk_toggle_button_set_active(GTK_TOGGLE_BUTTON(Find("download_anyway")), TRUE);
     gtk_button_clicked(GTK_BUTTON(Find("ok")));
     PumpEvents();
 
@@ -91,7 +92,8 @@ TEST_F(SetupDialogTest, OkStoresTheChoicesAndKeepsTheWeatherOfAnUnchangedLocatio
     EXPECT_NE(file.find(u"show_weather=0\n"), std::u16string::npos);
     EXPECT_NE(file.find(u"show_newver=0"), std::u16string::npos);
     EXPECT_NE(file.find(u"weather_loc_id=RSXX0091\n"), std::u16string::npos);
-    EXPECT_TRUE(file.ends_with(u"\nshow_titles=0\nblur_edges=1\ngentle_motion=1"));
+    EXPECT_TRUE(
+        file.ends_with(u"\nshow_titles=0\nblur_edges=1\ngentle_motion=1\ndownload_anyway=1"));
     EXPECT_TRUE(std::filesystem::exists(dir / "weather.xml"));
 }
 
@@ -162,12 +164,13 @@ TEST_F(SetupDialogTest, TabFollowsTheOrderOfTheLayout) {
     // Tab moves the focus only inside the window that has the keyboard.
     gtk_window_present(window);
     ASSERT_TRUE(PumpUntil([&] { return gtk_window_is_active(window); }, 3000));
-    const char* ids[] = {"ok",           "cancel",        "source_gallery", "source_folder",
-                         "gallery",      "choose_folder", "clear_cache",    "blur_edges",
-                         "gentle_motion", "show_titles",  "home_website",   "show_newver",
-                         "show_weather", "change_location", "unit_celsius", "unit_fahrenheit"};
+    const char* ids[] = {"ok",           "cancel",          "source_gallery", "source_folder",
+                         "gallery",      "choose_folder",   "clear_cache",    "blur_edges",
+                         "gentle_motion", "show_titles",    "download_anyway", "home_website",
+                         "show_newver",  "show_weather",    "change_location", "unit_celsius",
+                         "unit_fahrenheit"};
     std::vector<std::string> order;
-    for (int i = 0; i < 14; ++i) {
+    for (int i = 0; i < 15; ++i) {
         gtk_widget_child_focus(GTK_WIDGET(window), GTK_DIR_TAB_FORWARD);
         GtkWidget* focus = gtk_window_get_focus(window);
         std::string name = "none";
@@ -182,7 +185,7 @@ TEST_F(SetupDialogTest, TabFollowsTheOrderOfTheLayout) {
     // "Choose..." is skipped while the gallery list is the source.
     EXPECT_EQ(order, (std::vector<std::string>{
                          "cancel", "source", "gallery", "clear_cache", "blur_edges",
-                         "gentle_motion", "show_titles", "home_website", "show_newver",
+                         "gentle_motion", "show_titles", "download_anyway", "home_website", "show_newver",
                          "show_weather", "change_location", "unit", "ok", "cancel"}));
 }
 
@@ -241,7 +244,7 @@ TEST_F(SetupDialogTest, ShowsTheIconsAndCutsALongLocationName) {
     GdkPixbuf* shot = SaveScreenshot(window, "setup_dialog.png");
     ASSERT_NE(shot, nullptr);
     // The warning sign is yellow to orange; the program icon shows a blue sky.
-    int warm = CountPixels(shot, {9, 356, 32, 32},
+    int warm = CountPixels(shot, {9, 379, 32, 32},
                            [](int r, int g, int b) { return r > 200 && g > 90 && b < 90; });
     int sky =
         CountPixels(shot, {9, 10, 48, 48}, [](int r, int, int b) { return b > 150 && b > r + 40; });
@@ -255,7 +258,7 @@ TEST_F(SetupDialogTest, ShowsTheIconsAndCutsALongLocationName) {
     Open();
     shot = SaveScreenshot(window, "setup_dialog_plain.png");
     ASSERT_NE(shot, nullptr);
-    EXPECT_EQ(CountPixels(shot, {9, 356, 32, 32},
+    EXPECT_EQ(CountPixels(shot, {9, 379, 32, 32},
                           [](int r, int g, int b) { return r > 200 && g > 90 && b < 90; }),
               0);
     g_object_unref(shot);

@@ -419,6 +419,7 @@ TEST_F(SetupDialogWin32, OkStoresTheChoicesAndReplacesTheLocationOnlyWhenItChang
         Click(dialog, 1027);
         Click(dialog, 1028);
         Click(dialog, 1029);
+        Click(dialog, 1030);
         Command(dialog, IDOK);
         EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
     });
@@ -428,7 +429,8 @@ TEST_F(SetupDialogWin32, OkStoresTheChoicesAndReplacesTheLocationOnlyWhenItChang
     EXPECT_NE(file.find(u"show_weather=0\n"), std::u16string::npos);
     EXPECT_NE(file.find(u"show_newver=0"), std::u16string::npos);
     EXPECT_NE(file.find(u"weather_loc=Saint-Petersburg, Russia\n"), std::u16string::npos);
-    EXPECT_TRUE(file.ends_with(u"\nshow_titles=0\nblur_edges=1\ngentle_motion=1"));
+    EXPECT_TRUE(
+        file.ends_with(u"\nshow_titles=0\nblur_edges=1\ngentle_motion=1\ndownload_anyway=1"));
     EXPECT_TRUE(fs::exists(dir / "weather.xml"));
 
     PendingLocation.name.Assign(u"Oslo, Norway");
@@ -482,7 +484,7 @@ TEST_F(SetupDialogWin32, AnExistingWindowBecomesTheOwner) {
 TEST_F(SetupDialogWin32, TheTemplateHoldsEveryControlInItsPlace) {
     HWND dialog = Open();
     Drive([&] {
-        ExpectFrame(dialog, kSetupTitle, 262, 274,
+        ExpectFrame(dialog, kSetupTitle, 262, 288,
                     WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER | DS_SYSMODAL |
                         DS_3DLOOK | DS_FIXEDSYS | DS_SETFONT);
         EXPECT_NE(GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_APPWINDOW, 0);
@@ -490,8 +492,8 @@ TEST_F(SetupDialogWin32, TheTemplateHoldsEveryControlInItsPlace) {
         ExpectLayout(
             dialog,
             {
-                {1, L"Button", u"OK", {150, 252, 50, 14}, kButton, BS_DEFPUSHBUTTON},
-                {2, L"Button", u"Cancel", {204, 252, 50, 14}, kButton, BS_PUSHBUTTON},
+                {1, L"Button", u"OK", {150, 266, 50, 14}, kButton, BS_DEFPUSHBUTTON},
+                {2, L"Button", u"Cancel", {204, 266, 50, 14}, kButton, BS_PUSHBUTTON},
                 {1021,
                  L"Button",
                  u"Photos from the gallery:",
@@ -520,7 +522,13 @@ TEST_F(SetupDialogWin32, TheTemplateHoldsEveryControlInItsPlace) {
                  BS_AUTOCHECKBOX},
                 {1029, L"Button", u"Gentle motion", {170, 128, 82, 10}, kButton, BS_AUTOCHECKBOX},
                 {1027, L"Button", u"Show photo titles", {6, 142, 150, 10}, kButton, BS_AUTOCHECKBOX},
-                {1002, L"Button", u"Home Website", {6, 252, 57, 14}, kButton, BS_PUSHBUTTON},
+                {1030,
+                 L"Button",
+                 u"Download new photos on battery or metered connections",
+                 {6, 156, 246, 10},
+                 kButton,
+                 BS_AUTOCHECKBOX},
+                {1002, L"Button", u"Home Website", {6, 266, 57, 14}, kButton, BS_PUSHBUTTON},
                 {1000, L"Static", u"", {6, 6, 20, 20}, kStatic, SS_ICON},
                 {-1,
                  L"Static",
@@ -529,30 +537,30 @@ TEST_F(SetupDialogWin32, TheTemplateHoldsEveryControlInItsPlace) {
                  {48, 6, 168, 30},
                  kStatic,
                  SS_LEFT},
-                {1004, L"Static", u"", {6, 222, 20, 20}, kStatic, SS_ICON},
-                {1005, L"Static", u"", {36, 222, 186, 18}, kStatic, SS_LEFT},
+                {1004, L"Static", u"", {6, 236, 20, 20}, kStatic, SS_ICON},
+                {1005, L"Static", u"", {36, 236, 186, 18}, kStatic, SS_LEFT},
                 {1013,
                  L"Button",
                  u"Show notifications about new versions in the screensaver.",
-                 {6, 204, 204, 12},
+                 {6, 218, 204, 12},
                  kButton | BS_MULTILINE | BS_TOP,
                  BS_AUTOCHECKBOX | BS_MULTILINE | BS_TOP},
                 {1010,
                  L"Button",
                  u"Show current weather and forecast in the screensaver.",
-                 {6, 162, 192, 12},
+                 {6, 176, 192, 12},
                  kButton,
                  BS_AUTOCHECKBOX},
-                {1014, L"Static", u"Location:", {18, 180, 30, 8}, kStatic, SS_LEFT},
-                {1012, L"Button", u"Change", {156, 178, 42, 14}, kButton, BS_PUSHBUTTON},
+                {1014, L"Static", u"Location:", {18, 194, 30, 8}, kStatic, SS_LEFT},
+                {1012, L"Button", u"Change", {156, 192, 42, 14}, kButton, BS_PUSHBUTTON},
                 {1015,
                  L"Static",
                  u"Saint-Petersburg, Russia",
-                 {60, 180, 90, 8},
+                 {60, 194, 90, 8},
                  kStatic | SS_ELLIPSISMASK,
                  SS_LEFT | SS_ENDELLIPSIS},
-                {1019, L"Button", u"\u00B0C", {206, 180, 22, 10}, kButton, BS_AUTORADIOBUTTON},
-                {1020, L"Button", u"\u00B0F", {230, 180, 22, 10}, kButton, BS_AUTORADIOBUTTON},
+                {1019, L"Button", u"\u00B0C", {206, 194, 22, 10}, kButton, BS_AUTORADIOBUTTON},
+                {1020, L"Button", u"\u00B0F", {230, 194, 22, 10}, kButton, BS_AUTORADIOBUTTON},
                 {1023,
                  L"Static",
                  kNoFolderChosenText,

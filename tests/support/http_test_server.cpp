@@ -63,6 +63,15 @@ void HttpTestServer::Status(const std::string& path, int status, std::string bod
     });
 }
 
+void HttpTestServer::ActAsProxy() {
+    Handle(".*", [](const httplib::Request& req, httplib::Response& res) {
+        std::size_t path = req.target.find('/', std::string("http://").size());
+        auto answer = httplib::Client(req.target.substr(0, path)).Get(req.target.substr(path));
+        res.status = answer ? answer->status : 502;
+        if (answer) res.set_content(answer->body, "application/octet-stream");
+    });
+}
+
 void HttpTestServer::Redirect(const std::string& path, const std::string& target) {
     Handle(path,
            [target](const httplib::Request&, httplib::Response& res) { res.set_redirect(target); });

@@ -56,6 +56,11 @@ class HttpTestServer {
     // A body of `length` bytes sent as fast as possible; 0 means endless.
     void Stream(const std::string& path, uint64_t length);
 
+    // A forward proxy: each absolute-form request ("GET http://host:port/path")
+    // is asked of its origin and answered with the origin's status and body;
+    // Requests() keeps each target.
+    void ActAsProxy();
+
     // Releases the handlers waiting in Hang, Silence or Staged.
     void OpenGate();
 
