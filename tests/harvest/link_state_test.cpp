@@ -108,7 +108,9 @@ TEST_F(LinkStateTest, DownloadsWaitOnMeteredLinksAndBatteryAndComeBackWithinAMin
 
         // Tried again within a minute, and only then.
         const bool mains = std::string_view(row.battery) == "1";
-        if (mains) ASSERT_TRUE(bus->ToMains());
+        if (mains) {
+            ASSERT_TRUE(bus->ToMains());
+        }
         EXPECT_TRUE(RefreshDue());
         SetManualTickCount(kStart + (kHeldPassRetrySeconds - 1) * 1000);
         StartHarvest();

@@ -89,7 +89,9 @@ TEST_F(WinInetFetch, FollowsOnlyTheRedirectsTheRequestAllows) {
         fs::remove(Target());
         const std::string said = Probe(row.photo ? "photo" : "file", row.path, Target()).output;
         EXPECT_EQ(said.starts_with("true"), *row.arrives != 0) << said;
-        if (row.photo && !*row.arrives) EXPECT_EQ(said, "false 302");  // ends at its redirect
+        if (row.photo && !*row.arrives) {
+            EXPECT_EQ(said, "false 302");  // ends at its redirect
+        }
         EXPECT_EQ(ReadFileBytes(Target()), row.arrives);
         EXPECT_EQ(other.RequestCount("/photo.jpg") - before, row.elsewhere);
     }
