@@ -21,7 +21,7 @@ declare -A layer=(
 )
 # A backend file is named for its platform; the GL renderer is the one
 # portable file that may include the GL headers.
-backend='_(x11|win32|gtk|cairo|curl|wininet|dbus|turbojpeg|fontconfig|xdg|posix|gdiplus|wgl)\.(cpp|h)$'
+backend='_(x11|win32|gtk|cairo|curl|wininet|dbus|gio|turbojpeg|fontconfig|xdg|posix|gdiplus|wgl)\.(cpp|h)$'
 platform='^(X11/|GL/glx|gtk/|gdk/|gdk-pixbuf/|cairo|pango|curl/|turbojpeg|glib|gio/|fontconfig/|windows\.h|wininet\.h|shlobj\.h|objbase\.h|netlistmgr\.h|gdiplus|commctrl\.h)'
 gl='^GL/'
 
