@@ -18,15 +18,15 @@ CommandLineMode ParseRunMode(std::u16string_view commandLine);
 
 struct HostOptions {
     CommandLineMode mode;
-    std::u16string site;       // --site URL, empty when not given
-    std::string photos;        // --photos commons|site, empty when not given
-    std::string weather;       // --weather open-meteo|site, empty when not given
-    std::u16string folder;     // --folder DIR, empty when not given
-    bool credits = false;      // --credits
-    bool blurEdges = false;    // --blur-edges
+    std::u16string site;        // --site URL, empty when not given
+    std::string photos;         // --photos commons|site, empty when not given
+    std::string weather;        // --weather open-meteo|site, empty when not given
+    std::u16string folder;      // --folder DIR, empty when not given
+    bool credits = false;       // --credits
+    bool blurEdges = false;     // --blur-edges
     bool gentleMotion = false;  // --gentle-motion
-    int32_t slideMillis = -1;  // --slide-ms N, -1 when not given
-    bool hasWindowId = false;  // --window-id ID
+    int32_t slideMillis = -1;   // --slide-ms N, -1 when not given
+    bool hasWindowId = false;   // --window-id ID
     uint64_t windowId = 0;
     bool root = false;     // --root
     bool help = false;     // --help

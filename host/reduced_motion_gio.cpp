@@ -1,9 +1,9 @@
 // Implemented / Missing (host/reduced_motion.h through GSettings): GNOME's
 // key, and any desktop that keeps it (the keyfile backend included).
 // Missing: KDE's own animation speed, which it does not mirror there.
-#include "host/reduced_motion.h"
-
 #include <gio/gio.h>
+
+#include "host/reduced_motion.h"
 
 bool DesktopWantsReducedMotion() {
     constexpr char kSchema[] = "org.gnome.desktop.interface";

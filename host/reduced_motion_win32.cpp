@@ -1,8 +1,8 @@
 // Implemented / Missing (host/reduced_motion.h on Win32): the client-area
 // animations switch of the accessibility settings. Missing: nothing.
-#include "host/reduced_motion.h"
-
 #include <windows.h>
+
+#include "host/reduced_motion.h"
 
 bool DesktopWantsReducedMotion() {
     BOOL animate = TRUE;

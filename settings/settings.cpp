@@ -41,9 +41,9 @@ enum StandardKey {
     kKeys
 };
 constexpr std::u16string_view kKeyNames[kKeys] = {
-    u"guid",          u"newver",         u"show_weather", u"weather_loc_id", u"weather_loc",
-    u"show_newver",   u"temp_unit",      u"photo_folder", u"show_titles",    u"blur_edges",
-    u"gentle_motion", u"download_anyway"};
+    u"guid",        u"newver",      u"show_weather",  u"weather_loc_id",
+    u"weather_loc", u"show_newver", u"temp_unit",     u"photo_folder",
+    u"show_titles", u"blur_edges",  u"gentle_motion", u"download_anyway"};
 
 // The standard key `key` names (any case), or kKeys for any other key.
 int StandardKeyOf(std::u16string_view key) {

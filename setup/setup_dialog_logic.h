@@ -33,7 +33,7 @@ struct SetupDialogFill {
     bool cacheClearable = false;   // "Clear cache" can be pressed: the cache holds a photo
     bool blur_edges = false;
     bool gentle_motion = false;
-    bool downloadAnyway = false;   // photos are downloaded on battery and metered links too
+    bool downloadAnyway = false;  // photos are downloaded on battery and metered links too
 };
 
 // The location label when the stored place is none the weather provider knows.

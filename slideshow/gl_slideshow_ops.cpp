@@ -51,7 +51,6 @@ void DrawBackdrop(int slot, float alpha, int width, int height, const TextureCro
 }
 }  // namespace
 
-const SlideshowOps kGlSlideshowOps = {RenewTexture,       DeleteTexture, LoadPhoto,
-                                      Prefetch,           GlWindowSize,  GlClearFrame,
-                                      GlUsePixelViewport, DrawQuad,      SleepMillis,
-                                      DrawCaption,        DrawBackdrop};
+const SlideshowOps kGlSlideshowOps = {RenewTexture, DeleteTexture, LoadPhoto,          Prefetch,
+                                      GlWindowSize, GlClearFrame,  GlUsePixelViewport, DrawQuad,
+                                      SleepMillis,  DrawCaption,   DrawBackdrop};

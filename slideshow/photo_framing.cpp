@@ -54,8 +54,8 @@ SlideMotion NextSlideMotion(uint32_t random, bool zoomIn) {
     return m;
 }
 
-MotionPose MotionPoseAt(const SlideMotion& motion, float progress, float dw, float dh, int W,
-                        int H, bool portrait) {
+MotionPose MotionPoseAt(const SlideMotion& motion, float progress, float dw, float dh, int W, int H,
+                        bool portrait) {
     const float e = Ease(progress);
     const float toward = motion.zoomIn ? e : 1 - e;  // 0 at the centre, 1 at the zoomed end
     const float fw = static_cast<float>(W);

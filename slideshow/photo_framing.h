@@ -55,5 +55,5 @@ struct MotionPose {
 // The pose at `progress` (0..1 of the slide's time on screen) for a photo
 // shown dw x dh, centred on a W x H monitor; `portrait` for a photo taller
 // than wide.
-MotionPose MotionPoseAt(const SlideMotion& motion, float progress, float dw, float dh, int W,
-                        int H, bool portrait);
+MotionPose MotionPoseAt(const SlideMotion& motion, float progress, float dw, float dh, int W, int H,
+                        bool portrait);

@@ -29,8 +29,8 @@ struct DecodeJob {
     int screenHeight = 0;
     bool backdrop = false;
     bool operator==(const DecodeJob& o) const {
-        return path == o.path && screenWidth == o.screenWidth &&
-               screenHeight == o.screenHeight && backdrop == o.backdrop;
+        return path == o.path && screenWidth == o.screenWidth && screenHeight == o.screenHeight &&
+               backdrop == o.backdrop;
     }
 };
 

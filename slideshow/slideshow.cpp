@@ -127,8 +127,8 @@ float MotionProgress(int slot) {
         g_motionContents[slot] = g_slotContents[slot];
         g_motionSince[slot] = now;
     }
-    const float t = static_cast<float>(now - g_motionSince[slot]) /
-                    static_cast<float>(SlideOnScreenMillis());
+    const float t =
+        static_cast<float>(now - g_motionSince[slot]) / static_cast<float>(SlideOnScreenMillis());
     return std::min(t, 1.0f);
 }
 
@@ -338,9 +338,9 @@ void DrawItem(const FrameItem& item, int W, int H) {
     if (!ComputeSlotGeometry(s.contentWidth, s.contentHeight, W, H, g, fill)) return;
     if (photo && look.gentleMotion) {
         const float k = std::abs(g.x1 - g.x0) / static_cast<float>(SaverApp.TextureSize);
-        MoveSlotGeometry(g, MotionPoseAt(g_motion[item.slot], item.progress, s.contentWidth * k,
-                                         s.contentHeight * k, W, H,
-                                         s.contentHeight > s.contentWidth));
+        MoveSlotGeometry(g,
+                         MotionPoseAt(g_motion[item.slot], item.progress, s.contentWidth * k,
+                                      s.contentHeight * k, W, H, s.contentHeight > s.contentWidth));
     }
     g_ops->drawQuad(item.slot, item.alpha, g);
 }

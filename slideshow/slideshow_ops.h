@@ -41,5 +41,6 @@ struct SlideshowOps {
     void (*drawCaption)(int slot, float alpha, int W, int H) = nullptr;
     // Draws the slot's backdrop (the photo blurred) over the whole viewport
     // of width x height, taking the part `crop` of it.
-    void (*drawBackdrop)(int slot, float alpha, int width, int height, const TextureCrop& crop) = nullptr;
+    void (*drawBackdrop)(int slot, float alpha, int width, int height,
+                         const TextureCrop& crop) = nullptr;
 };

@@ -22,14 +22,16 @@ TEST(ReducedMotion, FollowsTheDesktopsSwitch) {
     for (BOOL animate : {FALSE, TRUE}) {
         // Without SPIF_UPDATEINIFILE: for this session only.
         ASSERT_TRUE(SystemParametersInfoW(SPI_SETCLIENTAREAANIMATION, 0,
-                                          reinterpret_cast<void*>(static_cast<INT_PTR>(animate)), 0));
+                                          reinterpret_cast<void*>(static_cast<INT_PTR>(animate)),
+                                          0));
         EXPECT_EQ(DesktopWantsReducedMotion(), !animate);
     }
 #else
     if (const char* dir = std::getenv("SKYREEL_MOTION_DIR")) {  // the asking child
         setenv("GSETTINGS_BACKEND", "keyfile", 1);
         setenv("XDG_CONFIG_HOME", dir, 1);
-        std::ofstream(std::string(dir) + "/answer") << (DesktopWantsReducedMotion() ? "still" : "moving");
+        std::ofstream(std::string(dir) + "/answer")
+            << (DesktopWantsReducedMotion() ? "still" : "moving");
         return;
     }
     struct {
@@ -47,11 +49,10 @@ TEST(ReducedMotion, FollowsTheDesktopsSwitch) {
         TempDir dir;
         std::filesystem::create_directories(dir / "glib-2.0/settings");
         if (row.keyfile) std::ofstream(dir / "glib-2.0/settings/keyfile") << row.keyfile;
-        const std::string command =
-            "env SKYREEL_MOTION_DIR=" + dir.path().string() +
-            (row.schemas ? "" : " XDG_DATA_DIRS=" + dir.path().string()) + " " +
-            std::filesystem::read_symlink("/proc/self/exe").string() +
-            " --gtest_filter='ReducedMotion.*' >/dev/null";
+        const std::string command = "env SKYREEL_MOTION_DIR=" + dir.path().string() +
+                                    (row.schemas ? "" : " XDG_DATA_DIRS=" + dir.path().string()) +
+                                    " " + std::filesystem::read_symlink("/proc/self/exe").string() +
+                                    " --gtest_filter='ReducedMotion.*' >/dev/null";
         ASSERT_EQ(std::system(command.c_str()), 0);
         std::string answer;
         std::ifstream(dir / "answer") >> answer;

@@ -71,6 +71,7 @@ TEST_F(SettingsFile, SwitchesAreStoredOnlyWhileChanged) {
         int32_t SettingsRecord::*field;
         const char16_t* entry;
     } const rows[] = {
+        {&SettingsRecord::show_titles, u"\nshow_titles=0"},
         {&SettingsRecord::blur_edges, u"\nblur_edges=1"},
         {&SettingsRecord::gentle_motion, u"\ngentle_motion=1"},
     };
@@ -363,17 +364,6 @@ TEST_F(SettingsFile, PhotoFolderIsStoredOnlyWhileSet) {
     Settings.temp_unit = 0;
     SaveSettings();
     EXPECT_EQ(ReadFileBytes(File()).size(), 298u);
-
-    // Photo titles are on unless turned off, and only "off" is stored.
-    Settings.show_titles = 0;
-    SaveSettings();
-    EXPECT_TRUE(Read().ends_with(u"\nshow_newver=1\nshow_titles=0"));
-    Settings = SettingsRecord{};
-    LoadSettings();
-    EXPECT_EQ(Settings.show_titles, 0);
-    Write(std::u16string(kComplete) + u"\nSHOW_TITLES=1");
-    LoadSettings();
-    EXPECT_EQ(Settings.show_titles, 1);
 
     // A folder too long for a path is no folder, never a shortened one.
     Write(std::u16string(kComplete) + u"\nphoto_folder=/" + std::u16string(300, u'a'));

@@ -164,10 +164,22 @@ TEST_F(SetupDialogTest, TabFollowsTheOrderOfTheLayout) {
     // Tab moves the focus only inside the window that has the keyboard.
     gtk_window_present(window);
     ASSERT_TRUE(PumpUntil([&] { return gtk_window_is_active(window); }, 3000));
-    const char* ids[] = {"ok",           "cancel",          "source_gallery", "source_folder",
-                         "gallery",      "choose_folder",   "clear_cache",    "blur_edges",
-                         "gentle_motion", "show_titles",    "download_anyway", "home_website",
-                         "show_newver",  "show_weather",    "change_location", "unit_celsius",
+    const char* ids[] = {"ok",
+                         "cancel",
+                         "source_gallery",
+                         "source_folder",
+                         "gallery",
+                         "choose_folder",
+                         "clear_cache",
+                         "blur_edges",
+                         "gentle_motion",
+                         "show_titles",
+                         "download_anyway",
+                         "home_website",
+                         "show_newver",
+                         "show_weather",
+                         "change_location",
+                         "unit_celsius",
                          "unit_fahrenheit"};
     std::vector<std::string> order;
     for (int i = 0; i < 15; ++i) {
@@ -183,10 +195,11 @@ TEST_F(SetupDialogTest, TabFollowsTheOrderOfTheLayout) {
         order.push_back(name);
     }
     // "Choose..." is skipped while the gallery list is the source.
-    EXPECT_EQ(order, (std::vector<std::string>{
-                         "cancel", "source", "gallery", "clear_cache", "blur_edges",
-                         "gentle_motion", "show_titles", "download_anyway", "home_website", "show_newver",
-                         "show_weather", "change_location", "unit", "ok", "cancel"}));
+    EXPECT_EQ(order,
+              (std::vector<std::string>{"cancel", "source", "gallery", "clear_cache", "blur_edges",
+                                        "gentle_motion", "show_titles", "download_anyway",
+                                        "home_website", "show_newver", "show_weather",
+                                        "change_location", "unit", "ok", "cancel"}));
 }
 
 TEST_F(SetupDialogTest, AnXWindowIdMakesTheDialogTransientForIt) {

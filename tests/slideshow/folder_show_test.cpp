@@ -79,10 +79,9 @@ void RecordInterlude(Interlude, int slot) {
     SlideSlots[slot].contentHeight = 480.0f;
 }
 
-const SlideshowOps kRecordingOps = {RecordRenew,    RecordDelete, RecordLoad,
-                                    RecordPrefetch, RecordSize,   Nothing,
-                                    NoViewport,     NoQuad,       NoPause,
-                                    nullptr};
+const SlideshowOps kRecordingOps = {RecordRenew, RecordDelete, RecordLoad, RecordPrefetch,
+                                    RecordSize,  Nothing,      NoViewport, NoQuad,
+                                    NoPause,     nullptr};
 const SlideshowHooks kRecordingHooks = [] {
     SlideshowHooks hooks = kTriggerHooks;
     hooks.paintInterlude = RecordInterlude;

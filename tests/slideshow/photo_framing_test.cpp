@@ -17,10 +17,10 @@ TEST(PhotoFraming, APhotoFillsOnlyWhenTheCropCostsLittleAndTheBackdropShowsItsCe
         bool fills;
         TextureCrop crop;
     } const rows[] = {
-        {1600, 900, 1920, 1080, true, {0, 0, 1, 1}},                 // same shape
-        {1600, 1000, 1920, 1080, true, {0, 0.05f, 1, 0.95f}},        // 16:10 loses 10 %
+        {1600, 900, 1920, 1080, true, {0, 0, 1, 1}},                    // same shape
+        {1600, 1000, 1920, 1080, true, {0, 0.05f, 1, 0.95f}},           // 16:10 loses 10 %
         {1500, 1000, 1920, 1080, false, {0, 0.078125f, 1, 0.921875f}},  // 3:2 loses 15.6 %
-        {1000, 1500, 1920, 1080, false, {0, 0.3125f, 1, 0.6875f}},  // portrait
+        {1000, 1500, 1920, 1080, false, {0, 0.3125f, 1, 0.6875f}},      // portrait
         {1500, 1000, 1024, 768, true, {0.0555556f, 0, 0.9444444f, 1}},  // 3:2 on 4:3: 11.1 %
         {0, 0, 1920, 1080, false, {0, 0, 1, 1}},
     };
@@ -97,7 +97,8 @@ TEST(PhotoFraming, EveryGentleMoveStaysWithinItsBounds) {
                         EXPECT_NEAR(focusY * p.zoom + p.ty, focusY, 0.01);
                         continue;
                     }
-                    const float moved = std::hypot(cx * p.zoom + p.tx - cx, cy * p.zoom + p.ty - cy);
+                    const float moved =
+                        std::hypot(cx * p.zoom + p.tx - cx, cy * p.zoom + p.ty - cy);
                     ASSERT_LE(moved, 0.06f * s.W + 0.01f);
                     // The moved photo's edges against the monitor's.
                     const float left = (cx - s.dw / 2) * p.zoom + p.tx;

@@ -164,10 +164,10 @@ TEST_F(Monitors, EachMonitorIsFramedOnItsOwnWithBlurredEdgesAndMotion) {
         int x, y;
         Rgb expected;
     } const rows[] = {
-        {50, 100, darkRed},  {1230, 100, darkRed}, {50, 620, darkBlue},  // A's edges
-        {640, 100, kRed},    {640, 620, kBlue},                          // A's photo
-        {1792, 20, kRed},    {1792, 750, kBlue},   {1283, 300, kRed},    // B filled
-        {2704, 10, kRed},    {2704, 590, kBlue},   {2306, 150, kRed},    // C filled
+        {50, 100, darkRed}, {1230, 100, darkRed}, {50, 620, darkBlue},  // A's edges
+        {640, 100, kRed},   {640, 620, kBlue},                          // A's photo
+        {1792, 20, kRed},   {1792, 750, kBlue},   {1283, 300, kRed},    // B filled
+        {2704, 10, kRed},   {2704, 590, kBlue},   {2306, 150, kRed},    // C filled
     };
     for (const auto& r : rows)
         EXPECT_TRUE(Near(At(r.x, r.y), r.expected, 20)) << r.x << "," << r.y << " " << At(r.x, r.y);

@@ -94,10 +94,9 @@ void RecordPrefetch(const PathText& path) {
     rec.prefetches.push_back(ToPath(path.view()).filename().string());
 }
 
-const SlideshowOps kRecordingOps = {RecordRenew,       RecordDelete,   RecordLoad,
-                                    RecordPrefetch,    RecordViewport, RecordClear,
-                                    RecordUseViewport, RecordQuad,     RecordPause,
-                                    nullptr};
+const SlideshowOps kRecordingOps = {RecordRenew,    RecordDelete, RecordLoad,        RecordPrefetch,
+                                    RecordViewport, RecordClear,  RecordUseViewport, RecordQuad,
+                                    RecordPause,    nullptr};
 // The saver's own triggers, with the interludes recorded instead of painted.
 const SlideshowHooks kRecordingHooks = [] {
     SlideshowHooks hooks = kTriggerHooks;
