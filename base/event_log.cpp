@@ -8,6 +8,10 @@
 std::atomic<bool> EventLogEnabled{false};
 
 namespace {
+// Taken before main: the dynamic loader's work is all that comes earlier.
+const std::chrono::steady_clock::time_point g_processBegan = std::chrono::steady_clock::now();
+std::atomic<unsigned> g_startMomentsLogged{0};
+
 // One line is written under this lock, so lines of threads never mix.
 std::mutex g_logLock;
 
@@ -38,4 +42,19 @@ void LogEvent(std::string_view text) {
     std::lock_guard<std::mutex> lock(g_logLock);
     std::fwrite(line.data(), 1, line.size(), stderr);
     std::fflush(stderr);
+}
+
+void LogStartMoment(StartMoment moment) {
+    static constexpr const char* kNames[] = {"process",
+                                             "window and GL context",
+                                             "first photo chosen",
+                                             "first photo decoded",
+                                             "first photo uploaded",
+                                             "first photo presented"};
+    const unsigned bit = 1u << static_cast<unsigned>(moment);
+    if (!EventLogEnabled.load() || (g_startMomentsLogged.fetch_or(bit) & bit) != 0) return;
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - g_processBegan);
+    LogEvent(std::string("start: ") + kNames[static_cast<unsigned>(moment)] + ", " +
+             std::to_string(ms.count()) + " ms");
 }

@@ -15,3 +15,17 @@ extern std::atomic<bool> EventLogEnabled;
 // Writes "skyreel: <UTC date and time to the millisecond> <text>" and a line
 // end, when enabled; nothing otherwise.
 void LogEvent(std::string_view text);
+
+// The moments of a start, each logged once under --verbose as
+// "start: <moment>, <N> ms" with N counted from the process's first moment
+// (its static initialisation), so that a slow start shows where it spent
+// its time. Any thread.
+enum class StartMoment {
+    Process,
+    WindowAndContext,
+    FirstPhotoChosen,
+    FirstPhotoDecoded,
+    FirstPhotoUploaded,
+    FirstPhotoPresented,
+};
+void LogStartMoment(StartMoment moment);

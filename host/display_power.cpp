@@ -1,6 +1,7 @@
 #include "host/display_power.h"
 
 #include "base/clock.h"
+#include "base/event_log.h"
 #include "host/saver_window.h"
 #include "slideshow/slideshow.h"
 
@@ -65,5 +66,6 @@ bool SaverTurn() {
     UpdateSlideshow();
     if (!DrawFrame()) return false;
     PresentFrame();
+    if (PresentedFrameShowsPhoto()) LogStartMoment(StartMoment::FirstPhotoPresented);
     return true;
 }

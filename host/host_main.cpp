@@ -153,6 +153,7 @@ int SaverMain(const std::vector<std::string>& args) {
     }
     if (!ApplyServiceOptions(options)) return 1;
     EventLogEnabled = options.verbose;
+    LogStartMoment(StartMoment::Process);
 
     RunMode = options.mode.runMode;
     ParentWindow = options.mode.parentWindow;

@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "base/event_log.h"
 #include "base/platform.h"
 #include "host/display_power.h"
 #include "host/triggers.h"
@@ -24,6 +25,7 @@ int CreateSaverWindow(const HostOptions& options) {
     ReturnFreedBuffersToSystem();
     ResetDisplayPower();
     if (!OpenSaverWindow(options)) return 0;
+    LogStartMoment(StartMoment::WindowAndContext);
     if (!InitGlState()) {
         DestroySaverWindow();
         return 0;

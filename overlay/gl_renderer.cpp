@@ -5,12 +5,17 @@
 #endif
 #include <GL/gl.h>
 
+#include <cstring>
+
 #ifndef GL_BGRA
 #define GL_BGRA 0x80E1  // EXT_bgra; the Windows SDK's gl.h stops at 1.1
 #endif
 
 namespace {
 constexpr int kClipPlanes = 4;
+// OpenGL 1.2's GL_CLAMP_TO_EDGE; a 1.1 renderer refuses it and keeps its
+// default, which only matters at a picture's outermost half texel.
+constexpr GLint kClampToEdge = 0x812F;
 // RGBA takes the BGRA bytes as they are; RGB makes a software renderer
 // convert every pixel. The canvas is opaque, so the alpha is 1 throughout.
 constexpr GLint kInternalFormat = GL_RGBA;
@@ -22,6 +27,9 @@ int g_windowHeight = 0;
 void SetLinearFilters() {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    // A picture's edge texels must not blend with the opposite edge.
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, kClampToEdge);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, kClampToEdge);
 }
 }  // namespace
 
@@ -84,13 +92,13 @@ void GlDrawClippedQuad(uint32_t texture, float alpha, const SlotGeometry& g) {
     // Texture row 0 is the canvas's top row (uploads are top-down, as the
     // canvas keeps its pixels), so it goes on the top edge of the square.
     glBegin(GL_QUADS);
-    glTexCoord2f(0, 1);
+    glTexCoord2f(g.u0, g.v1);
     glVertex2f(g.x0, g.y1);
-    glTexCoord2f(1, 1);
+    glTexCoord2f(g.u1, g.v1);
     glVertex2f(g.x1, g.y1);
-    glTexCoord2f(1, 0);
+    glTexCoord2f(g.u1, g.v0);
     glVertex2f(g.x1, g.y0);
-    glTexCoord2f(0, 0);
+    glTexCoord2f(g.u0, g.v0);
     glVertex2f(g.x0, g.y0);
     glEnd();
     for (int i = kClipPlanes - 1; i >= 0; --i) glDisable(GL_CLIP_PLANE0 + i);
@@ -129,6 +137,16 @@ void GlDrawTexturedRect(uint32_t texture, float alpha, float width, float height
     glTexCoord2f(u0, v0);
     glVertex2f(0, 0);
     glEnd();
+}
+
+bool GlTakesTextureOfSize(int width, int height) {
+    GLint most = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &most);
+    if (width <= 0 || height <= 0 || width > most || height > most) return false;
+    const auto* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    const auto* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    if (version && version[0] >= '2' && version[0] <= '9') return true;
+    return extensions && std::strstr(extensions, "GL_ARB_texture_non_power_of_two") != nullptr;
 }
 
 bool TextureHoldsImage(uint32_t texture, int width, int height) {

@@ -33,6 +33,10 @@ struct SlotGeometry {
     // Clip planes (a, b, c, d) keeping a*x + b*y + c*z + d >= 0: they cut
     // the canvas down to the picture.
     double planes[4][4] = {};
+    // Texture coordinates of the square's corners: the whole texture, or
+    // beyond it for a texture that holds only the picture (the planes cut
+    // away what lies outside).
+    float u0 = 0, v0 = 0, u1 = 1, v1 = 1;
 };
 // Draws `texture` over the square of `g` with opacity `alpha`, clipped by
 // its planes. Texture row 0 is the picture's top row.
@@ -47,6 +51,9 @@ void GlDrawOverlayQuad(uint32_t texture, float alpha, float x, float y, float w,
 void GlDrawTexturedRect(uint32_t texture, float alpha, float width, float height, float u0,
                         float v0, float u1, float v1);
 
+// True when the context takes textures of any size (OpenGL 2.0, or 1.x with
+// ARB_texture_non_power_of_two) up to width x height.
+bool GlTakesTextureOfSize(int width, int height);
 // True when level 0 of `texture` already holds an image of this size in the
 // upload's internal format, whose storage an upload can refill (new storage
 // is several times slower on a software renderer).

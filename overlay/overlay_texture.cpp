@@ -65,18 +65,45 @@ ImageCanvas* ClearedTextureCanvas() {
     return g_texture.canvas.get();
 }
 
+void EmptySlotTexture(int slot, uint32_t texture) {
+    const uint8_t black[kBytesPerPixel] = {0, 0, 0, 0xFF};
+    UploadBgraTexture(texture, black, 1, 1);
+    g_texture.textureInked.erase(texture);
+    SlideSlot& s = SlideSlots[slot];
+    s.captionWidth = 0;
+    s.captionHeight = 0;
+    s.contentWidth = 0;
+    s.contentHeight = 0;
+    s.textureIsContent = false;
+    s.bitmap = BitmapDescription{};
+}
+
+bool UploadPictureTexture(int slot, uint32_t texture, const Picture& picture) {
+    const int side = Side();
+    if (picture.width > side || picture.height > side ||
+        picture.pixels.size() < static_cast<size_t>(picture.width) * picture.height ||
+        !GlTakesTextureOfSize(picture.width, picture.height))
+        return false;
+    // Premultiplied ARGB words are BGRA bytes on every target we build for.
+    UploadBgraTexture(texture, reinterpret_cast<const uint8_t*>(picture.pixels.data()),
+                      picture.width, picture.height);
+    g_texture.textureInked.erase(texture);  // no longer a canvas-sized image
+    SlideSlot& s = SlideSlots[slot];
+    s.captionWidth = 0;
+    s.captionHeight = 0;
+    s.contentWidth = static_cast<float>(picture.width);
+    s.contentHeight = static_cast<float>(picture.height);
+    s.textureIsContent = true;
+    s.bitmap = BitmapDescription{picture.width, picture.height, picture.width * kBytesPerPixel, 32};
+    return true;
+}
+
 void UploadTextureCanvas(int slot, uint32_t texture, float contentWidth, float contentHeight,
                          CanvasRect drawn) {
     SlideSlot& s = SlideSlots[slot];
+    s.textureIsContent = false;
     if (!EnsureCanvas()) {
-        const uint8_t black[kBytesPerPixel] = {0, 0, 0, 0xFF};
-        UploadBgraTexture(texture, black, 1, 1);
-        g_texture.textureInked.erase(texture);
-        s.captionWidth = 0;
-        s.captionHeight = 0;
-        s.contentWidth = 0;
-        s.contentHeight = 0;
-        s.bitmap = BitmapDescription{};
+        EmptySlotTexture(slot, texture);
         return;
     }
     const int side = Side();

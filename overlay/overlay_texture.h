@@ -34,10 +34,19 @@ ImageCanvas* ClearedTextureCanvas();
 // Uploads the shared canvas into `texture` and records content size and
 // bitmap description in SlideSlots[slot]. `drawn` is where the caller drew
 // since ClearedTextureCanvas (everything when left out). Without a canvas
-// the texture gets a single black texel and the slot a content size of
-// 0 x 0, which draws nothing.
+// it is EmptySlotTexture.
 void UploadTextureCanvas(int slot, uint32_t texture, float contentWidth, float contentHeight,
                          CanvasRect drawn = {0, 0, 1 << 30, 1 << 30});
+
+// Gives `texture` a single black texel and SlideSlots[slot] a content size
+// of 0 x 0, which draws nothing.
+void EmptySlotTexture(int slot, uint32_t texture);
+// Uploads `picture` as the whole of `texture`, at its own size and without
+// the canvas, and records it in SlideSlots[slot] as content of its size on a
+// texture that holds only the content. False (nothing done) when the
+// renderer takes no texture of that size or it is larger than the canvas;
+// the caller then draws it on the canvas.
+bool UploadPictureTexture(int slot, uint32_t texture, const Picture& picture);
 
 // Test seam: makes the shared canvas with `maker` from now on (null
 // restores CreateImageCanvas) and drops the one made so far. A maker that

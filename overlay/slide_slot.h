@@ -12,9 +12,12 @@ struct BitmapDescription {
 
 struct SlideSlot {
     uint32_t texture = 0;    // GL texture name, made by the slideshow
-    float contentWidth = 0;  // picture size on the 2048 x 2048 canvas
+    float contentWidth = 0;  // picture size on the 2048 x 2048 canvas, or of the texture
     float contentHeight = 0;
     BitmapDescription bitmap;  // of the last upload
+    // The texture holds only the content (contentWidth x contentHeight),
+    // not the whole canvas with the content in its middle.
+    bool textureIsContent = false;
     // The photo's caption (slideshow/photo_caption.h): its own texture,
     // the caption's size in it, the margin it keeps from the monitor's
     // edges and the monitor height it was painted for; 0 x 0 for none.

@@ -1,6 +1,7 @@
 #include "slideshow/gl_slideshow_ops.h"
 
 #include "base/clock.h"
+#include "base/saver_app.h"
 #include "overlay/gl_renderer.h"
 #include "overlay/slide_slot.h"
 #include "slideshow/photo_caption.h"
@@ -35,7 +36,22 @@ void Prefetch(const PathText& path) {
 }
 
 void DrawQuad(int slot, float alpha, const SlotGeometry& g) {
-    GlDrawClippedQuad(SlideSlots[slot].texture, alpha, g);
+    const SlideSlot& s = SlideSlots[slot];
+    if (!s.textureIsContent) {
+        GlDrawClippedQuad(s.texture, alpha, g);
+        return;
+    }
+    // The square stands for the whole canvas; the texture spans only the
+    // content in its middle.
+    SlotGeometry spanned = g;
+    const auto side = static_cast<float>(SaverApp.TextureSize);
+    const float ex = (side - s.contentWidth) / (2 * s.contentWidth);
+    const float ey = (side - s.contentHeight) / (2 * s.contentHeight);
+    spanned.u0 = -ex;
+    spanned.u1 = 1 + ex;
+    spanned.v0 = -ey;
+    spanned.v1 = 1 + ey;
+    GlDrawClippedQuad(s.texture, alpha, spanned);
 }
 
 void DrawCaption(int slot, float alpha, int W, int H) {

@@ -26,6 +26,7 @@
 #include <cmath>
 
 #include "base/clock.h"
+#include "base/event_log.h"
 #include "base/saver_app.h"
 #include "overlay/slide_slot.h"
 #include "photos/photo_folder.h"
@@ -82,6 +83,10 @@ FrameView g_lastPresented;
 bool g_redrawRequested = true;
 // Changes made in the dark (CatchUpSlideshow) choose their photos but load none.
 bool g_loadsSkipped = false;
+// The start loads only the front slot, so that the first photo shows
+// without waiting for a second decode and upload; the other slot's photo is
+// decoded meanwhile and loaded once the intro fade is over.
+bool g_secondSlotPending = false;
 // Tick count when the current frame began: the end of the last frame's pause.
 uint32_t g_frameBegan = 0;
 bool g_frameBeganKnown = false;
@@ -137,6 +142,7 @@ void LoadEntry(int32_t k, int s) {
     if (g_loadsSkipped) return;
     PathText path;
     bool found = PhotoPathAt(k, path);
+    if (found) LogStartMoment(StartMoment::FirstPhotoChosen);
     g_ops->loadPhoto(found ? &path : nullptr, s);
     NoteSlotFilled(s, found);
 }
@@ -177,9 +183,27 @@ bool StepFade() {
     return false;
 }
 
+// The photo the pending second slot will load.
+bool PendingPhoto(PathText& path) {
+    const int32_t n = PhotoCount();
+    if (n <= 0) return false;
+    return PhotoPathAt(PhotoFolderInUse() ? PeekDeck(g_deck, n) : PhotoIndex % n, path);
+}
+
+void LoadPendingSecondSlot() {
+    if (!g_secondSlotPending) return;
+    g_secondSlotPending = false;
+    const int32_t n = PhotoCount();
+    if (n > 0) LoadPhotoInto(1, PhotoIndex % n);
+}
+
 void StepStart() {
     g_ops->renewTexture(0);
     g_ops->renewTexture(1);
+    g_secondSlotPending = false;
+    // A restart's first slide gets its whole time, not what an earlier
+    // show's slide had left.
+    ShowStart = 0;
     FadeLevel = 0;
     FrontSlot = 0;
     PhotoIndex = 0;
@@ -195,7 +219,12 @@ void StepStart() {
         SlideState = OnePhoto;
     } else {
         LoadPhotoInto(0, static_cast<int32_t>(TickCount() % static_cast<uint32_t>(n)));
-        LoadPhotoInto(1, (PhotoIndex + 1) % n);
+        // The harvested cache's index moves on now, as if loaded; the
+        // user's photos are drawn from the deck at the load.
+        if (!PhotoFolderInUse()) PhotoIndex = (PhotoIndex + 1) % n;
+        g_secondSlotPending = true;
+        PathText second;
+        if (PendingPhoto(second)) g_ops->prefetchPhoto(second);
         SlideState = Showing;
     }
     g_hooks->afterStart(n);
@@ -247,8 +276,14 @@ void StepShowing() {
         ShowStart = now;
         // A slide's whole display time is there to decode the next one.
         PathText next;
-        if (PredictNextPhoto(next)) g_ops->prefetchPhoto(next);
+        // (The start announced the pending second slot's photo.)
+        if (!g_secondSlotPending && PredictNextPhoto(next)) g_ops->prefetchPhoto(next);
         return;
+    }
+    if (g_secondSlotPending && !IntroFade) {
+        LoadPendingSecondSlot();
+        PathText next;
+        if (PredictNextPhoto(next)) g_ops->prefetchPhoto(next);
     }
     if (static_cast<int32_t>(now - ShowStart) > SaverApp.SlideMillis) {
         // A display time shorter than the intro fade waits for its end:
@@ -499,6 +534,7 @@ void CatchUpSlideshow() {
         IntroFade = false;
         FadeLevel = 0;
     }
+    LoadPendingSecondSlot();
     int64_t due = ChangesDue(TickCount());
     if (due == 0) return;
     FadeLevel = 0;
@@ -520,6 +556,14 @@ void CatchUpSlideshow() {
         StepStart();
         IntroFade = false;
     }
+}
+
+bool PresentedFrameShowsPhoto() {
+    for (int i = 0; i < g_lastPresented.count; ++i) {
+        const FrameItem& item = g_lastPresented.items[i];
+        if (item.alpha > 0 && g_slotIsPhoto[item.slot]) return true;
+    }
+    return false;
 }
 
 void RequestRedraw() {

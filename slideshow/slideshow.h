@@ -56,6 +56,8 @@ void PhotoDecodeExtent(int& width, int& height);
 // first frame shows the slide due now, never black.
 void CatchUpSlideshow();
 
+// Whether the frame last presented shows a photo (not only black or panels).
+bool PresentedFrameShowsPhoto();
 // The next frame is drawn and presented even if it equals the last one
 // (the window was exposed or resized).
 void RequestRedraw();

@@ -224,10 +224,11 @@ TEST_F(FolderShow, AboveTheCacheLimitNothingOfTheFolderIsDeletedAndThePrefetchIs
     std::sort(first.begin(), first.end());
     std::sort(names.begin(), names.end());
     EXPECT_EQ(first, names);
-    // Each slide announced the photo the next change loaded.
-    ASSERT_EQ(rec.prefetched.size(), 160u);
+    // The start announced the second slot's photo, and each slide the
+    // photo the next change loaded.
+    ASSERT_EQ(rec.prefetched.size(), 161u);
     for (size_t i = 0; i < rec.prefetched.size(); ++i)
-        EXPECT_EQ(rec.prefetched[i], rec.decoded[i + 2]) << "change " << i;
+        EXPECT_EQ(rec.prefetched[i], rec.decoded[i + 1]) << "change " << i;
 }
 
 TEST_F(FolderShow, AMissingFolderShowsBlackUntilItAppearsAndIsWalkedAgain) {
