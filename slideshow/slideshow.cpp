@@ -197,6 +197,20 @@ void LoadPendingSecondSlot() {
     if (n > 0) LoadPhotoInto(1, PhotoIndex % n);
 }
 
+// Loads list entry `first` (the user's photos: the deck's next) into the
+// front slot and starts the show; the second slot's photo is decoded
+// meanwhile and loaded after the intro fade.
+void StartShowing(int32_t first, int32_t n) {
+    LoadPhotoInto(0, first);
+    // The harvested cache's index moves on now, as if loaded; the user's
+    // photos are drawn from the deck at the load.
+    if (!PhotoFolderInUse()) PhotoIndex = (PhotoIndex + 1) % n;
+    g_secondSlotPending = true;
+    PathText second;
+    if (PendingPhoto(second)) g_ops->prefetchPhoto(second);
+    SlideState = Showing;
+}
+
 void StepStart() {
     g_ops->renewTexture(0);
     g_ops->renewTexture(1);
@@ -218,14 +232,7 @@ void StepStart() {
         LoadPhotoInto(0, 0);
         SlideState = OnePhoto;
     } else {
-        LoadPhotoInto(0, static_cast<int32_t>(TickCount() % static_cast<uint32_t>(n)));
-        // The harvested cache's index moves on now, as if loaded; the
-        // user's photos are drawn from the deck at the load.
-        if (!PhotoFolderInUse()) PhotoIndex = (PhotoIndex + 1) % n;
-        g_secondSlotPending = true;
-        PathText second;
-        if (PendingPhoto(second)) g_ops->prefetchPhoto(second);
-        SlideState = Showing;
+        StartShowing(static_cast<int32_t>(TickCount() % static_cast<uint32_t>(n)), n);
     }
     g_hooks->afterStart(n);
 }
@@ -233,9 +240,7 @@ void StepStart() {
 void StepNoPhotos() {
     int32_t n = PhotoCount();
     if (n >= 2) {
-        LoadPhotoInto(0, 0);
-        LoadPhotoInto(1, 1);
-        SlideState = Showing;
+        StartShowing(0, n);
     } else if (n == 1) {
         LoadPhotoInto(0, 0);
         SlideState = OnePhoto;

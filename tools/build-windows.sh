@@ -43,7 +43,13 @@ for arch in i686 x86_64; do
   step "Win32 build: $dir ($arch)"
   cmake -S . -B "$dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-w64-$arch.cmake" \
     -DCMAKE_BUILD_TYPE=Release >/dev/null
-  cmake --build "$dir" -j "$jobs"
+  if [ "${1:-}" = test ] && [ "$arch" = i686 ] && ! runs_32bit; then
+    # Its tests could not run here; the x86_64 build's tests are the same code.
+    cmake --build "$dir" -j "$jobs" --target skyreel
+    skip "building the i686 tests: this machine cannot run them (the i686 saver was built)"
+  else
+    cmake --build "$dir" -j "$jobs"
+  fi
   # Only DLLs every Windows has: the runtime is linked in statically.
   others=$("$arch-w64-mingw32-objdump" -p "$dir/skyreel.scr" | sed -n 's/^\s*DLL Name: //p' |
     grep -viE '^(kernel32|user32|gdi32|gdiplus|opengl32|comctl32|shell32|ole32|wininet|msvcrt)\.dll$' || true)

@@ -254,5 +254,10 @@ TEST_F(FolderShow, AMissingFolderShowsBlackUntilItAppearsAndIsWalkedAgain) {
     UpdateSlideshow();
     EXPECT_EQ(SlideState, Showing);
     EXPECT_EQ(PhotoCount(), 2);
+    // The first photo at once, the second after the intro fade.
+    EXPECT_EQ(rec.decoded.size(), 1u);
+    for (int f = 0; IntroFade && f <= kFadeFrames; ++f) DrawFrame();
+    UpdateSlideshow();
+    UpdateSlideshow();
     EXPECT_EQ(rec.decoded.size(), 2u);
 }
