@@ -199,6 +199,10 @@ int SaverMain(const std::vector<std::string>& args) {
     LogEvent(std::string(modeName) + " started, data folder " + Utf16ToUtf8(DataFolder.view()));
     if (!CreateSaverWindow(options)) {
         LogEvent(std::string(modeName) + " ended: no window could be made");
+        // The folder walk and the weather check may have started already.
+        StopRequested = true;
+        WaitBackgroundThreads(kShutdownWaitMillis);
+        DestroySaverWindow();
         return 0;
     }
     RunSaverLoop();

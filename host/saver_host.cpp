@@ -13,23 +13,34 @@
 #include "slideshow/gl_slideshow_ops.h"
 #include "slideshow/slideshow.h"
 
+namespace {
+void WarmUpRenderer() {
+    GlWarmUpPipelines();
+    PresentFrame();
+}
+
+const SlideshowOps kSaverOps = [] {
+    SlideshowOps ops = kGlSlideshowOps;
+    ops.warmUp = WarmUpRenderer;
+    return ops;
+}();
+}  // namespace
+
 int InitGlState() {
-    AttachSlideshow(kGlSlideshowOps, kTriggerHooks);
-    if (!ScanCache()) return 0;
-    GlSetFixedState();
-    return 1;
+    AttachSlideshow(kSaverOps, kTriggerHooks);
+    return ScanCache();
 }
 
 int CreateSaverWindow(const HostOptions& options) {
     // Before the GL context and the first photo make their large buffers.
     ReturnFreedBuffersToSystem();
     ResetDisplayPower();
+    // The cache is listed (or the folder walk started) before the window and
+    // its context are made, so that a first photo is there to show at once.
+    if (!InitGlState()) return 0;
     if (!OpenSaverWindow(options)) return 0;
     LogStartMoment(StartMoment::WindowAndContext);
-    if (!InitGlState()) {
-        DestroySaverWindow();
-        return 0;
-    }
+    GlSetFixedState();
     return 1;
 }
 

@@ -7,11 +7,12 @@
 
 struct HostOptions;
 
-// Opens the window (context current, pixel projection) and runs
-// InitGlState. 0 on failure, after releasing whatever was made.
+// Runs InitGlState, then opens the window (context current, pixel
+// projection) and sets the fixed GL state. 0 on failure; the photo list is
+// then released by DestroySaverWindow.
 int CreateSaverWindow(const HostOptions& options);
 // Releases the window and its context, then the photo list.
 void DestroySaverWindow();
-// Installs the slideshow's GL work and triggers, scans the cache into the
-// photo list, then sets the fixed GL state. 0 when the scan fails.
+// Installs the slideshow's GL work and triggers and scans the cache into the
+// photo list. 0 when the scan fails.
 int InitGlState();

@@ -139,6 +139,20 @@ void GlDrawTexturedRect(uint32_t texture, float alpha, float width, float height
     glEnd();
 }
 
+void GlWarmUpPipelines() {
+    const uint8_t texel[4] = {0, 0, 0, 0xFF};
+    const uint32_t texture = GlNewTexture();
+    UploadBgraTexture(texture, texel, 1, 1);
+    SlotGeometry g;
+    g.x1 = g.y1 = 4;
+    for (auto& p : g.planes) p[3] = 1;  // keep everything
+    GlDrawClippedQuad(texture, 0.5f, g);
+    GlDrawOverlayQuad(texture, 0.5f, 0, 0, 4, 4, 1, 1);
+    GlDrawTexturedRect(texture, 0.5f, 4, 4, 0, 0, 1, 1);
+    GlDeleteTexture(texture);
+    GlClearFrame();
+}
+
 bool GlTakesTextureOfSize(int width, int height) {
     GLint most = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &most);

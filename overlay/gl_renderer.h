@@ -24,6 +24,12 @@ void GlWindowSize(int& width, int& height);
 // Clears to black and resets the model-view matrix.
 void GlClearFrame();
 
+// Draws once with each way the slideshow draws (a clipped photo quad, an
+// overlay quad, a stretched backdrop), then clears: a software renderer
+// compiles its pipelines at their first use, which would otherwise fall on
+// the first photo's frame.
+void GlWarmUpPipelines();
+
 uint32_t GlNewTexture();
 void GlDeleteTexture(uint32_t texture);
 

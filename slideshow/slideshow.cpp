@@ -87,6 +87,8 @@ bool g_loadsSkipped = false;
 // without waiting for a second decode and upload; the other slot's photo is
 // decoded meanwhile and loaded once the intro fade is over.
 bool g_secondSlotPending = false;
+// The renderer was readied (warmUp) since the slideshow was attached.
+bool g_rendererWarm = false;
 // Tick count when the current frame began: the end of the last frame's pause.
 uint32_t g_frameBegan = 0;
 bool g_frameBeganKnown = false;
@@ -198,10 +200,26 @@ void LoadPendingSecondSlot() {
 }
 
 // Loads list entry `first` (the user's photos: the deck's next) into the
-// front slot and starts the show; the second slot's photo is decoded
-// meanwhile and loaded after the intro fade.
-void StartShowing(int32_t first, int32_t n) {
+// front slot. The first time, the photo decodes on the decode thread while
+// the renderer readies itself for its first frame.
+void LoadFirstPhoto(int32_t first) {
+    if (!g_rendererWarm && g_ops->warmUp) {
+        g_rendererWarm = true;
+        const int32_t n = PhotoCount();
+        PathText path;
+        if (n > 0 && PhotoPathAt(PhotoFolderInUse() ? PeekDeck(g_deck, n) : first, path)) {
+            LogStartMoment(StartMoment::FirstPhotoChosen);
+            g_ops->prefetchPhoto(path);
+        }
+        g_ops->warmUp();
+    }
     LoadPhotoInto(0, first);
+}
+
+// Shows list entry `first` (see LoadFirstPhoto) and starts the show; the
+// second slot's photo is decoded meanwhile and loaded after the intro fade.
+void StartShowing(int32_t first, int32_t n) {
+    LoadFirstPhoto(first);
     // The harvested cache's index moves on now, as if loaded; the user's
     // photos are drawn from the deck at the load.
     if (!PhotoFolderInUse()) PhotoIndex = (PhotoIndex + 1) % n;
@@ -229,7 +247,7 @@ void StepStart() {
     if (n == 0) {
         SlideState = NoPhotos;
     } else if (n == 1) {
-        LoadPhotoInto(0, 0);
+        LoadFirstPhoto(0);
         SlideState = OnePhoto;
     } else {
         StartShowing(static_cast<int32_t>(TickCount() % static_cast<uint32_t>(n)), n);
@@ -242,7 +260,7 @@ void StepNoPhotos() {
     if (n >= 2) {
         StartShowing(0, n);
     } else if (n == 1) {
-        LoadPhotoInto(0, 0);
+        LoadFirstPhoto(0);
         SlideState = OnePhoto;
     } else {
         g_hooks->whileTooFewPhotos();
@@ -455,6 +473,7 @@ void AttachSlideshow(const SlideshowOps& ops, const SlideshowHooks& hooks) {
     g_ops = &ops;
     g_hooks = &hooks;
     g_redrawRequested = true;
+    g_rendererWarm = false;
     SetScanCacheClosingSteps(OnCacheScanned);
 }
 

@@ -43,4 +43,8 @@ struct SlideshowOps {
     // of width x height, taking the part `crop` of it.
     void (*drawBackdrop)(int slot, float alpha, int width, int height,
                          const TextureCrop& crop) = nullptr;
+    // Readies the renderer for its first frame (a software renderer's first
+    // draw and present cost it 100 ms or more) and presents black; called
+    // once per attach, while the first photo decodes ahead. Null for none.
+    void (*warmUp)() = nullptr;
 };
