@@ -64,7 +64,10 @@ bool SaverTurn() {
         CatchUpSlideshow();
     }
     UpdateSlideshow();
-    if (!DrawFrame()) return false;
+    if (!DrawFrame()) {
+        WaitSaverWindow(kStillFrameWaitMillis);
+        return false;
+    }
     PresentFrame();
     if (PresentedFrameShowsPhoto()) LogStartMoment(StartMoment::FirstPhotoPresented);
     return true;

@@ -20,7 +20,14 @@ void ResetDisplayPower();
 // The backend is asked at most this often; a wait while off lasts this long.
 inline constexpr uint32_t kDisplayPollMillis = 1000;
 
+// After a frame that showed nothing new (a still slide), the turn also
+// waits this long for window events: the slide's end and the next change
+// come at most this much later, and a still slide wakes the saver ten
+// times a second instead of fifty.
+inline constexpr int kStillFrameWaitMillis = 80;
+
 // One turn of the saver loop when no window event is waiting: with the
-// display lit one slideshow step and one frame; off, a wait for window
-// events. True when a frame was presented.
+// display lit one slideshow step and one frame (and kStillFrameWaitMillis
+// after a still one); off, a wait for window events. True when a frame was
+// presented.
 bool SaverTurn();

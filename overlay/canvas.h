@@ -23,6 +23,15 @@ struct Picture {
     bool opaque = false;
 };
 
+// Gives `picture` room for `count` pixels (whatever they hold where its
+// storage is reused). Storage too small is let go first: growing it in place
+// would hold the old and the new at once and copy pixels about to be
+// overwritten.
+inline void SizePicturePixels(Picture& picture, size_t count) {
+    if (picture.pixels.capacity() < count) picture.pixels = std::vector<uint32_t>();
+    picture.pixels.resize(count);
+}
+
 // The overlay font: a family ("Georgia" when the system knows it exactly,
 // else the generic sans-serif family) at a size in points at 96 DPI, that
 // is three quarters of its size in the canvas's pixels, whatever the

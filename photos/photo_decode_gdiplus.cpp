@@ -13,6 +13,7 @@
 #include <gdiplus.h>
 #include <objbase.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -107,7 +108,8 @@ bool DrawFitted(Gdiplus::Bitmap& photo, uint32_t w, uint32_t h, int screenWidth,
     const PhotoFit fit = PhotoShownSize(w, h, screenWidth, screenHeight);
     const int fw = static_cast<int>(fit.width) > 0 ? static_cast<int>(fit.width) : 1;
     const int fh = static_cast<int>(fit.height) > 0 ? static_cast<int>(fit.height) : 1;
-    out.pixels.assign(static_cast<size_t>(fw) * fh, 0xFF000000u);
+    SizePicturePixels(out, static_cast<size_t>(fw) * fh);
+    std::fill(out.pixels.begin(), out.pixels.end(), 0xFF000000u);
     Gdiplus::Bitmap target(fw, fh, fw * 4, PixelFormat32bppPARGB,
                            reinterpret_cast<BYTE*>(out.pixels.data()));
     if (target.GetLastStatus() != Gdiplus::Ok) return false;

@@ -60,7 +60,7 @@ bool DecodeJpeg(const std::string& file, int screenWidth, int screenHeight, Pict
         ChooseScale(w, h, static_cast<int>(fit.width), static_cast<int>(fit.height));
     const int sw = TJSCALED(w, scale);
     const int sh = TJSCALED(h, scale);
-    out.pixels.resize(static_cast<size_t>(sw) * static_cast<size_t>(sh));
+    SizePicturePixels(out, static_cast<size_t>(sw) * static_cast<size_t>(sh));
     // BGRA bytes with alpha 0xFF are the canvas's premultiplied ARGB32.
     if (tjDecompress2(handle, bytes, size, reinterpret_cast<unsigned char*>(out.pixels.data()), sw,
                       sw * 4, sh, TJPF_BGRA, 0) != 0 &&
@@ -92,7 +92,7 @@ bool DecodeOther(const std::filesystem::path& file, int screenWidth, int screenH
     const guchar* src = gdk_pixbuf_read_pixels(pb);
     bool ok = gdk_pixbuf_get_bits_per_sample(pb) == 8 && channels >= 3;
     if (ok) {
-        out.pixels.resize(static_cast<size_t>(pw) * static_cast<size_t>(ph));
+        SizePicturePixels(out, static_cast<size_t>(pw) * static_cast<size_t>(ph));
         for (int y = 0; y < ph; ++y) {
             const guchar* p = src + static_cast<size_t>(y) * stride;
             uint32_t* d = out.pixels.data() + static_cast<size_t>(y) * pw;
