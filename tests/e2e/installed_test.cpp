@@ -20,8 +20,8 @@
 #include <thread>
 
 #include "demo/demo_site_process.h"
-#include "e2e/saver_process.h"
 #include "e2e/screen_frames.h"
+#include "support/saver_process.h"
 #include "support/temp_dir.h"
 #include "support/xvfb.h"
 

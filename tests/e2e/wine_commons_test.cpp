@@ -16,10 +16,10 @@
 
 #include "base/text.h"
 #include "e2e/data_folder.h"
-#include "e2e/saver_process.h"
 #include "harvest/commons_reply.h"
 #include "photos/photo_credit.h"
 #include "support/http_test_server.h"
+#include "support/saver_process.h"
 #include "support/temp_dir.h"
 #include "support/test_photos.h"
 #include "support/wine_prefix.h"

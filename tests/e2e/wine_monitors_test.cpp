@@ -16,8 +16,8 @@
 #include <thread>
 
 #include "e2e/data_folder.h"
-#include "e2e/saver_process.h"
 #include "e2e/screen_frames.h"
+#include "support/saver_process.h"
 #include "support/temp_dir.h"
 #include "support/test_photos.h"
 #include "support/wine_prefix.h"

@@ -21,6 +21,14 @@ std::vector<unsigned char> TestPhotoPixels(int width, int height, Rgb top, Rgb b
 // Those pixels as a JPEG file.
 void WriteTestJpeg(const std::filesystem::path& file, int width, int height, Rgb top, Rgb bottom,
                    bool detail = false);
+// RGB bytes that compress as a landscape photo does: a sky gradient with
+// soft clouds over textured fields below a wavy horizon, a few hard-edged
+// shapes and sensor grain, laid out in fractions of the size so that every
+// size shows the same scene. `seed` varies the scene.
+std::vector<unsigned char> PhotoLikePixels(int width, int height, uint32_t seed);
+// Those pixels as a camera-like JPEG (4:2:0) of the given quality (Linux).
+void WritePhotoLikeJpeg(const std::filesystem::path& file, int width, int height, uint32_t seed,
+                        int quality);
 // The pixel at (x, y) of the buffer being drawn, y counted from the top.
 Rgb ReadPixel(int x, int y, int viewportHeight);
 // Level 0 of a 2048 x 2048 texture as BGRA bytes, row 0 first.

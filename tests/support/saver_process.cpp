@@ -1,4 +1,4 @@
-#include "e2e/saver_process.h"
+#include "support/saver_process.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -23,7 +23,13 @@ SaverProcess::SaverProcess(const std::string& binary, const std::filesystem::pat
     // programs cannot run): /usr/bin/wine would pick the 32-bit one.
     if (const char* loader = std::getenv("WINELOADER"))
         env.push_back(std::string("WINELOADER=") + loader);
-    env.insert(env.end(), extraEnv.begin(), extraEnv.end());
+    for (const std::string& extra : extraEnv) {
+        const size_t eq = extra.find('=');
+        if (eq != std::string::npos)
+            std::erase_if(
+                env, [&](const std::string& e) { return e.starts_with(extra.substr(0, eq + 1)); });
+        env.push_back(extra);
+    }
     // Built before the fork: the child only calls async-signal-safe functions.
     std::vector<char*> argp, envp;
     for (auto& a : argv) argp.push_back(a.data());

@@ -1,7 +1,7 @@
-// Runs a real program for an end-to-end test (the skyreel binary, or the
-// screen saver daemon that runs it): a child process with its own HOME,
-// XDG_CONFIG_HOME and DISPLAY, killed when the object goes so that a failed
-// assertion never leaves it running.
+// Runs a real program for an end-to-end test or a bench (the skyreel
+// binary, the screen saver daemon that runs it, or a peer program): a child
+// process with its own HOME, XDG_CONFIG_HOME and DISPLAY, killed when the
+// object goes so that a failed assertion never leaves it running.
 #pragma once
 
 #include <sys/types.h>
@@ -13,7 +13,8 @@
 class SaverProcess {
   public:
     // Starts `binary` with `args` and `extraEnv` ("NAME=value") added to the
-    // environment; its output goes to `logFile`.
+    // environment, replacing an entry of the same name; its output goes to
+    // `logFile`.
     SaverProcess(const std::string& binary, const std::filesystem::path& home,
                  const std::string& display, const std::vector<std::string>& args,
                  const std::filesystem::path& logFile,
@@ -23,6 +24,7 @@ class SaverProcess {
     SaverProcess& operator=(const SaverProcess&) = delete;
 
     bool started() const { return pid_ > 0; }
+    pid_t pid() const { return pid_; }
     // True while the process has not ended (an ended one is reaped).
     bool Running();
 
