@@ -350,6 +350,26 @@ TEST_F(EndToEnd, AFolderOfTheUsersIsShownAndLeftAsItWas) {
     const std::vector<std::string> events = EventLines(log);
     EXPECT_TRUE(HasLineStarting(events, "photo folder walk: 153 photos in 160 entries")) << log;
     EXPECT_FALSE(HasLineStarting(events, "harvest pass")) << log;
+    // The start's timeline: each moment once, in order, with a count of
+    // milliseconds that never goes back.
+    const char* const kMoments[] = {"process",
+                                    "window and GL context",
+                                    "first photo chosen",
+                                    "first photo decoded",
+                                    "first photo uploaded",
+                                    "first photo presented"};
+    std::vector<std::string> timeline;
+    for (const std::string& e : events)
+        if (e.rfind("start: ", 0) == 0) timeline.push_back(e);
+    ASSERT_EQ(timeline.size(), std::size(kMoments)) << log;
+    long last = -1;
+    for (size_t i = 0; i < timeline.size(); ++i) {
+        const std::string expected = std::string("start: ") + kMoments[i] + ", ";
+        ASSERT_EQ(timeline[i].rfind(expected, 0), 0u) << timeline[i];
+        const long ms = std::stol(timeline[i].substr(expected.size()));
+        EXPECT_GE(ms, last) << timeline[i];
+        last = ms;
+    }
     for (const auto& r : server.Requests()) {
         EXPECT_EQ(r.path.find("/search/"), std::string::npos) << r.path;
         EXPECT_EQ(r.path.find("/aviation-photos/"), std::string::npos) << r.path;
