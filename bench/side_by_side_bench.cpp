@@ -109,13 +109,6 @@ std::vector<std::string> ReadLines(const fs::path& file) {
     return lines;
 }
 
-int CountLines(const fs::path& file, const char* text) {
-    const std::vector<std::string> lines = ReadLines(file);
-    return static_cast<int>(std::count_if(lines.begin(), lines.end(), [&](const std::string& l) {
-        return l.find(text) != std::string::npos;
-    }));
-}
-
 std::string ReadProc(pid_t pid, const std::string& name) {
     std::ifstream in("/proc/" + std::to_string(pid) + "/" + name);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -219,14 +212,16 @@ class RootScreen {
     Display* display_;
 };
 
-bool ShowsPhoto(const std::vector<unsigned long>& pixels) {
-    return std::any_of(pixels.begin(), pixels.end(),
-                       [](unsigned long p) { return (p & kPhotoBits) != 0; });
+bool PhotoPixel(unsigned long p) {
+    return (p & kPhotoBits) != 0;
 }
 
 struct Start {
     double firstPhoto = -1;
     double fullyShown = -1;
+    // Of the middle row, once shown: 1440 is a 4:3 photo (the 12 MP ones),
+    // 1620 a 3:2 one (the others).
+    int photoWidth = 0;
     Helpers helpers;
 };
 
@@ -240,12 +235,15 @@ Start WatchStart(RootScreen& screen, Launched& program) {
         std::vector<unsigned long> stripes = screen.Stripes();
         const double t = MillisSince(program.at);
         NoteHelpers(s.helpers, program.process->pid(), "", t);
-        if (s.firstPhoto < 0 && ShowsPhoto(stripes)) s.firstPhoto = t;
+        if (s.firstPhoto < 0 && std::any_of(stripes.begin(), stripes.end(), PhotoPixel))
+            s.firstPhoto = t;
         if (stripes != last) {
             last = std::move(stripes);
             lastChange = t;
         } else if (s.firstPhoto >= 0 && t - lastChange >= kStillMillis) {
             s.fullyShown = lastChange;
+            s.photoWidth = static_cast<int>(
+                std::count_if(last.begin() + kWidth, last.begin() + 2 * kWidth, PhotoPixel));
             break;
         }
         SleepMillis(kPollMillis);
@@ -344,9 +342,8 @@ Run RunStill(RootScreen& screen, Program p, const Options& o, const fs::path& fo
     SleepMillis(kCpuWindowMillis);
     run.cpuPercent = (CpuSeconds(pid) - cpu0) / (MillisSince(t0) / 1000) * 100;
     run.peakMib = StatusKib(pid, "VmHWM:") / 1024.0;
-    if (!program.process->Running()) {
+    if (!program.process->Running())
         std::printf("  %s ended early, it wrote:\n%s", Name(p), ReadFileBytes(program.log).c_str());
-    }
     program.process->Stop(SIGTERM, 5000);
     // Without its helper glslideshow shows a test pattern, not the photos.
     if (p == Program::Peer && run.start.helpers.byPid.empty())
@@ -380,7 +377,10 @@ void Soak(const Options& o, const fs::path& folder) {
     while (changes < kSoakChanges && saver.process->Running() &&
            MillisSince(saver.at) < kSoakTimeoutMillis) {
         SleepMillis(500);
-        changes = CountLines(saver.log, "interlude skipped") * kChangesPerInterludeLine;
+        const std::string log = ReadFileBytes(saver.log);
+        changes = 0;
+        for (size_t at = 0; (at = log.find("interlude skipped", at)) != std::string::npos; ++at)
+            changes += kChangesPerInterludeLine;
     }
     const double millis = MillisSince(saver.at);
     const double saverMib = StatusKib(saver.process->pid(), "VmHWM:") / 1024.0;
@@ -406,8 +406,10 @@ void Soak(const Options& o, const fs::path& folder) {
 
 void PrintRun(Program p, const Run& r) {
     std::printf(
-        "  %-12s first photo %6.0f ms  fully shown %6.0f ms  peak %6.1f MiB  CPU %5.2f %%\n",
-        Name(p), r.start.firstPhoto, r.start.fullyShown, r.peakMib, r.cpuPercent);
+        "  %-12s first photo %6.0f ms  fully shown %6.0f ms (%4d px wide)  peak %6.1f MiB  CPU "
+        "%5.2f %%\n",
+        Name(p), r.start.firstPhoto, r.start.fullyShown, r.start.photoWidth, r.peakMib,
+        r.cpuPercent);
     for (const auto& [moment, millis] : r.moments)
         std::printf("  %-14s %-30s %6.0f ms\n", "", moment.c_str(), millis);
     for (const auto& [pid, h] : r.start.helpers.byPid)
@@ -437,6 +439,7 @@ bool ParseOptions(int argc, char** argv, Options& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);  // each round shows as it ends, piped or not
     Options o;
     if (!ParseOptions(argc, argv, o)) {
         std::fprintf(stderr,
