@@ -76,8 +76,13 @@ TEST(WineEndToEnd, SaverHarvestsShowsPanelsAndNoticeAndEndsOnAKey) {
     };
     // A frame counts only when it equals the one read before, so a
     // cross-fade in progress is not classified.
+    // The slides may come round before the harvest has stored its last
+    // photo: wait for both.
+    auto done = [&] {
+        return sawAll() && FilesEndingIn(data, ".jpg").size() >= size_t(kCachedPhotos);
+    };
     const auto start = Clock::now();
-    while (Clock::now() - start < kRunLimit && !sawAll()) {
+    while (Clock::now() - start < kRunLimit && !done()) {
         ASSERT_TRUE(saver.Running()) << "the saver ended early:\n"
                                      << ReadFileBytes(home / "saver.log");
         ScreenFrame frame = screen.Read();
