@@ -50,6 +50,22 @@ bool EnsureCanvas() {
     return g_texture.canvas != nullptr;
 }
 
+// What the slot's texture now holds: content of this size, the texture
+// `textureWidth` x `textureHeight` (0 x 0 for nothing uploaded), and no
+// caption until one is made for the new picture.
+void RecordSlotPicture(int slot, float contentWidth, float contentHeight, bool textureIsContent,
+                       int textureWidth, int textureHeight) {
+    SlideSlot& s = SlideSlots[slot];
+    s.captionWidth = 0;
+    s.captionHeight = 0;
+    s.contentWidth = contentWidth;
+    s.contentHeight = contentHeight;
+    s.textureIsContent = textureIsContent;
+    s.bitmap = textureWidth > 0 ? BitmapDescription{textureWidth, textureHeight,
+                                                    textureWidth * kBytesPerPixel, 32}
+                                : BitmapDescription{};
+}
+
 const uint8_t* CanvasBytes() {
     return reinterpret_cast<const uint8_t*>(g_texture.canvas->Pixels());
 }
@@ -69,13 +85,7 @@ void EmptySlotTexture(int slot, uint32_t texture) {
     const uint8_t black[kBytesPerPixel] = {0, 0, 0, 0xFF};
     UploadBgraTexture(texture, black, 1, 1);
     g_texture.textureInked.erase(texture);
-    SlideSlot& s = SlideSlots[slot];
-    s.captionWidth = 0;
-    s.captionHeight = 0;
-    s.contentWidth = 0;
-    s.contentHeight = 0;
-    s.textureIsContent = false;
-    s.bitmap = BitmapDescription{};
+    RecordSlotPicture(slot, 0, 0, false, 0, 0);
 }
 
 bool UploadPictureTexture(int slot, uint32_t texture, const Picture& picture) {
@@ -88,20 +98,13 @@ bool UploadPictureTexture(int slot, uint32_t texture, const Picture& picture) {
     UploadBgraTexture(texture, reinterpret_cast<const uint8_t*>(picture.pixels.data()),
                       picture.width, picture.height);
     g_texture.textureInked.erase(texture);  // no longer a canvas-sized image
-    SlideSlot& s = SlideSlots[slot];
-    s.captionWidth = 0;
-    s.captionHeight = 0;
-    s.contentWidth = static_cast<float>(picture.width);
-    s.contentHeight = static_cast<float>(picture.height);
-    s.textureIsContent = true;
-    s.bitmap = BitmapDescription{picture.width, picture.height, picture.width * kBytesPerPixel, 32};
+    RecordSlotPicture(slot, static_cast<float>(picture.width), static_cast<float>(picture.height),
+                      true, picture.width, picture.height);
     return true;
 }
 
 void UploadTextureCanvas(int slot, uint32_t texture, float contentWidth, float contentHeight,
                          CanvasRect drawn) {
-    SlideSlot& s = SlideSlots[slot];
-    s.textureIsContent = false;
     if (!EnsureCanvas()) {
         EmptySlotTexture(slot, texture);
         return;
@@ -121,12 +124,7 @@ void UploadTextureCanvas(int slot, uint32_t texture, float contentWidth, float c
         UploadBgraTexture(texture, CanvasBytes(), side, side);
     }
     g_texture.textureInked[texture] = drawn;
-    // A new picture has no caption until one is made for it.
-    s.captionWidth = 0;
-    s.captionHeight = 0;
-    s.contentWidth = contentWidth;
-    s.contentHeight = contentHeight;
-    s.bitmap = BitmapDescription{side, side, side * kBytesPerPixel, 32};
+    RecordSlotPicture(slot, contentWidth, contentHeight, false, side, side);
 }
 
 void MakeOverlayTexture(int slotIndex, int screenWidth, int screenHeight, OverlayPainter painter) {

@@ -185,11 +185,12 @@ bool StepFade() {
     return false;
 }
 
-// The photo the pending second slot will load.
-bool PendingPhoto(PathText& path) {
+// The photo LoadPhotoInto(_, index) loads while the list stays as it is:
+// list entry `index`, or the deck's next of the user's photos.
+bool PhotoToLoad(int32_t index, PathText& path) {
     const int32_t n = PhotoCount();
     if (n <= 0) return false;
-    return PhotoPathAt(PhotoFolderInUse() ? PeekDeck(g_deck, n) : PhotoIndex % n, path);
+    return PhotoPathAt(PhotoFolderInUse() ? PeekDeck(g_deck, n) : index % n, path);
 }
 
 void LoadPendingSecondSlot() {
@@ -205,9 +206,8 @@ void LoadPendingSecondSlot() {
 void LoadFirstPhoto(int32_t first) {
     if (!g_rendererWarm && g_ops->warmUp) {
         g_rendererWarm = true;
-        const int32_t n = PhotoCount();
         PathText path;
-        if (n > 0 && PhotoPathAt(PhotoFolderInUse() ? PeekDeck(g_deck, n) : first, path)) {
+        if (PhotoToLoad(first, path)) {
             LogStartMoment(StartMoment::FirstPhotoChosen);
             g_ops->prefetchPhoto(path);
         }
@@ -225,7 +225,7 @@ void StartShowing(int32_t first, int32_t n) {
     if (!PhotoFolderInUse()) PhotoIndex = (PhotoIndex + 1) % n;
     g_secondSlotPending = true;
     PathText second;
-    if (PendingPhoto(second)) g_ops->prefetchPhoto(second);
+    if (PhotoToLoad(PhotoIndex, second)) g_ops->prefetchPhoto(second);
     SlideState = Showing;
 }
 
