@@ -73,7 +73,17 @@ else
 fi
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 step "Wine prefix $WINEPREFIX"
-xvfb-run -a tools/wine-prefix.sh
+# Made once, kept as it is made: the tests that make prefixes of their own
+# (SKYREEL_WINE_PREFIX_TEMPLATE, tools/wine-prefix.sh) copy it.
+template="$WINEPREFIX-template"
+WINEPREFIX="$template" xvfb-run -a tools/wine-prefix.sh
+SKYREEL_WINE_PREFIX_TEMPLATE="$template" tools/wine-prefix.sh
+# The prefix's server and Wine's own services are started here and kept to
+# the end: started by the first test, they would hold its output open, and
+# its ctest slot taken, until the last one ended.
+wineserver -p >/dev/null 2>&1
+trap 'wineserver -k 2>/dev/null || true' EXIT
+wine cmd /c exit >/dev/null 2>&1
 for dir in "${builds[@]}"; do
   step "tests under Wine: $dir"
   xvfb-run -a -s '-screen 0 1024x768x24' ctest --test-dir "$dir" --output-on-failure -j "$jobs"

@@ -111,7 +111,11 @@ fi
 step "Win32 downloads and saver end to end under Wine"
 win_build=$(wine_test_build)
 runs_32bit || use_wine64_only "$win_build/wine64-bin"
-WINEPREFIX="$win_build/wineprefix" ctest --test-dir build --output-on-failure -L wine
+# Each test makes a fresh prefix of its own, so that tests running side by
+# side never share one: a copy of the prefix made for the Win32 tests before
+# they ran in it.
+SKYREEL_WINE_PREFIX_TEMPLATE="$win_build/wineprefix-template" \
+  ctest --test-dir build --output-on-failure -j "$jobs" -L wine
 step "done"
 if [ -s "$SKYREEL_SKIP_LOG" ]; then
   echo "every step passed; skipped:"

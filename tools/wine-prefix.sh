@@ -5,10 +5,23 @@
 # reaches the home folder. A fresh prefix has no Microsoft Sans Serif or
 # Arial, which GDI+'s generic sans-serif family looks for: both are mapped
 # to DejaVu Sans (fonts-dejavu-core) through Wine's font replacements.
+# Xvfb runs no window manager, and Wine's managed windows wait for one each
+# time they are shown or hidden, about two seconds a dialog: the prefix's
+# windows are left unmanaged, as they would be under no window manager.
+#
+# Making a prefix takes Wine about 15 s. SKYREEL_WINE_PREFIX_TEMPLATE may
+# name a prefix this script made that nothing has run in since: a copy of it
+# is the same fresh prefix, made in a moment.
 . "$(dirname "$0")/common.sh"
 : "${WINEPREFIX:?}"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 rm -rf "$WINEPREFIX"
+template=${SKYREEL_WINE_PREFIX_TEMPLATE:-}
+if [ -n "$template" ] && [ -f "$template/system.reg" ] && [ "$template" != "$WINEPREFIX" ]; then
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  cp -a "$template" "$WINEPREFIX"
+  exit 0
+fi
 # Wine's chatter stays out of the log unless the prefix cannot be made.
 log=$(mktemp)
 if ! wineboot -i >"$log" 2>&1; then
@@ -28,4 +41,5 @@ for family in "Microsoft Sans Serif" "Arial"; do
   wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$family" /t REG_SZ \
     /d "DejaVu Sans" /f >/dev/null 2>&1
 done
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
 wineserver -w

@@ -15,9 +15,10 @@
 bool MakeWinePrefix(const char* tool, const std::filesystem::path& prefix,
                     const std::string& display = "");
 
-// One prefix for a whole test binary: the caller's $WINEPREFIX (the test
-// command makes one for all), or a fresh one of its own. The destructor
-// waits for the prefix's wineserver to end.
+// One prefix for a whole test binary: the caller's $WINEPREFIX, or a fresh
+// one of its own (as the test command runs them, so that binaries running
+// side by side never share one). The destructor waits for the prefix's
+// wineserver to end.
 class SuiteWinePrefix {
   public:
     explicit SuiteWinePrefix(const char* tool);
