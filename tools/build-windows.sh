@@ -78,14 +78,18 @@ step "Wine prefix $WINEPREFIX"
 template="$WINEPREFIX-template"
 WINEPREFIX="$template" xvfb-run -a tools/wine-prefix.sh
 SKYREEL_WINE_PREFIX_TEMPLATE="$template" tools/wine-prefix.sh
-# The prefix's server and Wine's own services are started here and kept to
-# the end: started by the first test, they would hold its output open, and
-# its ctest slot taken, until the last one ended.
-wineserver -p >/dev/null 2>&1
-trap 'wineserver -k 2>/dev/null || true' EXIT
-wine cmd /c exit >/dev/null 2>&1
+# The prefix's server and Wine's own services (its desktop among them, on
+# the tests' display) are started first and kept to the end: started by the
+# first test, they would hold its output open, and its ctest slot taken,
+# until the last one ended.
 for dir in "${builds[@]}"; do
   step "tests under Wine: $dir"
-  xvfb-run -a -s '-screen 0 1024x768x24' ctest --test-dir "$dir" --output-on-failure -j "$jobs"
+  xvfb-run -a -s '-screen 0 1024x768x24' bash -c '
+    wineserver -p >/dev/null 2>&1
+    wine cmd /c exit >/dev/null 2>&1
+    rc=0
+    ctest --test-dir "$1" --output-on-failure -j "$2" || rc=$?
+    wineserver -k
+    exit "$rc"' _ "$dir" "$jobs"
 done
 runs_32bit || skip "the tests of build-win32 (i686) under Wine: this machine cannot run 32-bit programs"
