@@ -11,7 +11,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <future>
 #include <string>
@@ -19,7 +18,6 @@
 
 #include "e2e/data_folder.h"
 #include "e2e/screen_frames.h"
-#include "support/temp_dir.h"
 #include "support/test_photos.h"
 #include "support/wine_prefix.h"
 #include "support/xvfb.h"
@@ -48,13 +46,10 @@ std::string RunCommand(const std::string& command) {
 TEST(WinePreview, ChildFillsTheParentAndEndsWithIt) {
     XvfbServer xvfb(1024, 768);
     ASSERT_TRUE(xvfb.running());
-    // The caller's prefix (one per test run), or a fresh one.
-    TempDir scratch;
-    std::string prefix = std::getenv("WINEPREFIX") ? std::getenv("WINEPREFIX") : "";
-    if (prefix.empty()) {
-        prefix = (scratch.path() / "prefix").string();
-        ASSERT_TRUE(MakeWinePrefix(SKYREEL_WINE_PREFIX_TOOL, prefix));
-    }
+    // Its destructor waits for the prefix's server, before the folder goes.
+    SuiteWinePrefix suitePrefix(SKYREEL_WINE_PREFIX_TOOL);
+    ASSERT_TRUE(suitePrefix.ok());
+    const std::string& prefix = suitePrefix.path();
     const fs::path data = DataFolderIn(prefix);
     ASSERT_FALSE(data.empty());
     fs::remove_all(data);
@@ -82,8 +77,6 @@ TEST(WinePreview, ChildFillsTheParentAndEndsWithIt) {
             if ((f.At(x, y) & 0xFFFFFF) != 0) inkOutside = true;
     }
     const std::string out = host.get();
-    const std::string waitServer = "WINEPREFIX='" + prefix + "' wineserver -w";
-    std::system(waitServer.c_str());
 
     int width = 0, height = 0, code = -2, millis = -1;
     ASSERT_EQ(std::sscanf(out.c_str(), "child %d %d\nexit %d %d", &width, &height, &code, &millis),
